@@ -1,0 +1,50 @@
+#include "platform/win32/locale_win32.h"
+
+#include <windows.h>
+
+namespace {
+
+LCTYPE ToLcType(LocaleItem item) {
+    switch (item) {
+        case LocaleItem::ShortDate:
+            return LOCALE_SSHORTDATE;
+        case LocaleItem::DateSeparator:
+            return LOCALE_SDATE;
+        case LocaleItem::TimeSeparator:
+            return LOCALE_STIME;
+        case LocaleItem::TimeFormat:
+            return LOCALE_ITIME;
+        case LocaleItem::HourLeadingZero:
+            return LOCALE_ITLZERO;
+        case LocaleItem::TimeMarkerAm:
+            return LOCALE_S1159;
+        case LocaleItem::TimeMarkerPm:
+            return LOCALE_S2359;
+        case LocaleItem::TimeMarkerPos:
+            return LOCALE_ITIMEMARKPOSN;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::string Win32Locale::GetLocaleInfoA(LocaleItem item) {
+    char buffer[256] = {};
+    const int length = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, ToLcType(item), buffer, sizeof buffer);
+    if (length <= 1) return std::string();
+    return std::string(buffer, static_cast<size_t>(length - 1));
+}
+
+LocalTime Win32Locale::GetLocalTime() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    LocalTime t;
+    t.year = now.wYear;
+    t.month = now.wMonth;
+    t.day = now.wDay;
+    t.hour = now.wHour;
+    t.minute = now.wMinute;
+    t.second = now.wSecond;
+    t.millisecond = now.wMilliseconds;
+    return t;
+}

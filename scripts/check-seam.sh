@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Fails when a Win32 header is included outside the folders behind the
+# platform seam (platform/win32, ui/win32, the entry point, the simulator and
+# the wine tests), so the portable code keeps building on Linux.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+allowed='^(platform/win32|ui/win32|vareli/main_win32|simulator|tools|tests/wine|tests/fakes/win32|bench/win32)'
+bad=$(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' |
+  grep -vE "$allowed" |
+  xargs -r grep -lE '#\s*include\s*[<"](windows|ddeml|richedit|commctrl|winbase|winuser|mmsystem|shellapi)\.h' || true)
+if [ -n "$bad" ]; then
+  echo "Win32 headers outside the platform seam:"; echo "$bad"; exit 1
+fi
+echo "seam check: no Win32 header outside the win32 folders"

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the win32 build under wine, in the build folder's
+# private prefix (made once), and under Xvfb when there is no display.
+# Used as CMAKE_CROSSCOMPILING_EMULATOR, so ctest runs .exe tests directly.
+set -euo pipefail
+exe=${1:?usage: wine-run.sh PROGRAM.exe [ARGS...]}
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ -z "${VARELI_WINEPREFIX:-}" ]; then
+  dir=$(cd "$(dirname "$exe")" && pwd)
+  while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
+  [ -f "$dir/CMakeCache.txt" ] || { echo "wine-run: $exe is not inside a build folder" >&2; exit 2; }
+  VARELI_WINEPREFIX=$dir/wineprefix
+fi
+"$here/wineprefix.sh" "$VARELI_WINEPREFIX"
+export WINEPREFIX=$VARELI_WINEPREFIX WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+
+# wine's server and its service processes outlive the program; started from
+# here they would inherit our output and keep a caller (ctest) waiting for it
+# to close. Start them detached first when none is running.
+if wineserver -p 60 </dev/null >/dev/null 2>&1; then
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+fi
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
+fi
+exec wine "$@"
