@@ -2,12 +2,17 @@
 // command and the end-to-end tests.
 //   winctl wait TITLE [MS]   waits until a window with that caption exists
 //   winctl close TITLE [MS]  asks it to close (WM_CLOSE) and waits until it is gone
+//   winctl children TITLE    lists its child windows, one a line:
+//                            class<TAB>visible<TAB>left,top,width,height<TAB>text
+//                            (text through WM_GETTEXT, which wine and Windows carry
+//                            across processes; line ends shown as \r and \n)
 // Exit code 0 on success, 1 on time-out, 2 on bad use.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -21,11 +26,37 @@ bool WaitFor(const char* title, bool present, DWORD ms) {
     }
 }
 
+BOOL CALLBACK PrintChild(HWND child, LPARAM parent) {
+    char className[64] = {};
+    GetClassNameA(child, className, sizeof className);
+    RECT rect = {};
+    GetWindowRect(child, &rect);
+    POINT origin = {rect.left, rect.top};
+    ScreenToClient(reinterpret_cast<HWND>(parent), &origin);
+    const LRESULT length = SendMessageA(child, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(child, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                 reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(std::strlen(text.c_str()));
+    std::string shown;
+    for (char c : text) {
+        if (c == '\r')
+            shown += "\\r";
+        else if (c == '\n')
+            shown += "\\n";
+        else
+            shown += c;
+    }
+    std::printf("%s\t%d\t%ld,%ld,%ld,%ld\t%s\n", className, IsWindowVisible(child) ? 1 : 0,
+                origin.x, origin.y, rect.right - rect.left, rect.bottom - rect.top, shown.c_str());
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: winctl wait|close TITLE [MS]\n");
+        std::fprintf(stderr, "usage: winctl wait|close|children TITLE [MS]\n");
         return 2;
     }
     const char* title = argv[2];
@@ -36,6 +67,13 @@ int main(int argc, char** argv) {
         if (window == nullptr) return 1;
         PostMessageA(window, WM_CLOSE, 0, 0);
         return WaitFor(title, false, ms) ? 0 : 1;
+    }
+    if (std::strcmp(argv[1], "children") == 0) {
+        HWND window = FindWindowA(nullptr, title);
+        if (window == nullptr) return 1;
+        EnumChildWindows(window, PrintChild, reinterpret_cast<LPARAM>(window));
+        std::fflush(stdout);
+        return 0;
     }
     std::fprintf(stderr, "winctl: unknown command %s\n", argv[1]);
     return 2;
