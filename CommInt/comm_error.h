@@ -1,0 +1,22 @@
+// ECommError, the serial component's one exception, and the routine that
+// raises every one of its failures: the step's text followed by
+// " (Error: %d) " (a blank before the parenthesis and one at the end), with the
+// system's error code or -1 where no system call failed.
+#pragma once
+
+#include <string>
+
+#include "rtl/sysutils.h"
+
+class ECommError : public Exception {
+  public:
+    ECommError(std::string message, int errorCode)
+        : Exception(std::move(message)), errorCode_(errorCode) {}
+    // The system error code that caused it, or -1.
+    int ErrorCode() const noexcept { return errorCode_; }
+
+  private:
+    int errorCode_;
+};
+
+[[noreturn]] void RaiseCommError(const std::string& text, int errorCode);

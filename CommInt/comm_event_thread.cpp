@@ -1,0 +1,112 @@
+// The watcher thread of the serial component: what runs where, and how it ends.
+//
+// Main thread: the constructor (sets the device's event mask, creates the
+// event, starts the thread), Stop, every hand-over (OnCommEvent), and the
+// watcher's termination notice (OnTerminate, through Synchronize), which marks
+// the TCommWatcherEnd record and closes a port left to it.
+//
+// Watcher thread: Execute. Each pass issues one overlapped WaitCommEvent and,
+// when it goes on in the background, waits on the watcher's event; an event
+// with a non-empty mask is handed to the main thread, and the watcher blocks
+// until the main thread has run it. Then the event is reset.
+//
+// How it ends: Stop signals the event and sets the terminate flag. The body
+// leaves its loop at the top of the next pass; if its last WaitCommEvent may
+// still be pending, it cancels it and waits until the system is done with the
+// record and the mask field (both live in this object and its scope); then it
+// purges the port. The component's Close waits for the termination notice
+// before it closes the port handle, so nothing here ever acts on a closed (and
+// perhaps reused) handle, and a hand-over that finds the terminate flag set
+// calls nothing, so no handler runs for a wake-up caused by Stop.
+//
+// No busy loop: a WaitCommEvent that fails at once, or completes with an empty
+// mask, brings nothing. Under wine on a pty it fails at once with error 50
+// whenever the mask holds a modem-line event, and otherwise goes pending and
+// ends about 2 ms later with error 995 and an empty mask. After a few such
+// passes in a row the watcher pauses on its own event (the stop signal) before
+// trying again, instead of spinning at above-normal priority.
+#include "CommInt/comm_event_thread.h"
+
+#include "CommInt/overlapped_record.h"
+#include "platform/seam.h"
+
+TCommEventThread::TCommEventThread(std::uintptr_t ComHandle, TCommEventTypes Events)
+    : comm_(Seam<IComm>::Get()), comHandle_(ComHandle), end_(std::make_shared<TCommWatcherEnd>()) {
+    SetFreeOnTerminate(true);
+    comm_.SetCommMask(comHandle_, EventMask(Events));
+    event_ = std::make_unique<TSimpleEvent>();
+    SetPriority(TThreadPriority::tpHigher);  // THREAD_PRIORITY_ABOVE_NORMAL
+    // Runs on the main thread after the body, while this object still exists.
+    OnTerminate = [end = end_, comm = &comm_](TObject*) {
+        end->ended = true;
+        if (end->portToClose != kInvalidHandleValue) {
+            comm->CloseHandle(end->portToClose);
+            end->portToClose = kInvalidHandleValue;
+        }
+    };
+    Start();
+}
+
+TCommEventThread::~TCommEventThread() {
+    event_.reset();
+}
+
+void TCommEventThread::Stop() {
+    event_->SetEvent();
+    Terminate();
+}
+
+void TCommEventThread::Execute() {
+    ScopedOverlapped overlapped(comm_, event_->Handle());
+    int quietPasses = 0;
+    bool mayBePending = false;
+    while (!Terminated()) {
+        eventMask_ = 0;
+        bool happened = false;
+        if (comm_.WaitCommEvent(comHandle_, &eventMask_, overlapped.Get())) {
+            happened = true;
+            mayBePending = false;
+        } else if (comm_.GetLastError() == kErrorIoPending) {
+            mayBePending = true;
+            happened = event_->WaitFor(kInfinite) == wrSignaled;
+        } else {
+            mayBePending = false;
+        }
+        if (happened && eventMask_ != 0 && !Terminated()) {
+            quietPasses = 0;
+            HandOver();
+        } else {
+            ++quietPasses;
+        }
+        if (happened) event_->ResetEvent();
+        if (quietPasses >= kQuietPassesBeforePause && !Terminated()) event_->WaitFor(kQuietPauseMs);
+    }
+    if (mayBePending) EndPendingWait(overlapped.Get());
+    comm_.PurgeComm(comHandle_, kPurgeTxAbort | kPurgeRxAbort | kPurgeTxClear | kPurgeRxClear);
+}
+
+void TCommEventThread::HandOver() {
+    Synchronize([this] {
+        // Stop has run on this thread already: the wake-up may be its own,
+        // and the port is being closed. Nothing to report.
+        if (Terminated()) return;
+        end_->handingOver = true;
+        try {
+            if (OnCommEvent) OnCommEvent(this, eventMask_);
+        } catch (...) {
+            end_->handingOver = false;
+            throw;
+        }
+        end_->handingOver = false;
+    });
+}
+
+void TCommEventThread::EndPendingWait(std::uintptr_t overlapped) {
+    // Stop may have signalled the event while the device wait is still on;
+    // clear it so that the wait below lasts until the system has finished.
+    // A wait that had already completed returns at once.
+    event_->ResetEvent();
+    comm_.CancelIo(comHandle_);
+    std::uint32_t transferred = 0;
+    comm_.GetOverlappedResult(comHandle_, overlapped, &transferred, true);
+}

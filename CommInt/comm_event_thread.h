@@ -1,0 +1,71 @@
+// TCommEventThread: the serial component's watcher. While a port is open it
+// waits on the device for the chosen line events and hands each one to the
+// main thread, where the component turns it into its On... events.
+//
+// Threads: the constructor, Stop and OnCommEvent run on the main thread; the
+// body (Execute) runs on the watcher's own thread, at above-normal priority.
+// Ownership: the watcher frees itself when its body ends (free-on-terminate);
+// nobody else deletes it. Its end is recorded in a TCommWatcherEnd that the
+// component keeps (shared), so the component can tell, on the main thread,
+// whether the watcher still exists. The watcher owns its event.
+// Throws: the constructor, nothing of its own; an exception raised by
+// OnCommEvent is raised again on the watcher's thread and ends the body (kept
+// as the thread's FatalException).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "CommInt/comm_types.h"
+#include "CommObjs/events.h"
+#include "platform/comm.h"
+#include "rtl/thread.h"
+
+// The main thread's view of one watcher's end; outlives the watcher. Read and
+// written on the main thread only (the watcher reaches it through hand-overs).
+struct TCommWatcherEnd {
+    // The body has ended and the watcher is gone, or going; do not touch it.
+    bool ended = false;
+    // The main thread is inside one of this watcher's hand-overs.
+    bool handingOver = false;
+    // A port handle to close once the watcher has ended (set by a Close that
+    // could not wait for it).
+    std::uintptr_t portToClose = kInvalidHandleValue;
+};
+
+class TCommEventThread : public TThread {
+  public:
+    using TCommEvent = std::function<void(TObject* Sender, std::uint32_t Mask)>;
+
+    // After this many passes in a row that brought no event, the watcher
+    // pauses on its stop signal for kQuietPauseMs before the next pass.
+    static constexpr int kQuietPassesBeforePause = 3;
+    static constexpr std::uint32_t kQuietPauseMs = 50;
+
+    // Sets the device's event mask for Events and starts the thread at once.
+    TCommEventThread(std::uintptr_t ComHandle, TCommEventTypes Events);
+    ~TCommEventThread() override;
+
+    // Signals the watcher's event, then sets the terminate flag; does not wait.
+    void Stop();
+
+    std::shared_ptr<TCommWatcherEnd> EndRecord() const { return end_; }
+
+    // Called on the main thread for each event, with the watcher as Sender
+    // and the device's event mask. Empty until the component assigns it.
+    TCommEvent OnCommEvent;
+
+  protected:
+    void Execute() override;
+
+  private:
+    void HandOver();
+    void EndPendingWait(std::uintptr_t overlapped);
+
+    IComm& comm_;
+    std::uintptr_t comHandle_;
+    std::unique_ptr<TSimpleEvent> event_;
+    std::uint32_t eventMask_ = 0;
+    std::shared_ptr<TCommWatcherEnd> end_;
+};
