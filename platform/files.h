@@ -1,0 +1,89 @@
+// Seam for the file calls of the text files (the settings file): one method
+// per Win32 call, same arguments and results, handles as opaque integers.
+// The constants carry Windows' values under names of their own (windows.h
+// makes GENERIC_READ and the like macros); the Win32 implementation checks
+// that they agree.
+//
+// Implementations: platform/win32/files_win32 (the real calls) and
+// platform/posix/files_posix (the host build: POSIX calls that answer with
+// the Windows error codes, so that tests of file handling run natively on a
+// real folder). The build links one of them; SystemFiles() gives it.
+//
+// A handle belongs to whoever opened it and is closed with CloseHandle.
+// GetLastError tells the error of the calling thread's last failed call and
+// must be read right after it. Nothing here throws.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace files {
+
+constexpr std::uintptr_t kInvalidHandle = ~std::uintptr_t(0);  // INVALID_HANDLE_VALUE
+
+// dwDesiredAccess
+constexpr std::uint32_t kGenericRead = 0x80000000u;
+constexpr std::uint32_t kGenericWrite = 0x40000000u;
+// dwShareMode
+constexpr std::uint32_t kShareRead = 0x1u;
+constexpr std::uint32_t kShareWrite = 0x2u;
+constexpr std::uint32_t kShareDelete = 0x4u;
+// dwCreationDisposition
+constexpr std::uint32_t kCreateNew = 1;
+constexpr std::uint32_t kCreateAlways = 2;
+constexpr std::uint32_t kOpenExisting = 3;
+constexpr std::uint32_t kOpenAlways = 4;
+constexpr std::uint32_t kTruncateExisting = 5;
+// dwFlagsAndAttributes
+constexpr std::uint32_t kAttributeNormal = 0x80u;
+// MoveFileExA flags
+constexpr std::uint32_t kMoveReplaceExisting = 0x1u;
+constexpr std::uint32_t kMoveWriteThrough = 0x8u;
+
+// GetLastError codes the file code meets.
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorPathNotFound = 3;
+constexpr std::uint32_t kErrorTooManyOpenFiles = 4;
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorInvalidHandle = 6;
+constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+constexpr std::uint32_t kErrorWriteProtect = 19;
+constexpr std::uint32_t kErrorWriteFault = 29;
+constexpr std::uint32_t kErrorReadFault = 30;
+constexpr std::uint32_t kErrorGenFailure = 31;
+constexpr std::uint32_t kErrorSharingViolation = 32;
+constexpr std::uint32_t kErrorNotSameDevice = 17;
+constexpr std::uint32_t kErrorHandleDiskFull = 39;
+constexpr std::uint32_t kErrorFileExists = 80;
+constexpr std::uint32_t kErrorInvalidParameter = 87;
+constexpr std::uint32_t kErrorDiskFull = 112;
+constexpr std::uint32_t kErrorInvalidName = 123;
+constexpr std::uint32_t kErrorAlreadyExists = 183;
+constexpr std::uint32_t kErrorFilenameTooLong = 206;
+
+}  // namespace files
+
+class IFiles {
+  public:
+    virtual ~IFiles() = default;
+    // No security attributes and no template file: the program passes none.
+    // Returns files::kInvalidHandle on failure.
+    virtual std::uintptr_t CreateFileA(const std::string& fileName, std::uint32_t desiredAccess,
+                                       std::uint32_t shareMode, std::uint32_t creationDisposition,
+                                       std::uint32_t flagsAndAttributes) = 0;
+    // Synchronous reads and writes; *done tells how many bytes moved. A read
+    // at the end of the file succeeds with 0.
+    virtual bool ReadFile(std::uintptr_t file, void* buffer, std::uint32_t toRead,
+                          std::uint32_t* done) = 0;
+    virtual bool WriteFile(std::uintptr_t file, const void* buffer, std::uint32_t toWrite,
+                           std::uint32_t* done) = 0;
+    virtual bool CloseHandle(std::uintptr_t file) = 0;
+    virtual bool MoveFileExA(const std::string& existing, const std::string& newFileName,
+                             std::uint32_t flags) = 0;
+    virtual bool DeleteFileA(const std::string& fileName) = 0;
+    virtual std::uint32_t GetLastError() = 0;
+};
+
+// The running system's implementation, as the build picks it; lives for the
+// whole run.
+IFiles& SystemFiles();

@@ -1,0 +1,293 @@
+// POSIX file calls answering like kernel32. Every failure stores its Windows
+// code in the thread's last error at the point where it happens.
+#include "platform/posix/files_posix.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+thread_local std::uint32_t lastError = 0;
+
+bool Fail(std::uint32_t code) {
+    lastError = code;
+    return false;
+}
+
+struct OpenFile {
+    int fd;
+    dev_t device;
+    ino_t inode;
+    std::uint32_t access;
+    std::uint32_t share;
+};
+
+// The handles of this process, for the share-mode rules.
+struct ShareTable {
+    std::mutex mutex;
+    std::vector<OpenFile> files;
+};
+
+ShareTable& Table() {
+    static ShareTable table;
+    return table;
+}
+
+bool SameFile(const OpenFile& open, const struct stat& st) {
+    return open.device == st.st_dev && open.inode == st.st_ino;
+}
+
+// Whether an open with this access and share mode fits beside the open ones.
+bool SharingAllows(const std::vector<OpenFile>& open, const struct stat& st, std::uint32_t access,
+                   std::uint32_t share) {
+    const bool reads = (access & files::kGenericRead) != 0;
+    const bool writes = (access & files::kGenericWrite) != 0;
+    for (const OpenFile& other : open) {
+        if (!SameFile(other, st)) continue;
+        if (reads && (other.share & files::kShareRead) == 0) return false;
+        if (writes && (other.share & files::kShareWrite) == 0) return false;
+        if ((other.access & files::kGenericRead) != 0 && (share & files::kShareRead) == 0)
+            return false;
+        if ((other.access & files::kGenericWrite) != 0 && (share & files::kShareWrite) == 0)
+            return false;
+    }
+    return true;
+}
+
+// Whether a handle that does not share deletion holds the file open.
+bool HeldAgainstDeletion(const std::vector<OpenFile>& open, const struct stat& st) {
+    for (const OpenFile& other : open) {
+        if (SameFile(other, st) && (other.share & files::kShareDelete) == 0) return true;
+    }
+    return false;
+}
+
+bool ReadOnly(const struct stat& st) {
+    return (st.st_mode & S_IWUSR) == 0;
+}
+
+std::string ParentOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Windows tells a missing folder (3) from a missing file (2); ENOENT does not.
+std::uint32_t MissingCode(const std::string& path) {
+    struct stat st;
+    if (stat(ParentOf(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return files::kErrorPathNotFound;
+    return files::kErrorFileNotFound;
+}
+
+}  // namespace
+
+std::uint32_t WindowsErrorOf(int error, std::uint32_t ioFault) {
+    switch (error) {
+        case 0:
+            return 0;
+        case ENOENT:
+            return files::kErrorFileNotFound;
+        case ENOTDIR:
+            return files::kErrorPathNotFound;
+        case EMFILE:
+        case ENFILE:
+            return files::kErrorTooManyOpenFiles;
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+            return files::kErrorAccessDenied;
+        case EBADF:
+            return files::kErrorInvalidHandle;
+        case ENOMEM:
+            return files::kErrorNotEnoughMemory;
+        case EROFS:
+            return files::kErrorWriteProtect;
+        case EIO:
+            return ioFault;
+        case EBUSY:
+        case ETXTBSY:
+            return files::kErrorSharingViolation;
+        case EXDEV:
+            return files::kErrorNotSameDevice;
+        case EEXIST:
+            return files::kErrorFileExists;
+        case EINVAL:
+            return files::kErrorInvalidParameter;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return files::kErrorDiskFull;
+        case ENAMETOOLONG:
+            return files::kErrorFilenameTooLong;
+        default:
+            return files::kErrorGenFailure;
+    }
+}
+
+std::uintptr_t PosixFiles::CreateFileA(const std::string& fileName, std::uint32_t desiredAccess,
+                                       std::uint32_t shareMode, std::uint32_t creationDisposition,
+                                       std::uint32_t /*flagsAndAttributes*/) {
+    int flags = O_CLOEXEC;
+    switch (creationDisposition) {
+        case files::kCreateNew:
+            flags |= O_CREAT | O_EXCL;
+            break;
+        case files::kCreateAlways:
+            flags |= O_CREAT | O_TRUNC;
+            break;
+        case files::kOpenExisting:
+            break;
+        case files::kOpenAlways:
+            flags |= O_CREAT;
+            break;
+        case files::kTruncateExisting:
+            flags |= O_TRUNC;
+            break;
+        default:
+            Fail(files::kErrorInvalidParameter);
+            return files::kInvalidHandle;
+    }
+    const bool reads = (desiredAccess & files::kGenericRead) != 0;
+    const bool writes = (desiredAccess & files::kGenericWrite) != 0;
+    flags |= writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY;
+
+    ShareTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    struct stat st;
+    if (stat(fileName.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            Fail(files::kErrorAccessDenied);
+            return files::kInvalidHandle;
+        }
+        if (creationDisposition == files::kCreateNew) {
+            Fail(files::kErrorFileExists);
+            return files::kInvalidHandle;
+        }
+        if (ReadOnly(st) && (writes || (flags & O_TRUNC) != 0)) {
+            Fail(files::kErrorAccessDenied);
+            return files::kInvalidHandle;
+        }
+        // Checked before the open, which may already empty the file.
+        if (!SharingAllows(table.files, st, desiredAccess, shareMode)) {
+            Fail(files::kErrorSharingViolation);
+            return files::kInvalidHandle;
+        }
+    }
+    const int fd = open(fileName.c_str(), flags, 0666);
+    if (fd < 0) {
+        const int error = errno;
+        Fail(error == ENOENT ? MissingCode(fileName) : WindowsErrorOf(error));
+        return files::kInvalidHandle;
+    }
+    if (fstat(fd, &st) != 0) {
+        const int error = errno;
+        close(fd);
+        Fail(WindowsErrorOf(error));
+        return files::kInvalidHandle;
+    }
+    table.files.push_back(OpenFile{fd, st.st_dev, st.st_ino, desiredAccess, shareMode});
+    return static_cast<std::uintptr_t>(fd);
+}
+
+bool PosixFiles::ReadFile(std::uintptr_t file, void* buffer, std::uint32_t toRead,
+                          std::uint32_t* done) {
+    if (done != nullptr) *done = 0;
+    ssize_t got;
+    do {
+        got = read(static_cast<int>(file), buffer, toRead);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) return Fail(WindowsErrorOf(errno, files::kErrorReadFault));
+    if (done != nullptr) *done = static_cast<std::uint32_t>(got);
+    return true;
+}
+
+bool PosixFiles::WriteFile(std::uintptr_t file, const void* buffer, std::uint32_t toWrite,
+                           std::uint32_t* done) {
+    if (done != nullptr) *done = 0;
+    const char* bytes = static_cast<const char*>(buffer);
+    std::uint32_t written = 0;
+    while (written < toWrite) {
+        const ssize_t put = write(static_cast<int>(file), bytes + written, toWrite - written);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            // Part of the bytes went out: report the short count, as a write
+            // that stopped at a full disk does; the caller sees it fall short.
+            if (written > 0) break;
+            return Fail(WindowsErrorOf(error, files::kErrorWriteFault));
+        }
+        written += static_cast<std::uint32_t>(put);
+    }
+    if (done != nullptr) *done = written;
+    return true;
+}
+
+bool PosixFiles::CloseHandle(std::uintptr_t file) {
+    ShareTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    for (auto it = table.files.begin(); it != table.files.end(); ++it) {
+        if (static_cast<std::uintptr_t>(it->fd) != file) continue;
+        const int fd = it->fd;
+        table.files.erase(it);
+        if (close(fd) != 0) return Fail(WindowsErrorOf(errno));
+        return true;
+    }
+    return Fail(files::kErrorInvalidHandle);
+}
+
+bool PosixFiles::MoveFileExA(const std::string& existing, const std::string& newFileName,
+                             std::uint32_t flags) {
+    ShareTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    struct stat from;
+    if (lstat(existing.c_str(), &from) != 0) return Fail(MissingCode(existing));
+    if (HeldAgainstDeletion(table.files, from)) return Fail(files::kErrorSharingViolation);
+    struct stat to;
+    if (lstat(newFileName.c_str(), &to) == 0) {
+        if ((flags & files::kMoveReplaceExisting) == 0) return Fail(files::kErrorAlreadyExists);
+        if (S_ISDIR(to.st_mode) || ReadOnly(to)) return Fail(files::kErrorAccessDenied);
+        // Windows (and wine) refuse to replace an open file with access
+        // denied, not with the sharing violation that deleting it gives.
+        if (HeldAgainstDeletion(table.files, to)) return Fail(files::kErrorAccessDenied);
+    }
+    if (rename(existing.c_str(), newFileName.c_str()) != 0) {
+        const int error = errno;
+        return Fail(error == ENOENT ? MissingCode(newFileName) : WindowsErrorOf(error));
+    }
+    if ((flags & files::kMoveWriteThrough) != 0) {
+        // The rename is durable once the folder holding it is.
+        const int dir = open(ParentOf(newFileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            fsync(dir);
+            close(dir);
+        }
+    }
+    return true;
+}
+
+bool PosixFiles::DeleteFileA(const std::string& fileName) {
+    ShareTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    struct stat st;
+    if (lstat(fileName.c_str(), &st) != 0) return Fail(MissingCode(fileName));
+    if (S_ISDIR(st.st_mode) || ReadOnly(st)) return Fail(files::kErrorAccessDenied);
+    if (HeldAgainstDeletion(table.files, st)) return Fail(files::kErrorSharingViolation);
+    if (unlink(fileName.c_str()) != 0) return Fail(WindowsErrorOf(errno));
+    return true;
+}
+
+std::uint32_t PosixFiles::GetLastError() {
+    return lastError;
+}
+
+IFiles& SystemFiles() {
+    static PosixFiles files;
+    return files;
+}

@@ -1,0 +1,135 @@
+// Buffered line reading and write-then-replace writing over the files seam.
+// The reader looks for CR and Ctrl-Z with memchr-like scans over its buffer,
+// so long lines cost no more than short ones; the one subtle case is a CR as
+// the last buffered byte, whose LF (if any) comes with the next read.
+#include "rtl/text_file.h"
+
+#include <algorithm>
+
+#include "platform/seam.h"
+#include "rtl/sysutils.h"
+
+namespace {
+
+constexpr char kCtrlZ = 26;
+constexpr int kFileNotOpen = 103;
+constexpr int kDiskFull = 101;
+
+[[noreturn]] void RaiseLastError(IFiles& files) {
+    throw EInOutError(static_cast<int>(files.GetLastError()));
+}
+
+}  // namespace
+
+TextFileReader::TextFileReader(const std::string& fileName)
+    : TextFileReader(fileName, Seam<IFiles>::Get()) {}
+
+TextFileReader::TextFileReader(const std::string& fileName, IFiles& files, std::size_t bufferSize)
+    : files_(files), buffer_(std::max<std::size_t>(bufferSize, 1)) {
+    handle_ = files_.CreateFileA(fileName, files::kGenericRead, files::kShareRead,
+                                 files::kOpenExisting, files::kAttributeNormal);
+    if (handle_ == files::kInvalidHandle) RaiseLastError(files_);
+}
+
+TextFileReader::~TextFileReader() {
+    if (handle_ != files::kInvalidHandle) files_.CloseHandle(handle_);
+}
+
+bool TextFileReader::Fill() {
+    if (handle_ == files::kInvalidHandle) throw EInOutError(kFileNotOpen);
+    if (pos_ < len_) return true;
+    if (ended_) return false;
+    std::uint32_t got = 0;
+    if (!files_.ReadFile(handle_, buffer_.data(), static_cast<std::uint32_t>(buffer_.size()), &got))
+        RaiseLastError(files_);
+    pos_ = 0;
+    len_ = got;
+    if (got == 0) {
+        ended_ = true;
+        return false;
+    }
+    // Nothing after a Ctrl-Z is ever looked at.
+    const auto stop = std::find(buffer_.begin(), buffer_.begin() + len_, kCtrlZ);
+    if (stop != buffer_.begin() + len_) {
+        len_ = static_cast<std::size_t>(stop - buffer_.begin());
+        ended_ = true;
+    }
+    return pos_ < len_;
+}
+
+bool TextFileReader::Eof() {
+    return !Fill();
+}
+
+std::string TextFileReader::ReadLine() {
+    std::string line;
+    while (Fill()) {
+        const auto begin = buffer_.begin() + pos_;
+        const auto end = buffer_.begin() + len_;
+        const auto cr = std::find(begin, end, '\r');
+        line.append(begin, cr);
+        pos_ = static_cast<std::size_t>(cr - buffer_.begin());
+        if (cr == end) continue;
+        ++pos_;  // the CR
+        if (Fill() && buffer_[pos_] == '\n') ++pos_;
+        return line;
+    }
+    return line;
+}
+
+void TextFileReader::Close() {
+    if (handle_ == files::kInvalidHandle) throw EInOutError(kFileNotOpen);
+    const std::uintptr_t handle = handle_;
+    handle_ = files::kInvalidHandle;
+    if (!files_.CloseHandle(handle)) RaiseLastError(files_);
+}
+
+TextFileWriter::TextFileWriter(const std::string& fileName)
+    : TextFileWriter(fileName, Seam<IFiles>::Get()) {}
+
+TextFileWriter::TextFileWriter(const std::string& fileName, IFiles& files)
+    : files_(files), fileName_(fileName), tempName_(fileName + ".tmp") {
+    handle_ = files_.CreateFileA(tempName_, files::kGenericWrite, files::kShareRead,
+                                 files::kCreateAlways, files::kAttributeNormal);
+    if (handle_ == files::kInvalidHandle) RaiseLastError(files_);
+}
+
+TextFileWriter::~TextFileWriter() {
+    if (!committed_) Discard();
+}
+
+void TextFileWriter::Discard() noexcept {
+    if (handle_ != files::kInvalidHandle) {
+        files_.CloseHandle(handle_);
+        handle_ = files::kInvalidHandle;
+    }
+    files_.DeleteFileA(tempName_);
+}
+
+void TextFileWriter::Write(const std::string& text) {
+    if (handle_ == files::kInvalidHandle) throw EInOutError(kFileNotOpen);
+    std::uint32_t done = 0;
+    const auto size = static_cast<std::uint32_t>(text.size());
+    if (!files_.WriteFile(handle_, text.data(), size, &done)) {
+        const std::uint32_t code = files_.GetLastError();
+        if (code == files::kErrorDiskFull || code == files::kErrorHandleDiskFull)
+            throw EInOutError(kDiskFull);
+        throw EInOutError(static_cast<int>(code));
+    }
+    if (done < size) throw EInOutError(kDiskFull);
+}
+
+void TextFileWriter::WriteLine(const std::string& text) {
+    Write(text + "\r\n");
+}
+
+void TextFileWriter::Commit() {
+    if (handle_ == files::kInvalidHandle || committed_) throw EInOutError(kFileNotOpen);
+    const std::uintptr_t handle = handle_;
+    handle_ = files::kInvalidHandle;
+    if (!files_.CloseHandle(handle)) RaiseLastError(files_);
+    if (!files_.MoveFileExA(tempName_, fileName_,
+                            files::kMoveReplaceExisting | files::kMoveWriteThrough))
+        RaiseLastError(files_);
+    committed_ = true;
+}

@@ -1,0 +1,93 @@
+// Text files, line by line, as the settings file is read and written.
+//
+// TextFileReader reads a file's lines: a line is every byte up to its first
+// CR; an LF right after that CR belongs to the line end and is skipped; an LF
+// anywhere else is an ordinary byte of the line; a byte 26 (Ctrl-Z) ends the
+// file; a last line without a line end is a line; lines may be of any length.
+// Bytes pass unchanged (no code page conversion).
+//
+// TextFileWriter writes a file in full and replaces the old one only when all
+// of it is written: the bytes go to "<name>.tmp" in the same folder, and
+// Commit renames that over the file in one step. A writer that is destroyed
+// without a successful Commit deletes its temporary file and leaves the old
+// file untouched, so a failed write never leaves a half-written file behind.
+//
+// While either is open, other programs may read the file but not write it
+// (share mode FILE_SHARE_READ).
+//
+// Errors: every failure of opening, reading, writing or closing raises
+// EInOutError with the system's error code (2 file not found, 3 path not
+// found, 5 access denied, 32 sharing violation, ...), except that a write
+// that falls short or fails for a full disk (112, 39) raises code 101, "Disk
+// full". Destructors never throw.
+//
+// Ownership: each object owns its handle and closes it; the IFiles it is
+// given (by default the installed Seam<IFiles>) must outlive it. One thread
+// at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+class TextFileReader {
+  public:
+    // Opens the file for reading; raises EInOutError when it cannot.
+    explicit TextFileReader(const std::string& fileName);
+    TextFileReader(const std::string& fileName, IFiles& files, std::size_t bufferSize = 4096);
+    ~TextFileReader();
+    TextFileReader(const TextFileReader&) = delete;
+    TextFileReader& operator=(const TextFileReader&) = delete;
+
+    // Whether the end of the file (or a Ctrl-Z) has been reached; reads ahead
+    // to find out, so it may raise a read error.
+    bool Eof();
+    // The next line without its line end; an empty text at the end of file.
+    std::string ReadLine();
+    // Closes the file; raises EInOutError when the system refuses. Reading
+    // after Close raises EInOutError 103 ("file not open").
+    void Close();
+
+  private:
+    // Makes sure at least one unread byte is buffered, unless at the end.
+    bool Fill();
+
+    IFiles& files_;
+    std::uintptr_t handle_ = files::kInvalidHandle;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t len_ = 0;
+    bool ended_ = false;
+};
+
+class TextFileWriter {
+  public:
+    // Creates the temporary file beside fileName; raises EInOutError when it
+    // cannot.
+    explicit TextFileWriter(const std::string& fileName);
+    TextFileWriter(const std::string& fileName, IFiles& files);
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter&) = delete;
+    TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+    // Writes the bytes at once (no buffering: a failure shows at the step
+    // that caused it).
+    void Write(const std::string& text);
+    // Writes the text and CR LF.
+    void WriteLine(const std::string& text);
+    // Closes the temporary file and puts it in the file's place.
+    void Commit();
+
+    const std::string& TempName() const { return tempName_; }
+
+  private:
+    void Discard() noexcept;
+
+    IFiles& files_;
+    std::string fileName_;
+    std::string tempName_;
+    std::uintptr_t handle_ = files::kInvalidHandle;
+    bool committed_ = false;
+};

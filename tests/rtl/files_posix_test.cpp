@@ -1,0 +1,59 @@
+// What only the POSIX stand-in does: turn errno values into Windows codes.
+#include "platform/posix/files_posix.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "temp_folder.h"
+
+namespace {
+
+TEST(PosixFiles, ErrnoBecomesTheWindowsCode) {
+    EXPECT_EQ(WindowsErrorOf(ENOENT), 2u);
+    EXPECT_EQ(WindowsErrorOf(ENOTDIR), 3u);
+    EXPECT_EQ(WindowsErrorOf(EMFILE), 4u);
+    EXPECT_EQ(WindowsErrorOf(EACCES), 5u);
+    EXPECT_EQ(WindowsErrorOf(EISDIR), 5u);
+    EXPECT_EQ(WindowsErrorOf(EROFS), 19u);
+    EXPECT_EQ(WindowsErrorOf(ENOSPC), 112u);
+    EXPECT_EQ(WindowsErrorOf(ENAMETOOLONG), 206u);
+    EXPECT_EQ(WindowsErrorOf(EIO, files::kErrorReadFault), 30u);
+    EXPECT_EQ(WindowsErrorOf(EIO, files::kErrorWriteFault), 29u);
+    EXPECT_EQ(WindowsErrorOf(ELOOP), 31u);
+}
+
+TEST(PosixFiles, FullDeviceFailsTheWriteWithDiskFull) {
+    PosixFiles fs;
+    const std::uintptr_t h = fs.CreateFileA("/dev/full", files::kGenericWrite, files::kShareRead,
+                                            files::kOpenExisting, files::kAttributeNormal);
+    if (h == files::kInvalidHandle) GTEST_SKIP() << "no /dev/full here";
+    std::uint32_t done = 7;
+    EXPECT_FALSE(fs.WriteFile(h, "abc", 3, &done));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorDiskFull);
+    EXPECT_EQ(done, 0u);
+    EXPECT_TRUE(fs.CloseHandle(h));
+    EXPECT_FALSE(fs.CloseHandle(h));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorInvalidHandle);
+}
+
+// Root may write any file on POSIX; the stand-in still refuses, as Windows
+// refuses everybody a file with the read-only attribute.
+TEST(PosixFiles, ReadOnlyAttributeHoldsEvenForRoot) {
+    TempFolder folder;
+    const std::string file = folder.Path("ro.ini");
+    TempFolder::Write(file, "x");
+    TempFolder::MakeReadOnly(file);
+    PosixFiles fs;
+    EXPECT_EQ(fs.CreateFileA(file, files::kGenericWrite, 0, files::kOpenExisting,
+                             files::kAttributeNormal),
+              files::kInvalidHandle);
+    EXPECT_EQ(fs.GetLastError(), files::kErrorAccessDenied);
+    EXPECT_EQ(fs.CreateFileA(file, files::kGenericRead, 0, files::kTruncateExisting,
+                             files::kAttributeNormal),
+              files::kInvalidHandle);
+    EXPECT_EQ(fs.GetLastError(), files::kErrorAccessDenied);
+    EXPECT_EQ(TempFolder::Read(file), "x");
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// The files seam of the running build (POSIX on the host, kernel32 under
+// wine) on a real folder: both must answer with the same Windows codes.
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "temp_folder.h"
+
+namespace {
+
+class Files : public ::testing::Test {
+  protected:
+    IFiles& fs = SystemFiles();
+    TempFolder folder;
+    std::string file = folder.Path("a.txt");
+
+    std::uintptr_t Open(const std::string& name, std::uint32_t access, std::uint32_t share,
+                        std::uint32_t disposition = files::kOpenExisting) {
+        return fs.CreateFileA(name, access, share, disposition, files::kAttributeNormal);
+    }
+    // The code of the failure, 0 when the open succeeded (and is closed again).
+    std::uint32_t OpenError(const std::string& name, std::uint32_t access, std::uint32_t share,
+                            std::uint32_t disposition = files::kOpenExisting) {
+        const std::uintptr_t h = Open(name, access, share, disposition);
+        if (h == files::kInvalidHandle) return fs.GetLastError();
+        fs.CloseHandle(h);
+        return 0;
+    }
+};
+
+TEST_F(Files, WriteReadAndTheEndOfTheFile) {
+    const std::uintptr_t w = Open(file, files::kGenericWrite, 0, files::kCreateAlways);
+    ASSERT_NE(w, files::kInvalidHandle);
+    std::uint32_t done = 0;
+    EXPECT_TRUE(fs.WriteFile(w, "hello", 5, &done));
+    EXPECT_EQ(done, 5u);
+    EXPECT_TRUE(fs.CloseHandle(w));
+
+    const std::uintptr_t r = Open(file, files::kGenericRead, files::kShareRead);
+    ASSERT_NE(r, files::kInvalidHandle);
+    char buffer[16] = {};
+    EXPECT_TRUE(fs.ReadFile(r, buffer, sizeof buffer, &done));
+    EXPECT_EQ(std::string(buffer, done), "hello");
+    EXPECT_TRUE(fs.ReadFile(r, buffer, sizeof buffer, &done));  // the end: success, nothing
+    EXPECT_EQ(done, 0u);
+    EXPECT_TRUE(fs.CloseHandle(r));
+}
+
+TEST_F(Files, OpenFailures) {
+    EXPECT_EQ(OpenError(file, files::kGenericRead, files::kShareRead), files::kErrorFileNotFound);
+    EXPECT_EQ(OpenError(folder.Path("none/a.txt"), files::kGenericRead, files::kShareRead),
+              files::kErrorPathNotFound);
+    EXPECT_EQ(OpenError(folder.Path("none/a.txt"), files::kGenericWrite, 0, files::kCreateAlways),
+              files::kErrorPathNotFound);
+    TempFolder::Write(file, "x");
+    EXPECT_EQ(OpenError(file, files::kGenericWrite, 0, files::kCreateNew), files::kErrorFileExists);
+    EXPECT_EQ(OpenError(folder.Path("."), files::kGenericRead, files::kShareRead),
+              files::kErrorAccessDenied);
+}
+
+TEST_F(Files, ShareModes) {
+    TempFolder::Write(file, "x");
+    const std::uintptr_t reader = Open(file, files::kGenericRead, files::kShareRead);
+    ASSERT_NE(reader, files::kInvalidHandle);
+    EXPECT_EQ(OpenError(file, files::kGenericRead, files::kShareRead), 0u);
+    EXPECT_EQ(OpenError(file, files::kGenericWrite, files::kShareRead | files::kShareWrite),
+              files::kErrorSharingViolation);
+    // A second open that does not share reading conflicts with the reader.
+    EXPECT_EQ(OpenError(file, files::kGenericRead, 0), files::kErrorSharingViolation);
+    EXPECT_TRUE(fs.CloseHandle(reader));
+
+    const std::uintptr_t writer = Open(file, files::kGenericWrite, files::kShareRead);
+    ASSERT_NE(writer, files::kInvalidHandle);
+    EXPECT_EQ(OpenError(file, files::kGenericRead, files::kShareRead | files::kShareWrite), 0u);
+    EXPECT_EQ(OpenError(file, files::kGenericRead, files::kShareRead),
+              files::kErrorSharingViolation);
+    EXPECT_FALSE(fs.DeleteFileA(file));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorSharingViolation);
+    EXPECT_TRUE(fs.CloseHandle(writer));
+    EXPECT_TRUE(fs.DeleteFileA(file));
+}
+
+TEST_F(Files, ReadOnlyFile) {
+    TempFolder::Write(file, "x");
+    TempFolder::MakeReadOnly(file);
+    if (!TempFolder::SystemHonoursReadOnly(file))
+        GTEST_SKIP() << "read-only files are writable here (wine run as root)";
+    EXPECT_EQ(OpenError(file, files::kGenericRead, files::kShareRead), 0u);
+    EXPECT_EQ(OpenError(file, files::kGenericWrite, 0), files::kErrorAccessDenied);
+    EXPECT_EQ(OpenError(file, files::kGenericWrite, 0, files::kCreateAlways),
+              files::kErrorAccessDenied);
+    EXPECT_FALSE(fs.DeleteFileA(file));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorAccessDenied);
+    const std::string other = folder.Path("b.txt");
+    TempFolder::Write(other, "y");
+    EXPECT_FALSE(fs.MoveFileExA(other, file, files::kMoveReplaceExisting));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorAccessDenied);
+    EXPECT_EQ(TempFolder::Read(file), "x");
+}
+
+TEST_F(Files, MoveAndDelete) {
+    const std::string target = folder.Path("b.txt");
+    TempFolder::Write(file, "new");
+    TempFolder::Write(target, "old");
+    EXPECT_FALSE(fs.MoveFileExA(file, target, 0));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorAlreadyExists);
+    EXPECT_TRUE(
+        fs.MoveFileExA(file, target, files::kMoveReplaceExisting | files::kMoveWriteThrough));
+    EXPECT_EQ(TempFolder::Read(target), "new");
+    EXPECT_FALSE(TempFolder::Exists(file));
+    EXPECT_FALSE(fs.MoveFileExA(file, target, files::kMoveReplaceExisting));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorFileNotFound);
+    EXPECT_TRUE(fs.DeleteFileA(target));
+    EXPECT_FALSE(fs.DeleteFileA(target));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorFileNotFound);
+}
+
+}  // namespace

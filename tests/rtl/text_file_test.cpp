@@ -1,0 +1,318 @@
+#include "rtl/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_files.h"
+#include "rtl/sysutils.h"
+#include "temp_folder.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines ReadAll(TextFileReader& reader) {
+    Lines lines;
+    while (!reader.Eof()) lines.push_back(reader.ReadLine());
+    return lines;
+}
+
+// The code of the EInOutError the call raises, or -1 when it raises none.
+template <class Call>
+int InOutCode(Call&& call, std::string* message = nullptr) {
+    try {
+        call();
+    } catch (const EInOutError& e) {
+        if (message != nullptr) *message = e.Message();
+        return e.ErrorCode();
+    }
+    return -1;
+}
+
+struct LineCase {
+    std::string bytes;
+    Lines lines;
+};
+
+const LineCase kLineCases[] = {
+    {"", {}},
+    {"a\r\nb\r\n", {"a", "b"}},
+    {"a\r\nb", {"a", "b"}},  // a last line without a line end
+    {"a\rb\r", {"a", "b"}},  // a CR alone ends a line too
+    {"\r\n", {""}},
+    {"\r\n\r\n", {"", ""}},
+    {"a\r\r\nb", {"a", "", "b"}},
+    {"a\nb\r\nc", {"a\nb", "c"}},  // a lone LF is an ordinary byte
+    {"[COMPort]Com1\n[Com]1\n", {"[COMPort]Com1\n[Com]1\n"}},
+    {"\n", {"\n"}},
+    {"\n\r", {"\n"}},
+    {"a\r\n\nb", {"a", "\nb"}},  // only the LF right after the CR is skipped
+    {"a\x1a"
+     "b\r\nc",
+     {"a"}},  // Ctrl-Z ends the file, mid-line too
+    {"\x1a", {}},
+    {"a\r\n\x1a\r\nb", {"a"}},
+    {"a\r\x1a\nb", {"a"}},
+    {std::string("\xE4\0\xFF\r\n", 5), {std::string("\xE4\0\xFF", 3)}},  // bytes pass unchanged
+};
+
+// Small buffers put every line end across a buffer boundary somewhere.
+class LineReading : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(LineReading, LineEndsCtrlZAndLastLine) {
+    TempFolder folder;
+    const std::string file = folder.Path("lines.txt");
+    for (const LineCase& c : kLineCases) {
+        TempFolder::Write(file, c.bytes);
+        TextFileReader reader(file, SystemFiles(), GetParam());
+        EXPECT_EQ(ReadAll(reader), c.lines) << ::testing::PrintToString(c.bytes);
+        EXPECT_EQ(reader.ReadLine(), "");  // at the end: empty, and still at the end
+        EXPECT_TRUE(reader.Eof());
+    }
+}
+
+TEST_P(LineReading, LinesOfAnyLength) {
+    TempFolder folder;
+    const std::string file = folder.Path("long.txt");
+    const std::string longLine(100000, 'x');
+    TempFolder::Write(file, longLine + "\r\n" + longLine + "y\rend");
+    TextFileReader reader(file, SystemFiles(), GetParam() * 1000);
+    EXPECT_EQ(ReadAll(reader), (Lines{longLine, longLine + "y", "end"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(BufferSizes, LineReading, ::testing::Values(1, 2, 3, 4096));
+
+TEST(TextFileReader, OpensForReadingAndLetsOthersOnlyRead) {
+    TempFolder folder;
+    const std::string file = folder.Path("vareli.ini");
+    TempFolder::Write(file, "[Com]1\r\n");
+    FakeFiles files(SystemFiles());
+    {
+        TextFileReader reader(file, files);
+        EXPECT_EQ(files.calls.at(0), "CreateFileA " + file + " 80000000 1 3");
+
+        // Another program may read the file meanwhile, but not write it.
+        IFiles& other = SystemFiles();
+        const std::uintptr_t read =
+            other.CreateFileA(file, files::kGenericRead, files::kShareRead | files::kShareWrite,
+                              files::kOpenExisting, files::kAttributeNormal);
+        EXPECT_NE(read, files::kInvalidHandle);
+        if (read != files::kInvalidHandle) other.CloseHandle(read);
+        const std::uintptr_t write =
+            other.CreateFileA(file, files::kGenericWrite, files::kShareRead | files::kShareWrite,
+                              files::kOpenExisting, files::kAttributeNormal);
+        EXPECT_EQ(write, files::kInvalidHandle);
+        EXPECT_EQ(other.GetLastError(), files::kErrorSharingViolation);
+        if (write != files::kInvalidHandle) other.CloseHandle(write);
+
+        EXPECT_EQ(ReadAll(reader), (Lines{"[Com]1"}));
+    }
+    EXPECT_EQ(files.openHandles, 0);  // the destructor closed it
+}
+
+TEST(TextFileReader, OpenFailuresCarryTheSystemCode) {
+    TempFolder folder;
+    std::string message;
+    EXPECT_EQ(
+        InOutCode([&] { TextFileReader r(folder.Path("missing.ini"), SystemFiles()); }, &message),
+        2);
+    EXPECT_EQ(message, "File not found");
+    EXPECT_EQ(
+        InOutCode([&] { TextFileReader r(folder.Path("no/such.ini"), SystemFiles()); }, &message),
+        3);
+    EXPECT_EQ(InOutCode([&] { TextFileReader r(folder.Path(""), SystemFiles()); }, &message), 5);
+    EXPECT_EQ(message, "File access denied");
+
+    // A program that holds the file for writing without sharing it.
+    const std::string file = folder.Path("locked.ini");
+    TempFolder::Write(file, "x\r\n");
+    IFiles& other = SystemFiles();
+    const std::uintptr_t lock = other.CreateFileA(file, files::kGenericWrite, 0,
+                                                  files::kOpenExisting, files::kAttributeNormal);
+    ASSERT_NE(lock, files::kInvalidHandle);
+    EXPECT_EQ(InOutCode([&] { TextFileReader r(file, SystemFiles()); }, &message), 32);
+    EXPECT_EQ(message, "I/O error 32");
+    other.CloseHandle(lock);
+}
+
+TEST(TextFileReader, ReadFailureMidFileKeepsTheLinesBeforeIt) {
+    TempFolder folder;
+    const std::string file = folder.Path("vareli.ini");
+    TempFolder::Write(file, "ab\r\ncd\r\n");
+    FakeFiles files(SystemFiles());
+    files.failReadCall = 2;
+    files.readError = 23;
+    TextFileReader reader(file, files, 4);
+    EXPECT_EQ(reader.ReadLine(), "ab");
+    std::string message;
+    EXPECT_EQ(InOutCode([&] { reader.ReadLine(); }, &message), 23);
+    EXPECT_EQ(message, "I/O error 23");
+}
+
+TEST(TextFileReader, CloseFailureRaisesAndTheFileIsNotOpenAfterwards) {
+    TempFolder folder;
+    const std::string file = folder.Path("vareli.ini");
+    TempFolder::Write(file, "a\r\n");
+    FakeFiles files(SystemFiles());
+    {
+        TextFileReader reader(file, files);
+        files.closeError = 6;
+        EXPECT_EQ(InOutCode([&] { reader.Close(); }), 6);
+        EXPECT_EQ(InOutCode([&] { reader.ReadLine(); }), 103);
+        EXPECT_EQ(InOutCode([&] { reader.Eof(); }), 103);
+        EXPECT_EQ(InOutCode([&] { reader.Close(); }), 103);
+    }
+    EXPECT_EQ(files.openHandles, 0);
+    EXPECT_EQ(std::count(files.calls.begin(), files.calls.end(), "CloseHandle"), 1);
+}
+
+class TextFileWriting : public ::testing::Test {
+  protected:
+    TempFolder folder;
+    std::string file = folder.Path("vareli.ini");
+    std::string temp = file + ".tmp";
+    FakeFiles files{SystemFiles()};
+};
+
+TEST_F(TextFileWriting, ReplacesTheFileWholeOnlyAtCommit) {
+    TempFolder::Write(file, "old contents, longer than the new ones\r\n");
+    {
+        TextFileWriter writer(file, files);
+        writer.WriteLine("[COMPort]Com1");
+        writer.Write("[Com]");
+        writer.WriteLine("0");
+        EXPECT_EQ(TempFolder::Read(file), "old contents, longer than the new ones\r\n");
+        writer.Commit();
+    }
+    EXPECT_EQ(TempFolder::Read(file), "[COMPort]Com1\r\n[Com]0\r\n");
+    EXPECT_FALSE(TempFolder::Exists(temp));
+    EXPECT_EQ(files.calls,
+              (Lines{"CreateFileA " + temp + " 40000000 1 2", "WriteFile [COMPort]Com1\r\n",
+                     "WriteFile [Com]", "WriteFile 0\r\n", "CloseHandle",
+                     "MoveFileExA " + temp + " " + file + " 9"}));
+    EXPECT_EQ(files.openHandles, 0);
+}
+
+TEST_F(TextFileWriting, CreatesAMissingFileAndReadsBackByteForByte) {
+    const std::string odd("yl\xE4raja\0\n", 10);
+    {
+        TextFileWriter writer(file, files);
+        writer.WriteLine(odd);
+        writer.WriteLine("");
+        writer.Commit();
+    }
+    TextFileReader reader(file, files);
+    EXPECT_EQ(ReadAll(reader), (Lines{odd, ""}));
+}
+
+TEST_F(TextFileWriting, WithoutCommitTheOldFileStaysAndTheTemporaryGoes) {
+    TempFolder::Write(file, "old\r\n");
+    {
+        TextFileWriter writer(file, files);
+        writer.WriteLine("new");
+    }
+    EXPECT_EQ(TempFolder::Read(file), "old\r\n");
+    EXPECT_FALSE(TempFolder::Exists(temp));
+    EXPECT_EQ(files.openHandles, 0);
+}
+
+TEST_F(TextFileWriting, ReadOnlyFileIsAccessDeniedAndKept) {
+    TempFolder::Write(file, "old\r\n");
+    TempFolder::MakeReadOnly(file);
+    if (!TempFolder::SystemHonoursReadOnly(file))
+        GTEST_SKIP() << "read-only files are writable here (wine run as root)";
+    std::string message;
+    EXPECT_EQ(InOutCode(
+                  [&] {
+                      TextFileWriter writer(file, files);
+                      writer.WriteLine("new");
+                      writer.Commit();
+                  },
+                  &message),
+              5);
+    EXPECT_EQ(message, "File access denied");
+    EXPECT_EQ(TempFolder::Read(file), "old\r\n");
+    EXPECT_FALSE(TempFolder::Exists(temp));
+}
+
+TEST_F(TextFileWriting, FileHeldOpenByAReaderIsNotReplaced) {
+    TempFolder::Write(file, "old\r\n");
+    TextFileReader reader(file, SystemFiles());
+    const int code = InOutCode([&] {  // the reader does not share deletion
+        TextFileWriter writer(file, files);
+        writer.WriteLine("new");
+        writer.Commit();
+    });
+    EXPECT_EQ(code, 5);
+    EXPECT_EQ(ReadAll(reader), (Lines{"old"}));
+    EXPECT_FALSE(TempFolder::Exists(temp));
+}
+
+TEST_F(TextFileWriting, MissingFolderFailsAtTheOpen) {
+    std::string message;
+    EXPECT_EQ(
+        InOutCode([&] { TextFileWriter writer(folder.Path("none/vareli.ini"), files); }, &message),
+        3);
+    EXPECT_EQ(message, "Invalid filename");
+}
+
+TEST_F(TextFileWriting, DiskFullAndOtherWriteFailures) {
+    struct Case {
+        std::uint32_t writeError;  // 0: a short write
+        int code;
+    };
+    for (const Case c : {Case{0, 101}, Case{112, 101}, Case{39, 101}, Case{5, 5}, Case{29, 29}}) {
+        TempFolder::Write(file, "old\r\n");
+        FakeFiles failing(SystemFiles());
+        failing.failWriteCall = 2;
+        failing.writeError = c.writeError;
+        std::string message;
+        EXPECT_EQ(InOutCode(
+                      [&] {
+                          TextFileWriter writer(file, failing);
+                          writer.WriteLine("[COMPort]Com1");
+                          writer.WriteLine("[AlaMHZ]1800");
+                          ADD_FAILURE() << "the failing write went on";
+                      },
+                      &message),
+                  c.code)
+            << c.writeError;
+        if (c.code == 101) {
+            EXPECT_EQ(message, "Disk full");
+        }
+        EXPECT_EQ(TempFolder::Read(file), "old\r\n");
+        EXPECT_FALSE(TempFolder::Exists(temp));
+        EXPECT_EQ(failing.openHandles, 0);
+    }
+}
+
+TEST_F(TextFileWriting, CloseOrReplaceFailureAtCommitKeepsTheOldFile) {
+    TempFolder::Write(file, "old\r\n");
+    for (int step = 0; step < 2; ++step) {
+        FakeFiles failing(SystemFiles());
+        if (step == 0) failing.closeError = 6;
+        if (step == 1) failing.moveError = 32;
+        EXPECT_EQ(InOutCode([&] {
+                      TextFileWriter writer(file, failing);
+                      writer.WriteLine("new");
+                      writer.Commit();
+                  }),
+                  step == 0 ? 6 : 32);
+        EXPECT_EQ(TempFolder::Read(file), "old\r\n");
+        EXPECT_FALSE(TempFolder::Exists(temp));
+        EXPECT_EQ(failing.openHandles, 0);
+    }
+}
+
+TEST_F(TextFileWriting, NothingMoreAfterCommit) {
+    TextFileWriter writer(file, files);
+    writer.Commit();
+    EXPECT_EQ(InOutCode([&] { writer.WriteLine("late"); }), 103);
+    EXPECT_EQ(InOutCode([&] { writer.Commit(); }), 103);
+    EXPECT_EQ(TempFolder::Read(file), "");
+}
+
+}  // namespace
