@@ -70,11 +70,12 @@ int Number(const std::string& word, const std::string& what, int limit) {
     std::int64_t value = 0;
     for (char c : word) {
         if (!std::isdigit(static_cast<unsigned char>(c))) {
-            throw ECommandError("'" + word + "' is not a valid " + what);
+            throw ECommandError(Format("'%s' is not a valid %s", word.c_str(), what.c_str()));
         }
         value = value * 10 + (c - '0');
-        if (value > limit)
-            throw ECommandError(what + " " + word + " is over " + std::to_string(limit));
+        if (value > limit) {
+            throw ECommandError(Format("%s %s is over %d", what.c_str(), word.c_str(), limit));
+        }
     }
     return static_cast<int>(value);
 }

@@ -11,7 +11,8 @@ int Milliseconds(const std::string& option, const std::string& value) {
     if (value.empty() || value.size() > 7) throw EOptionError(option + " needs milliseconds");
     for (char c : value) {
         if (!std::isdigit(static_cast<unsigned char>(c))) {
-            throw EOptionError(option + " needs milliseconds, not '" + value + "'");
+            throw EOptionError(
+                Format("%s needs milliseconds, not '%s'", option.c_str(), value.c_str()));
         }
     }
     const int ms = std::stoi(value);
