@@ -197,7 +197,7 @@ TEST_F(TextFileWriting, ReplacesTheFileWholeOnlyAtCommit) {
 }
 
 TEST_F(TextFileWriting, CreatesAMissingFileAndReadsBackByteForByte) {
-    const std::string odd("yl\xE4raja\0\n", 10);
+    const std::string odd("yl\xE4raja\0\n", 9);
     {
         TextFileWriter writer(file, files);
         writer.WriteLine(odd);
