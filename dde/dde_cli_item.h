@@ -1,0 +1,58 @@
+// TDdeCliItem: the item link between a client conversation and one attached
+// client item: the item's name, its warm link (an item string handle while
+// one is open) and the transactions that fill the item's Lines.
+//
+// Owned by its conversation's list; refers to the conversation and the item
+// without owning them. Main thread only. Throws only what the item's change
+// event raises (from SetName, FetchValue and TakeData); a data handle it
+// fetched is freed all the same.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "dde/dde_string_handle.h"
+#include "rtl/classes.h"
+
+class TDdeClientConv;
+class TDdeClientItem;
+
+class TDdeCliItem : public TPersistent {
+  public:
+    TDdeCliItem(TDdeClientConv* conversation, TDdeClientItem* item);
+    // Closes the warm link if one is still open.
+    ~TDdeCliItem() override;
+
+    const char* ClassName() const override { return "TDdeCliItem"; }
+
+    const std::string& Name() const { return name_; }
+    std::uintptr_t ItemHandle() const { return hszItem_.Get(); }
+    TDdeClientConv* Conversation() const { return conversation_; }
+    TDdeClientItem* Item() const { return item_; }
+
+    // Closes any warm link, takes the name, clears the item's Lines, opens the
+    // warm link (open conversation) and fetches the value. True when the link
+    // stands (or, with the conversation closed, when it is in ddeManual mode).
+    bool SetName(const std::string& name);
+    // XTYP_ADVSTART without data; on refusal the item handle is released and
+    // the item's Lines cleared.
+    bool OpenWarmLink();
+    // XTYP_ADVSTOP (open conversation only), then releases the item handle.
+    void CloseWarmLink();
+    // XTYP_REQUEST; the data goes to TakeData and is freed. Without an open
+    // warm link only the change event is raised.
+    bool FetchValue();
+    // New data (0: fetch it): fills the item's Lines, raises its change event.
+    void TakeData(std::uintptr_t data);
+
+    // The conversation has ended: the item handle goes.
+    void ReleaseItemHandle() { hszItem_.Release(); }
+    // The DDE instance has ended, and the handle with it.
+    void AbandonItemHandle() { hszItem_.Abandon(); }
+
+  private:
+    std::string name_;
+    DdeStringHandle hszItem_;
+    TDdeClientConv* conversation_;
+    TDdeClientItem* item_;
+};

@@ -1,0 +1,96 @@
+// TDdeMgr: the process-wide owner of the program's DDE instance and of the
+// callback through which DDEML reports to the program. It routes a warm
+// link's data notices and a server's disconnect to the client conversation
+// they belong to (found through the conversation's user handle), and answers
+// outside programs under the program's own service name (the executable's
+// file name up to its first "."), accepting a conversation whose topic is one
+// of the program's window captions and offering nothing on it.
+//
+// Exactly one exists at a time, made at start-up before any window and
+// destroyed last; client conversations reach it through Current(). It owns
+// its server conversation records. Everything runs on the main thread: DDEML
+// calls the callback only there, while it takes messages or waits inside a
+// synchronous transaction.
+//
+// Throws: the constructor raises EDdeError when the DDE instance cannot be
+// made. The callback never throws: what an event handler raises under it is
+// handed to ErrorReport, because it must not unwind into DDEML.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dde/dde_string_handle.h"
+#include "platform/ddeml.h"
+#include "platform/seam.h"
+#include "rtl/classes.h"
+
+class TDdeSrvrConv;
+
+class TDdeMgr : public TComponent {
+  public:
+    // Makes the DDE instance on ddeml and registers the service name taken
+    // from exeFileName (a path or a bare file name).
+    TDdeMgr(TComponent* AOwner, const std::string& exeFileName,
+            IDdeml& ddeml = Seam<IDdeml>::Get());
+    ~TDdeMgr() override;
+
+    const char* ClassName() const override { return "TDdeMgr"; }
+
+    // The manager while one exists, else nullptr.
+    static TDdeMgr* Current();
+
+    IDdeml& Ddeml() const { return ddeml_; }
+    std::uint32_t DdeInstId() const { return instance_; }
+    const std::string& AppName() const { return appName_; }
+    std::uintptr_t AppNameHandle() const { return appNameHandle_.Get(); }
+
+    // How the manager learns the captions of the program's windows, which an
+    // outside program may name as topic. The window toolkit sets it at
+    // start-up; until then no topic is accepted. Called from the callback on
+    // the main thread; it must not throw (a throw refuses the connect).
+    using WindowCaptionsHook = std::function<std::vector<std::string>()>;
+    void SetWindowCaptions(WindowCaptionsHook hook) { windowCaptions_ = std::move(hook); }
+
+    // The callback handed to DdeInitializeA.
+    std::uintptr_t DdeManagerCallback(std::uint32_t type, std::uint32_t format,
+                                      std::uintptr_t conversation, std::uintptr_t hsz1,
+                                      std::uintptr_t hsz2, std::uintptr_t data,
+                                      std::uintptr_t data1, std::uintptr_t data2);
+
+    // The conversations outside programs hold with this program.
+    int ServerConvCount() const { return static_cast<int>(serverConvs_.size()); }
+    const TDdeSrvrConv& ServerConv(int index) const { return *serverConvs_.at(index); }
+
+  private:
+    std::uintptr_t Dispatch(std::uint32_t type, std::uintptr_t conversation, std::uintptr_t hsz1,
+                            std::uintptr_t hsz2, std::uintptr_t data, std::uintptr_t data1);
+    bool AcceptsConnect(std::uintptr_t topic, std::uintptr_t service);
+    std::uintptr_t WildConnect(std::uintptr_t topic, std::uintptr_t service);
+    void ConfirmConnect(std::uintptr_t conversation, std::uintptr_t topic);
+    std::string QueryString(std::uintptr_t hsz);
+    bool IsWindowCaption(const std::string& topic) const;
+    TDdeSrvrConv* FindServerConv(std::uintptr_t userHandle) const;
+    void RemoveServerConv(TDdeSrvrConv* record);
+
+    IDdeml& ddeml_;
+    std::string appName_;
+    DdeStringHandle appNameHandle_;
+    std::vector<std::unique_ptr<TDdeSrvrConv>> serverConvs_;
+    std::uint32_t instance_ = 0;
+    WindowCaptionsHook windowCaptions_;
+};
+
+// The program's own service name: the file name without its directory, cut
+// before its first ".".
+std::string DdeServiceNameOf(const std::string& exeFileName);
+
+// The text of EDdeError for a DDEML error code.
+std::string DdeErrorMessage(std::uint32_t code);
+
+// DDE names compare without regard to case (ASCII and the code page 1252
+// letters).
+bool SameDdeName(const std::string& a, const std::string& b);
