@@ -1,27 +1,12 @@
-// What only the POSIX stand-in does: turn errno values into Windows codes.
+// What only the POSIX stand-in is asked: ENOSPC as Windows' disk-full code,
+// and the read-only attribute kept against root.
 #include "platform/posix/files_posix.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-
 #include "temp_folder.h"
 
 namespace {
-
-TEST(PosixFiles, ErrnoBecomesTheWindowsCode) {
-    EXPECT_EQ(WindowsErrorOf(ENOENT), 2u);
-    EXPECT_EQ(WindowsErrorOf(ENOTDIR), 3u);
-    EXPECT_EQ(WindowsErrorOf(EMFILE), 4u);
-    EXPECT_EQ(WindowsErrorOf(EACCES), 5u);
-    EXPECT_EQ(WindowsErrorOf(EISDIR), 5u);
-    EXPECT_EQ(WindowsErrorOf(EROFS), 19u);
-    EXPECT_EQ(WindowsErrorOf(ENOSPC), 112u);
-    EXPECT_EQ(WindowsErrorOf(ENAMETOOLONG), 206u);
-    EXPECT_EQ(WindowsErrorOf(EIO, files::kErrorReadFault), 30u);
-    EXPECT_EQ(WindowsErrorOf(EIO, files::kErrorWriteFault), 29u);
-    EXPECT_EQ(WindowsErrorOf(ELOOP), 31u);
-}
 
 TEST(PosixFiles, FullDeviceFailsTheWriteWithDiskFull) {
     PosixFiles fs;
