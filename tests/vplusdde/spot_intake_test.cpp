@@ -1,0 +1,240 @@
+#include "vplusdde/spot_intake.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "fakes/fake_spot_lines.h"
+#include "rtl/sysutils.h"
+
+namespace {
+
+// A spot row in the decoder's column layout, 42 characters.
+std::string Row(const std::string& freq, const std::string& dx, const std::string& spotter,
+                const std::string& time = "1305", const std::string& comment = "cq dx") {
+    auto field = [](std::string s, size_t width, bool right) {
+        s = s.substr(0, width);
+        const std::string pad(width - s.size(), ' ');
+        return right ? pad + s : s + pad;
+    };
+    return field(freq, 6, true) + " " + field(dx, 6, false) + " " + field(comment, 14, false) +
+           " " + field(spotter, 6, false) + " " + field(time, 4, false) + "  ";
+}
+
+class Host : public ISpotIntakeHost {
+  public:
+    std::string lower = "1800";
+    std::string upper = "432000";
+    bool forwarding = false;
+    std::vector<std::string> events;  // tones, forwards and label writes in order
+    std::string label1;
+    std::string label4 = "Label4";
+    int limitReads = 0;
+    std::function<void(const std::string&)> onForward;
+
+    std::string UpperLimitText() override {
+        ++limitReads;
+        return upper;
+    }
+    std::string LowerLimitText() override {
+        ++limitReads;
+        return lower;
+    }
+    bool ForwardingOn() override { return forwarding; }
+    void PlayTone(std::uint16_t f, std::int32_t ms) override {
+        events.push_back("tone " + std::to_string(f) + " " + std::to_string(ms));
+    }
+    void Forward(const std::string& row) override {
+        events.push_back("forward " + row);
+        if (onForward) onForward(row);
+    }
+    std::string TodayText() override { return "7.12.2026"; }
+    std::string NowText() override { return "9.41.07"; }
+    void SetLastSpotTime(const std::string& c) override {
+        label1 = c;
+        events.push_back("label1 " + c);
+    }
+    void SetSpotCount(const std::string& c) override { label4 = c; }
+};
+
+class SpotIntakeTest : public ::testing::Test {
+  protected:
+    FakeSpotLines lines;
+    SpotView view{lines};
+    Host host;
+    SpotIntake intake{host, view};
+
+    int Tones() const {
+        int n = 0;
+        for (const auto& e : host.events) n += e.rfind("tone", 0) == 0;
+        return n;
+    }
+};
+
+TEST_F(SpotIntakeTest, AFullBlockOfNewRowsIsShownInOrderAndCounted) {
+    std::string block;
+    for (int i = 0; i < 19; ++i)
+        block += Row(std::to_string(7000 + i), "Q1A" + std::to_string(i), "Q9Z");
+    ASSERT_EQ(block.size(), 798u);
+    intake.Run(block);
+    ASSERT_EQ(lines.lines.size(), 19u);
+    for (int i = 0; i < 19; ++i) {
+        EXPECT_EQ(lines.lines[i].first, block.substr(i * 42, 42) + "7.12.2026");
+        EXPECT_EQ(lines.lines[i].second, kSpotNavy);
+    }
+    EXPECT_EQ(intake.Counter(), 19);
+    EXPECT_EQ(host.label4, "19 vihjett\xE4");
+    EXPECT_EQ(host.label1, "9.41.07");
+    EXPECT_EQ(Tones(), 19);
+}
+
+TEST_F(SpotIntakeTest, TheSameTextAgainAddsNothingButRewritesTheCount) {
+    const std::string text = Row("14025", "Q1AAA", "Q9ZZZ") + Row("7010", "Q2BBB", "Q8YYY");
+    intake.Run(text);
+    host.events.clear();
+    host.label4 = "stale";
+    host.limitReads = 0;
+    intake.Run(text);
+    EXPECT_EQ(lines.lines.size(), 2u);
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(host.limitReads, 0);  // only new rows read the limits
+    EXPECT_EQ(host.label4, "2 vihjett\xE4");
+}
+
+TEST_F(SpotIntakeTest, LimitsAreInclusiveAndCheckedUpperThenLower) {
+    host.lower = "7000";
+    host.upper = "14000";
+    intake.Run(Row("7000", "LOW", "X") + Row("14000", "HIGH", "X") + Row("6999", "UNDER", "X") +
+               Row("14001", "OVER", "X"));
+    ASSERT_EQ(lines.lines.size(), 2u);
+    EXPECT_EQ(lines.lines[0].first.substr(7, 3), "LOW");
+    EXPECT_EQ(lines.lines[1].first.substr(7, 4), "HIGH");
+    // Two reads for each of the three rows under the upper limit, one for the row above it.
+    EXPECT_EQ(host.limitReads, 2 * 3 + 1);
+}
+
+TEST_F(SpotIntakeTest, ALowerLimitAboveTheUpperRejectsEverything) {
+    host.lower = "20000";
+    host.upper = "10000";
+    intake.Run(Row("14000", "A", "B") + Row("20000", "C", "D") + Row("10000", "E", "F"));
+    EXPECT_TRUE(lines.lines.empty());
+    EXPECT_EQ(host.label4, "0 vihjett\xE4");
+}
+
+TEST_F(SpotIntakeTest, AnUnreadableFrequencyCountsAsZero) {
+    const std::string text = Row("", "BLANK", "X") + Row("14O00", "LETTER", "X");
+    intake.Run(text);
+    EXPECT_TRUE(lines.lines.empty());
+    host.lower = "0";
+    intake.Run(text);
+    EXPECT_EQ(lines.lines.size(), 2u);
+}
+
+TEST_F(SpotIntakeTest, OhInEitherCallIsRedWithASecondTone) {
+    intake.Run(Row("7000", "OH2AB", "Q9ZZZ") + Row("7001", "Q1AAA", "OH6XY") +
+               Row("7002", "oh2ab", "oh6xy") + Row("7003", "Q1OH", "Q9Z", "1305", "OH2AB cq") +
+               Row("7004", "9OH2AB", "Q9Z"));
+    ASSERT_EQ(lines.lines.size(), 5u);
+    EXPECT_EQ(lines.lines[0].second, kSpotRed);
+    EXPECT_EQ(lines.lines[1].second, kSpotRed);
+    EXPECT_EQ(lines.lines[2].second, kSpotNavy);
+    EXPECT_EQ(lines.lines[3].second, kSpotNavy);
+    EXPECT_EQ(lines.lines[4].second, kSpotNavy);
+    EXPECT_EQ(Tones(), 7);
+    // The second tone follows the first, and both come before the label.
+    EXPECT_EQ(host.events[0], "tone 1500 50");
+    EXPECT_EQ(host.events[1], "tone 2000 150");
+    EXPECT_EQ(host.events[2], "label1 9.41.07");
+}
+
+TEST_F(SpotIntakeTest, ARowDifferingOnlyInTimeIsANewSpot) {
+    intake.Run(Row("7025", "Q1AAA", "Q9ZZZ", "1305"));
+    intake.Run(Row("7025", "Q1AAA", "Q9ZZZ", "1306"));
+    EXPECT_EQ(lines.lines.size(), 2u);
+}
+
+TEST_F(SpotIntakeTest, ABadLimitFailsAtTheFirstNewRowAndKeepsWhatWasDone) {
+    const std::string shown = Row("7000", "OLD", "X");
+    intake.Run(shown);
+    host.upper = "14000 ";
+    host.label4 = "kept";
+    // Only shown rows: the bad limit goes unnoticed.
+    intake.Run(shown);
+    EXPECT_EQ(host.label4, "1 vihjett\xE4");
+    host.label4 = "kept";
+    try {
+        intake.Run(shown + Row("7001", "NEW", "X") + Row("7002", "NEXT", "X"));
+        FAIL() << "the limit was taken";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "'14000 ' is not a valid integer value");
+    }
+    EXPECT_EQ(lines.lines.size(), 1u);
+    EXPECT_EQ(host.label4, "kept");
+    // Put right, the rows come at the next update.
+    host.upper = "14000";
+    intake.Run(shown + Row("7001", "NEW", "X") + Row("7002", "NEXT", "X"));
+    EXPECT_EQ(lines.lines.size(), 3u);
+}
+
+TEST_F(SpotIntakeTest, ForwardingSendsTheRowWithoutTheDateOnlyWhenOn) {
+    const std::string row = Row("7025", "Q1AAA", "Q9ZZZ");
+    intake.Run(row);
+    for (const auto& e : host.events) EXPECT_NE(e.rfind("forward", 0), 0u) << e;
+    host.forwarding = true;
+    const std::string next = Row("7026", "Q1AAA", "Q9ZZZ");
+    intake.Run(next);
+    EXPECT_NE(std::find(host.events.begin(), host.events.end(), "forward " + next),
+              host.events.end());
+}
+
+TEST_F(SpotIntakeTest, AForwardingFailureEndsTheRunAfterTheLineIsShown) {
+    host.forwarding = true;
+    host.onForward = [](const std::string&) {
+        throw Exception("Error accessing specified device");
+    };
+    EXPECT_THROW(intake.Run(Row("7000", "A", "X") + Row("7001", "B", "X")), Exception);
+    ASSERT_EQ(lines.lines.size(), 1u);
+    EXPECT_TRUE(host.label1.empty());
+    EXPECT_EQ(intake.Counter(), 1);
+    // The shown row is not forwarded again; the next one is handled next time.
+    host.onForward = nullptr;
+    host.events.clear();
+    intake.Run(Row("7000", "A", "X") + Row("7001", "B", "X"));
+    EXPECT_EQ(lines.lines.size(), 2u);
+    EXPECT_EQ(std::count_if(host.events.begin(), host.events.end(),
+                            [](const std::string& e) { return e.rfind("forward", 0) == 0; }),
+              1);
+}
+
+TEST_F(SpotIntakeTest, ARunNestedInsideForwardingShowsNoSpotTwice) {
+    host.forwarding = true;
+    const std::string first = Row("7000", "A", "X");
+    const std::string second = Row("7001", "B", "X");
+    const std::string third = Row("7002", "C", "X");
+    bool nested = false;
+    // While the first row's write-error box is open, a newer block arrives.
+    host.onForward = [&](const std::string&) {
+        if (nested) return;
+        nested = true;
+        intake.Run(first + second + third);
+    };
+    intake.Run(first + second);
+    ASSERT_EQ(lines.lines.size(), 3u);
+    EXPECT_EQ(lines.lines[1].first.substr(0, 42), second);
+    EXPECT_EQ(lines.lines[2].first.substr(0, 42), third);
+    EXPECT_EQ(intake.Counter(), 3);
+}
+
+TEST_F(SpotIntakeTest, AShortLastUnitIsHandledLikeARowAndALoneCharacterIsDropped) {
+    host.forwarding = true;
+    intake.Run(Row("7000", "A", "X") + "  7001 B");
+    ASSERT_EQ(lines.lines.size(), 2u);
+    EXPECT_EQ(lines.lines[1].first, "  7001 B7.12.2026");
+    intake.Run(std::string("x"));
+    intake.Run(std::string());
+    EXPECT_EQ(lines.lines.size(), 2u);
+    EXPECT_EQ(host.label4, "2 vihjett\xE4");
+}
+
+}  // namespace

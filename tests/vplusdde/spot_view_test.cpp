@@ -1,0 +1,79 @@
+#include "vplusdde/spot_view.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_spot_lines.h"
+
+namespace {
+
+const std::string kRow = "  7025 Q1AAA  cq dx          Q9ZZZ  1305  ";
+
+TEST(SpotView, ARowIsShownWhenItEqualsTheFirst42CharactersOfALine) {
+    FakeSpotLines lines;
+    SpotView view(lines);
+    EXPECT_FALSE(view.IsShown(kRow));
+    view.Append(kRow + "7.12.2026", 0);
+    EXPECT_TRUE(view.IsShown(kRow));
+    // Exact: case, and length, count.
+    std::string lower = kRow;
+    lower[7] = 'q';
+    EXPECT_FALSE(view.IsShown(lower));
+    EXPECT_FALSE(view.IsShown(kRow.substr(0, 41)));
+    EXPECT_FALSE(view.IsShown(kRow + "7"));
+}
+
+TEST(SpotView, AShortLineMatchesOnlyARowOfItsWholeLength) {
+    FakeSpotLines lines;
+    SpotView view(lines);
+    view.Append("short", 0);
+    EXPECT_TRUE(view.IsShown("short"));
+    // A short unit followed by the date is no longer the unit itself.
+    view.Append(std::string("  14000 unit") + "7.12.2026", 0);
+    EXPECT_FALSE(view.IsShown("  14000 unit"));
+}
+
+TEST(SpotView, StartsFromWhatTheControlHolds) {
+    FakeSpotLines lines;
+    lines.AppendLine(kRow + "1.1.2026", 0);
+    SpotView view(lines);
+    EXPECT_TRUE(view.IsShown(kRow));
+    EXPECT_EQ(view.LineCount(), 1);
+}
+
+TEST(SpotView, TrimmingDropsTheOldestLinesAndForgetsThemInTheIndex) {
+    FakeSpotLines lines;
+    SpotView view(lines, /*maxLines=*/5, /*trimBy=*/2);
+    for (int i = 0; i < 5; ++i) view.Append("row " + std::to_string(i), 0);
+    EXPECT_EQ(lines.lines.size(), 5u);
+    view.Append("row 5", 0);  // six lines: the two oldest go
+    ASSERT_EQ(lines.lines.size(), 4u);
+    EXPECT_EQ(lines.lines.front().first, "row 2");
+    EXPECT_FALSE(view.IsShown("row 0"));
+    EXPECT_FALSE(view.IsShown("row 1"));
+    EXPECT_TRUE(view.IsShown("row 2"));
+    EXPECT_TRUE(view.IsShown("row 5"));
+    EXPECT_EQ(view.LineCount(), 4);
+}
+
+TEST(SpotView, AnEqualPrefixOnTwoLinesStaysShownUntilBothAreGone) {
+    FakeSpotLines lines;
+    SpotView view(lines, /*maxLines=*/3, /*trimBy=*/1);
+    view.Append(kRow + "1.1.2026", 0);
+    view.Append(kRow + "2.1.2026", 0);  // same spot on another day
+    view.Append("other", 0);
+    view.Append("fourth", 0);  // drops the first copy
+    EXPECT_TRUE(view.IsShown(kRow));
+    view.Append("fifth", 0);  // drops the second
+    EXPECT_FALSE(view.IsShown(kRow));
+}
+
+TEST(SpotView, TheDuplicateTestReadsNoLines) {
+    FakeSpotLines lines;
+    SpotView view(lines);
+    for (int i = 0; i < 1000; ++i) view.Append("line " + std::to_string(i), 0);
+    const int before = lines.reads;
+    for (int i = 0; i < 19; ++i) view.IsShown("line 500");
+    EXPECT_EQ(lines.reads, before);
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+// One run of spot intake: the main window's change handler hands it the item
+// text; it cuts the rows, drops those already shown, keeps those inside the
+// band, and for each kept row sounds its tones, shows its line, forwards it
+// and updates the status labels.
+//
+// Main thread only. The host (the main window) supplies the settings, tones,
+// forwarding, clock and labels. What those raise ends the run at that row and
+// passes out (the application frame reports it); rows handled before stay
+// handled. A run may be entered again from inside Forward (a message box's
+// loop): the nested run sees the view as it stands, so no spot shows twice.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "vplusdde/spot_view.h"
+
+constexpr std::uint32_t kSpotNavy = 0x00800000;  // red 0, green 0, blue 128 (0x00BBGGRR)
+constexpr std::uint32_t kSpotRed = 0x000000FF;
+
+class ISpotIntakeHost {
+  public:
+    virtual ~ISpotIntakeHost() = default;
+    virtual std::string UpperLimitText() = 0;  // ComboBox2 of the settings dialog
+    virtual std::string LowerLimitText() = 0;  // ComboBox1
+    virtual bool ForwardingOn() = 0;           // CheckBox1
+    virtual void PlayTone(std::uint16_t frequency, std::int32_t duration) = 0;
+    virtual void Forward(const std::string& row) = 0;              // lahetaporttiin
+    virtual std::string TodayText() = 0;                           // short date
+    virtual std::string NowText() = 0;                             // long time
+    virtual void SetLastSpotTime(const std::string& caption) = 0;  // Label1
+    virtual void SetSpotCount(const std::string& caption) = 0;     // Label4
+};
+
+class SpotIntake {
+  public:
+    SpotIntake(ISpotIntakeHost& host, SpotView& view) : host_(host), view_(view) {}
+
+    // Zeroes the spot counter (the main window's first show).
+    void ResetCounter() { counter_ = 0; }
+    std::int32_t Counter() const { return counter_; }
+
+    // One run over the item text.
+    void Run(const std::string& itemText);
+
+  private:
+    bool InBand(const std::string& row);
+    void Accept(const std::string& row);
+
+    ISpotIntakeHost& host_;
+    SpotView& view_;
+    std::int32_t counter_ = 0;
+};
+
+// "OH" in columns 8-9 (the DX call) or 30-31 (the spotter's call).
+bool IsOhSpot(const std::string& row);

@@ -1,0 +1,58 @@
+// The spot view's bookkeeping: the lines of the rich-text view `memo1`, an
+// index of their first 42 characters for the duplicate test, and the trimming
+// that keeps a view of a program running for weeks inside its text limit.
+//
+// A row is shown when it equals the first 42 characters of some line of the
+// view. Reading every line back for every row costs more with each line (and
+// under wine, reading line N of a rich-text control costs time growing with
+// N), so the index answers instead; it is fed with each line as the control
+// reads it back after the append, so it holds what the view holds.
+//
+// Owned by the main window; main thread only. Throws what the lines' peer
+// throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+// The rich-text control as the spot view uses it.
+class ISpotLines {
+  public:
+    virtual ~ISpotLines() = default;
+    // Lines held, not counting an empty last line after the final line end.
+    virtual int LineCount() = 0;
+    // Line `index` (from 0) without its line end.
+    virtual std::string Line(int index) = 0;
+    // Appends a line after the last one in the given colour (0x00BBGGRR).
+    virtual void AppendLine(const std::string& text, std::uint32_t color) = 0;
+    // Removes the first `count` lines.
+    virtual void DeleteFirstLines(int count) = 0;
+};
+
+class SpotView {
+  public:
+    // Above `maxLines` lines the oldest `trimBy` lines are dropped at once.
+    static constexpr int kMaxLines = 20000;
+    static constexpr int kTrimBy = 1000;
+
+    explicit SpotView(ISpotLines& lines, int maxLines = kMaxLines, int trimBy = kTrimBy);
+
+    // The duplicate test: exact, case-sensitive, lengths included.
+    bool IsShown(const std::string& row) const;
+    // Appends the line in its colour, then drops the oldest lines when the
+    // view has grown past its maximum.
+    void Append(const std::string& line, std::uint32_t color);
+    int LineCount() const { return lineCount_; }
+
+  private:
+    static std::string Key(const std::string& line) { return line.substr(0, 42); }
+    void Forget(const std::string& line);
+
+    ISpotLines& lines_;
+    int maxLines_;
+    int trimBy_;
+    int lineCount_ = 0;
+    std::unordered_map<std::string, int> shown_;  // first 42 characters -> lines
+};
