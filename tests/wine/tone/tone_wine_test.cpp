@@ -1,9 +1,8 @@
 // The tone generator on the real Win32 calls: under wine (an NT-family
 // system) the beep service is chosen and a tone goes to Beep and returns. The
 // port instructions would fault there, so the recorder never runs them.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
