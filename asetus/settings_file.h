@@ -1,0 +1,36 @@
+// The settings file "vareli.ini": four lines, "[COMPort]", "[AlaMHZ]",
+// "[YlaMHZ]" each followed by its value, and "[Com]1" or "[Com]0". The
+// settings dialog's controls are the only store of the settings; the writer
+// copies them into the file, the reader copies the file into them.
+//
+// The name has no folder: it is found in the working folder at each open.
+// Main thread only. Both raise EInOutError (and the reader whatever the serial
+// component raises for its device name) and catch nothing.
+#pragma once
+
+#include <string>
+
+class TCheckBox;
+class TComboBox;
+class TComm;
+
+extern const char* const kSettingsFileName;  // "vareli.ini"
+
+// The settings dialog's four controls.
+struct SettingsControls {
+    TComboBox& lowerLimit;  // ComboBox1
+    TComboBox& upperLimit;  // ComboBox2
+    TComboBox& port;        // ComboBox3
+    TCheckBox& forwarding;  // CheckBox1
+};
+
+// Writes the four lines, CR LF after each. The file is replaced only once
+// the whole new content is written, so a failure keeps the old file.
+void WriteSettingsFile(const SettingsControls& controls);
+
+// Reads every line and tests it for each key anywhere in it, in order; a
+// value is copied from fixed positions of the line (a limit from position 9,
+// at most 7 characters; the port from position 10, at most 4). The last
+// line holding a key wins. Then hands the port box's text to the serial
+// component as its device name.
+void ReadSettingsFile(const SettingsControls& controls, TComm& comm);

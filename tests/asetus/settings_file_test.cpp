@@ -1,0 +1,152 @@
+#include "asetus/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include "CommInt/comm.h"
+#include "fakes/fake_comm.h"
+#include "fakes/fake_sync.h"
+#include "settings_folder.h"
+#include "ui/check_box.h"
+#include "ui/combo_box.h"
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    FakeSync fakeSync;
+    FakeComm fakeComm{fakeSync};
+    ScopedSeam<IComm> commSeam{&fakeComm};
+    ScopedSeam<ISync> syncSeam{&fakeSync};
+    SettingsFolder folder;
+    TComboBox lower{nullptr};
+    TComboBox upper{nullptr};
+    TComboBox port{nullptr};
+    TCheckBox forwarding{nullptr};
+    TComm comm{nullptr};
+    SettingsControls controls{lower, upper, port, forwarding};
+
+    void SetUp() override {
+        lower.SetText("ComboBox1");
+        upper.SetText("ComboBox1");
+        port.SetText("ComboBox3");
+    }
+    void Read() { ReadSettingsFile(controls, comm); }
+};
+
+TEST_F(SettingsFileTest, WritesTheFourLinesAndReadsThemBack) {
+    port.SetText("Com3");
+    lower.SetText("7000");
+    upper.SetText("14350");
+    forwarding.SetChecked(true);
+    WriteSettingsFile(controls);
+    EXPECT_EQ(SettingsFolder::Get(),
+              "[COMPort]Com3\r\n[AlaMHZ]7000\r\n[YlaMHZ]14350\r\n[Com]1\r\n");
+    lower.SetText("x");
+    upper.SetText("y");
+    port.SetText("z");
+    forwarding.SetChecked(false);
+    Read();
+    EXPECT_EQ(lower.Text(), "7000");
+    EXPECT_EQ(upper.Text(), "14350");
+    EXPECT_EQ(port.Text(), "Com3");
+    EXPECT_TRUE(forwarding.Checked());
+    EXPECT_EQ(comm.DeviceName(), "Com3");
+
+    forwarding.SetChecked(false);
+    WriteSettingsFile(controls);
+    EXPECT_EQ(SettingsFolder::Get().substr(SettingsFolder::Get().size() - 8), "[Com]0\r\n");
+}
+
+TEST_F(SettingsFileTest, LongValuesComeBackCutAndEmptyOnesStayEmpty) {
+    port.SetText("Com10");
+    lower.SetText("12345678");
+    upper.SetText("");
+    WriteSettingsFile(controls);
+    EXPECT_NE(SettingsFolder::Get().find("[YlaMHZ]\r\n"), std::string::npos);
+    Read();
+    EXPECT_EQ(port.Text(), "Com1");
+    EXPECT_EQ(lower.Text(), "1234567");
+    EXPECT_EQ(upper.Text(), "");
+    EXPECT_EQ(comm.DeviceName(), "Com1");
+}
+
+TEST_F(SettingsFileTest, KeysAreFoundAnywhereButValuesComeFromFixedPlaces) {
+    SettingsFolder::Put(
+        " [AlaMHZ]7000\r\n"  // a blank before the key shifts the value
+        "[ylamhz]9999\r\n"   // other letter case: not a key
+        "[Com]0 [Com]1\r\n"  // both: the last test wins
+        "[COMPort]Com5\r\n"
+        "[COMPort]Com6\r\n");  // the last line with a key wins
+    Read();
+    EXPECT_EQ(lower.Text(), "]7000");
+    EXPECT_EQ(upper.Text(), "ComboBox1");
+    EXPECT_TRUE(forwarding.Checked());
+    EXPECT_EQ(port.Text(), "Com6");
+}
+
+TEST_F(SettingsFileTest, LoneLineFeedsMakeOneLineAndCtrlZEndsTheFile) {
+    SettingsFolder::Put("[AlaMHZ]1800\n[YlaMHZ]3500\n[Com]1\n");
+    Read();
+    // One line: both keys found, both values copied from the same positions.
+    EXPECT_EQ(lower.Text(), "1800\n[Y");
+    EXPECT_EQ(upper.Text(), "1800\n[Y");
+    EXPECT_TRUE(forwarding.Checked());
+
+    SettingsFolder::Put("[AlaMHZ]3500\r\n\x1a[YlaMHZ]7000\r\n[Com]0\r\n");
+    Read();
+    EXPECT_EQ(lower.Text(), "3500");
+    EXPECT_EQ(upper.Text(), "1800\n[Y");
+    EXPECT_TRUE(forwarding.Checked());
+}
+
+TEST_F(SettingsFileTest, AnEmptyFileChangesNoControlButSetsTheDeviceName) {
+    SettingsFolder::Put("");
+    Read();
+    EXPECT_EQ(lower.Text(), "ComboBox1");
+    EXPECT_EQ(port.Text(), "ComboBox3");
+    EXPECT_EQ(comm.DeviceName(), "ComboBox3");
+}
+
+TEST_F(SettingsFileTest, AMissingFileChangesNothing) {
+    try {
+        Read();
+        FAIL() << "a missing file was read";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message(), "File not found");
+        EXPECT_EQ(e.ErrorCode(), 2);
+    }
+    EXPECT_EQ(lower.Text(), "ComboBox1");
+    EXPECT_EQ(comm.DeviceName(), "Com2");
+}
+
+TEST_F(SettingsFileTest, AFailureHalfWayThroughWritingKeepsTheOldFile) {
+    const std::string old = "[COMPort]Com4\r\n[AlaMHZ]1800\r\n[YlaMHZ]3500\r\n[Com]0\r\n";
+    SettingsFolder::Put(old);
+    port.SetText("Com9");
+    folder.Files().failWriteCall = 3;  // the third line falls short: the disk is full
+    try {
+        WriteSettingsFile(controls);
+        FAIL() << "the short write went unnoticed";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message(), "Disk full");
+    }
+    EXPECT_EQ(SettingsFolder::Get(), old);
+
+    folder.Files().failWriteCall = 0;
+    folder.Files().createError = 5;  // a read-only file or folder
+    EXPECT_THROW(WriteSettingsFile(controls), EInOutError);
+    EXPECT_EQ(SettingsFolder::Get(), old);
+}
+
+TEST_F(SettingsFileTest, OtherProgramsMayReadTheFileWhileItIsOpenButNotWriteIt) {
+    SettingsFolder::Put("[Com]1\r\n");
+    Read();
+    WriteSettingsFile(controls);
+    for (const std::string& call : folder.Files().calls) {
+        if (call.rfind("CreateFileA", 0) == 0) {
+            EXPECT_NE(call.find(" 1 "), std::string::npos) << call;
+        }
+    }
+}
+
+}  // namespace
