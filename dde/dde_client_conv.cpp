@@ -132,13 +132,11 @@ void TDdeClientConv::FinishClose(std::uintptr_t conversation) {
     ddeTopic_.clear();
 }
 
-bool TDdeClientConv::Reconnect(const std::string& service, const std::string& topic) {
-    // Copies: the caller may pass our own names, which closing empties.
-    const std::string newService = service;
-    const std::string newTopic = topic;
+bool TDdeClientConv::Reconnect(std::string service, std::string topic) {
+    // Taken by value: the caller may pass our own names, which closing empties.
     CloseConversation();
-    ddeService_ = newService;
-    ddeTopic_ = newTopic;
+    ddeService_ = std::move(service);
+    ddeTopic_ = std::move(topic);
     const bool ok = OpenConversation();
     if (!ok) {
         ddeService_.clear();
@@ -147,13 +145,11 @@ bool TDdeClientConv::Reconnect(const std::string& service, const std::string& to
     return ok;
 }
 
-bool TDdeClientConv::Retarget(const std::string& service, const std::string& topic) {
-    const std::string newService = service;
-    const std::string newTopic = topic;
+bool TDdeClientConv::Retarget(std::string service, std::string topic) {
     CloseConversation();
-    if (connectMode_ == ddeAutomatic) return Reconnect(newService, newTopic);
-    ddeService_ = newService;
-    ddeTopic_ = newTopic;
+    if (connectMode_ == ddeAutomatic) return Reconnect(std::move(service), std::move(topic));
+    ddeService_ = std::move(service);
+    ddeTopic_ = std::move(topic);
     DeliverData(0, 0);
     return true;
 }

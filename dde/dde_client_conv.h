@@ -49,10 +49,10 @@ class TDdeClientConv : public TComponent {
     // handles and empties DdeService and DdeTopic; item links keep their names.
     void CloseConversation();
     // Closes, stores both names and opens; on failure both names are emptied.
-    bool Reconnect(const std::string& service, const std::string& topic);
+    bool Reconnect(std::string service, std::string topic);
     // Closes; then Reconnect in ddeAutomatic mode, or in ddeManual mode stores
     // the names and lets every item raise its change event (true).
-    bool Retarget(const std::string& service, const std::string& topic);
+    bool Retarget(std::string service, std::string topic);
 
     // Published properties, in stream order.
     const std::string& ServiceApplication() const { return serviceApplication_; }

@@ -12,7 +12,7 @@ constexpr std::size_t kFrequencyWidth = 6;
 void ForEachSpotRow(const std::string& text,
                     const std::function<void(const std::string&)>& handle) {
     // A copy: a handler may change the string the caller passed.
-    const std::string rest = text;
+    const std::string rest = text;  // NOLINT(performance-unnecessary-copy-initialization)
     for (std::size_t start = 0; start + 1 < rest.size(); start += kSpotRowLength) {
         handle(rest.substr(start, kSpotRowLength));
     }

@@ -35,6 +35,8 @@ struct MainWindowParts {
         lientti->Loaded();
         item->Loaded();
     }
+    MainWindowParts(const MainWindowParts&) = delete;
+    MainWindowParts& operator=(const MainWindowParts&) = delete;
     // The show handler's DDE steps.
     void Show() {
         item->SetDdeItem(kBlockItem);

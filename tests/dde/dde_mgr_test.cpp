@@ -181,7 +181,7 @@ TEST(DdeMgr, AServerThatEndsTheConversationLosesItOnceAndKeepsTheNames) {
 TEST(DdeMgr, AHandlerExceptionUnderANoticeGoesToTheErrorReport) {
     DdeHarness h;
     std::vector<std::string> reported;
-    ErrorReport::SetHandler([&](std::exception_ptr e) {
+    ErrorReport::SetHandler([&](const std::exception_ptr& e) {
         try {
             std::rethrow_exception(e);
         } catch (const Exception& x) {

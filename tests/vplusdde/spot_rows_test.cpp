@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@ namespace {
 std::string Row(const std::string& frequency, const std::string& dx, const std::string& comment,
                 const std::string& spotter, const std::string& time) {
     auto field = [](std::string text, size_t width, bool right) {
-        text = text.substr(0, width);
+        text.resize(std::min(text.size(), width));
         const std::string pad(width - text.size(), ' ');
         return right ? pad + text : text + pad;
     };
