@@ -15,9 +15,10 @@
 // still be pending, it cancels it and waits until the system is done with the
 // record and the mask field (both live in this object and its scope); then it
 // purges the port. The component's Close waits for the termination notice
-// before it closes the port handle, so nothing here ever acts on a closed (and
-// perhaps reused) handle, and a hand-over that finds the terminate flag set
-// calls nothing, so no handler runs for a wake-up caused by Stop.
+// (and then for the destructor to have freed the event) before it closes the
+// port handle, so nothing here ever acts on a closed (and perhaps reused)
+// handle, and a hand-over that finds the terminate flag set calls nothing, so
+// no handler runs for a wake-up caused by Stop.
 //
 // No busy loop: a WaitCommEvent that fails at once, or completes with an empty
 // mask, brings nothing. Under wine on a pty it fails at once with error 50
@@ -49,6 +50,7 @@ TCommEventThread::TCommEventThread(std::uintptr_t ComHandle, TCommEventTypes Eve
 
 TCommEventThread::~TCommEventThread() {
     event_.reset();
+    end_->gone = true;
 }
 
 void TCommEventThread::Stop() {

@@ -13,6 +13,7 @@
 // as the thread's FatalException).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,10 +24,14 @@
 #include "rtl/thread.h"
 
 // The main thread's view of one watcher's end; outlives the watcher. Read and
-// written on the main thread only (the watcher reaches it through hand-overs).
+// written on the main thread only (the watcher reaches it through hand-overs),
+// apart from gone.
 struct TCommWatcherEnd {
-    // The body has ended and the watcher is gone, or going; do not touch it.
+    // The body has ended and the watcher is about to go; do not touch it.
     bool ended = false;
+    // Set by the watcher's destructor when it has freed its event: from then
+    // on the watcher makes no more system calls.
+    std::atomic<bool> gone{false};
     // The main thread is inside one of this watcher's hand-overs.
     bool handingOver = false;
     // A port handle to close once the watcher has ended (set by a Close that

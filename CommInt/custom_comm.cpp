@@ -2,6 +2,8 @@
 // closing, over the IComm seam. Its watcher thread is in comm_event_thread.cpp.
 #include "CommInt/custom_comm.h"
 
+#include <thread>
+
 #include "CommInt/overlapped_record.h"
 #include "platform/seam.h"
 #include "rtl/main_thread.h"
@@ -109,6 +111,8 @@ void TCustomComm::WaitForWatcherEnd(TCommEventThread* watcher, const TCommWatche
         MainThread::CheckSynchronize(kStopRetryMs);
         if (!end.ended) watcher->Stop();
     }
+    // What is left of it is the destructor freeing its event: moments.
+    while (!end.gone) std::this_thread::yield();
 }
 
 int TCustomComm::Write(const void* Buffer, int Count) {

@@ -1,0 +1,209 @@
+// Closing: the watcher is stopped and has ended before the handle is closed,
+// a wake-up caused by the stop reaches no handler, a pending device wait is
+// cancelled and waited out, and repeated opening leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "comm_fixture.h"
+
+namespace {
+
+class CommCloseTest : public CommTest {
+  protected:
+    // Position of the first call of that name in the port log, or -1.
+    int IndexOf(const std::string& name) const {
+        const std::vector<std::string> names = comm.Names();
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == name) return static_cast<int>(i);
+        return -1;
+    }
+    std::thread::id ThreadOf(const std::string& name) const {
+        for (const FakeComm::Call& c : comm.Calls())
+            if (c.name == name) return c.thread;
+        return {};
+    }
+    std::thread::id mainThread = std::this_thread::get_id();
+};
+
+TEST_F(CommCloseTest, OnAClosedComponentCloseAndDestructionTouchNoDevice) {
+    {
+        TestComm port(nullptr);
+        port.Close();
+        port.Close();
+    }
+    EXPECT_EQ(comm.Calls().size(), 0u);
+}
+
+TEST_F(CommCloseTest, TheWatcherEndsAndPurgesBeforeTheHandleIsClosed) {
+    TestComm port(nullptr);
+    port.Open();
+    ASSERT_TRUE(comm.AwaitPendingWait());
+    const std::uintptr_t handle = port.Handle();
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(comm.OpenPorts(), 0);
+
+    // The pending wait was cancelled by the thread that issued it and waited
+    // out; then the purge; then, on the main thread, the handle was closed.
+    const int cancel = IndexOf("CancelIo");
+    const int drained = IndexOf("GetOverlappedResult(wait)");
+    const int purge = IndexOf("PurgeComm");
+    const int freed = IndexOf("FreeOverlapped");
+    const int closed = IndexOf("CloseHandle");
+    ASSERT_GE(cancel, 0);
+    EXPECT_LT(cancel, drained);
+    EXPECT_LT(drained, purge);
+    EXPECT_LT(drained, freed);
+    EXPECT_LT(purge, closed);
+    EXPECT_LT(freed, closed);
+    EXPECT_EQ(ThreadOf("CancelIo"), ThreadOf("WaitCommEvent"));
+    EXPECT_NE(ThreadOf("PurgeComm"), mainThread);
+    EXPECT_EQ(ThreadOf("CloseHandle"), mainThread);
+    EXPECT_EQ(comm.Purges(), std::vector<std::uint32_t>{0x000F});
+    EXPECT_EQ(comm.Calls().back().name, "CloseHandle");
+    EXPECT_EQ(comm.Calls().back().handle, handle);
+
+    EXPECT_TRUE(comm.Violations().empty());
+    EXPECT_EQ(comm.LiveRecords(), 0);
+    EXPECT_EQ(sync.OpenEvents(), 1);  // only the component's write event is left
+}
+
+TEST_F(CommCloseTest, AnEventHandedOverAsThePortClosesReachesNoHandler) {
+    TestComm port(nullptr);
+    int handled = 0;
+    port.OnRxChar = [&](TObject*, int) { ++handled; };
+    comm.inQueue = 5;
+    std::atomic<bool> queued{false};
+    MainThread::SetWakeUp([&] { queued = true; });
+    comm.QueueWaitNow(kEvRxChar);
+    port.Open();
+    while (!queued) std::this_thread::yield();  // the watcher waits for the main thread
+    MainThread::SetWakeUp(nullptr);
+    port.Close();
+    EXPECT_EQ(handled, 0);
+    EXPECT_EQ(comm.Count("ClearCommError"), 0);
+    EXPECT_EQ(comm.OpenPorts(), 0);
+    EXPECT_TRUE(comm.Violations().empty());
+}
+
+TEST_F(CommCloseTest, AStopWakeUpOfAPendingWaitReachesNoHandler) {
+    TestComm port(nullptr);
+    int handled = 0;
+    port.OnTxEmpty = [&](TObject*) { ++handled; };
+    port.Open();
+    ASSERT_TRUE(comm.AwaitPendingWait());
+    port.Close();
+    // The wait ended by the stop, then completed by the device: too late.
+    EXPECT_FALSE(comm.CompleteWait(kEvTxEmpty));
+    MainThread::CheckSynchronize(20);
+    EXPECT_EQ(handled, 0);
+    EXPECT_TRUE(comm.Violations().empty());
+}
+
+TEST_F(CommCloseTest, AStopSignalSwallowedByTheNextDeviceWaitIsGivenAgain) {
+    // The watcher is between the top of its loop and its next device wait
+    // when Close signals it; starting the wait clears the event, as the
+    // system does. Close must still end.
+    std::atomic<bool> inSecondWait{false};
+    std::atomic<bool> closing{false};
+    std::atomic<std::size_t> setEventsBefore{0};
+    auto setEvents = [&] {
+        std::size_t n = 0;
+        for (const FakeSync::Call& c : sync.Calls()) n += c.name == "SetEvent" ? 1 : 0;
+        return n;
+    };
+    int calls = 0;
+    comm.onWaitCommEvent = [&] {
+        if (++calls != 2) return;
+        inSecondWait = true;
+        while (!closing || setEvents() <= setEventsBefore)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    comm.QueueWaitFail(kErrorNotSupported);  // the first pass brings nothing
+    TestComm port(nullptr);
+    port.Open();
+    while (!inSecondWait) std::this_thread::yield();
+    setEventsBefore = setEvents();
+    closing = true;
+    port.Close();
+    EXPECT_EQ(comm.OpenPorts(), 0);
+    EXPECT_TRUE(comm.Violations().empty());
+    EXPECT_EQ(comm.LiveRecords(), 0);
+}
+
+TEST_F(CommCloseTest, CloseFromInsideAHandlerLeavesTheHandleToTheWatchersEnd) {
+    TestComm port(nullptr);
+    bool handled = false;
+    port.OnBreak = [&](TObject*) {
+        port.Close();  // the watcher is blocked in this very hand-over
+        handled = true;
+    };
+    comm.QueueWaitNow(kEvBreak);
+    port.Open();
+    ASSERT_TRUE(PumpUntil([&] { return handled; }));
+    EXPECT_FALSE(port.IsOpen());
+    ASSERT_TRUE(PumpUntil([&] { return comm.OpenPorts() == 0; }));
+    EXPECT_LT(IndexOf("PurgeComm"), IndexOf("CloseHandle"));
+    EXPECT_EQ(ThreadOf("CloseHandle"), mainThread);
+    EXPECT_TRUE(comm.Violations().empty());
+
+    // The component is usable again.
+    port.OnBreak = nullptr;
+    port.Open();
+    EXPECT_EQ(port.Write("x", 1), 1);
+    port.Close();
+    EXPECT_EQ(comm.OpenPorts(), 0);
+}
+
+TEST_F(CommCloseTest, AHandlerThatRaisesEndsTheWatcherAndCloseStillWorks) {
+    TestComm port(nullptr);
+    bool raised = false;
+    port.OnBreak = [&](TObject*) {
+        raised = true;
+        throw Exception("handler failed");
+    };
+    comm.QueueWaitNow(kEvBreak);
+    port.Open();
+    ASSERT_TRUE(PumpUntil([&] { return raised; }));
+    port.Close();
+    EXPECT_EQ(comm.OpenPorts(), 0);
+    EXPECT_EQ(comm.WaitCalls(), 1);  // the watcher waited no more
+    EXPECT_TRUE(comm.Violations().empty());
+}
+
+TEST_F(CommCloseTest, DestroyingAnOpenComponentClosesIt) {
+    {
+        TestComm port(nullptr);
+        port.Open();
+    }
+    EXPECT_EQ(comm.OpenPorts(), 0);
+    EXPECT_EQ(comm.Count("PurgeComm"), 1);
+    EXPECT_EQ(sync.OpenEvents(), 0);
+    EXPECT_EQ(sync.LiveSections(), 0);
+    EXPECT_TRUE(comm.Violations().empty());
+}
+
+TEST_F(CommCloseTest, AHundredOpenWriteCloseCyclesLeaveNothingBehind) {
+    TestComm port(nullptr);
+    const std::string line = std::string(42, 'k') + "\r\n";
+    for (int i = 0; i < 100; ++i) {
+        if (i % 3 == 1) comm.QueueWaitFail(kErrorNotSupported);
+        if (i % 3 == 2) comm.QueueWaitNow(kEvTxEmpty);
+        port.Open();
+        ASSERT_EQ(port.Write(line.data(), 44), 44);
+        port.Close();
+    }
+    EXPECT_EQ(comm.Written().size(), 4400u);
+    EXPECT_EQ(comm.OpenPorts(), 0);
+    EXPECT_EQ(comm.Count("CloseHandle"), 100);
+    EXPECT_EQ(comm.Count("PurgeComm"), 100);
+    EXPECT_EQ(comm.LiveRecords(), 0);
+    EXPECT_EQ(sync.OpenEvents(), 1);
+    EXPECT_TRUE(comm.Violations().empty());
+}
+
+}  // namespace
