@@ -6,9 +6,11 @@
 // the TCommWatcherEnd record and closes a port left to it.
 //
 // Watcher thread: Execute. Each pass issues one overlapped WaitCommEvent and,
-// when it goes on in the background, waits on the watcher's event; an event
-// with a non-empty mask is handed to the main thread, and the watcher blocks
-// until the main thread has run it. Then the event is reset.
+// when it goes on in the background, waits on the watcher's event until the
+// system reports the wait complete (Stop signals the same event, so a wake-up
+// alone does not say that the system is done with the record); an event with
+// a non-empty mask is handed to the main thread, and the watcher blocks until
+// the main thread has run it. Then the event is reset.
 //
 // How it ends: Stop signals the event and sets the terminate flag. The body
 // leaves its loop at the top of the next pass; if its last WaitCommEvent may
@@ -61,18 +63,27 @@ void TCommEventThread::Stop() {
 void TCommEventThread::Execute() {
     ScopedOverlapped overlapped(comm_, event_->Handle());
     int quietPasses = 0;
-    bool mayBePending = false;
+    bool pending = false;  // a device wait is on and uses the record and the mask
     while (!Terminated()) {
-        eventMask_ = 0;
         bool happened = false;
-        if (comm_.WaitCommEvent(comHandle_, &eventMask_, overlapped.Get())) {
+        if (!pending) {
+            eventMask_ = 0;
+            if (comm_.WaitCommEvent(comHandle_, &eventMask_, overlapped.Get()))
+                happened = true;
+            else
+                pending = comm_.GetLastError() == kErrorIoPending;
+        }
+        if (pending && event_->WaitFor(kInfinite) == wrSignaled) {
+            // Signalled by the device, or by Stop while the device wait is
+            // still on; a new wait must not be issued over that one.
+            std::uint32_t transferred = 0;
+            if (!comm_.GetOverlappedResult(comHandle_, overlapped.Get(), &transferred, false) &&
+                comm_.GetLastError() == kErrorIoIncomplete) {
+                event_->ResetEvent();
+                continue;
+            }
+            pending = false;
             happened = true;
-            mayBePending = false;
-        } else if (comm_.GetLastError() == kErrorIoPending) {
-            mayBePending = true;
-            happened = event_->WaitFor(kInfinite) == wrSignaled;
-        } else {
-            mayBePending = false;
         }
         if (happened && eventMask_ != 0 && !Terminated()) {
             quietPasses = 0;
@@ -83,7 +94,7 @@ void TCommEventThread::Execute() {
         if (happened) event_->ResetEvent();
         if (quietPasses >= kQuietPassesBeforePause && !Terminated()) event_->WaitFor(kQuietPauseMs);
     }
-    if (mayBePending) EndPendingWait(overlapped.Get());
+    if (pending) EndPendingWait(overlapped.Get());
     comm_.PurgeComm(comHandle_, kPurgeTxAbort | kPurgeRxAbort | kPurgeTxClear | kPurgeRxClear);
 }
 

@@ -181,6 +181,26 @@ TEST_F(WatcherTest, AWaitPendingAtTheStopIsCancelledAndWaitedOutBeforeItsRecordG
     EXPECT_TRUE(comm.Violations().empty());
 }
 
+TEST_F(WatcherTest, AWakeUpWhileTheDeviceWaitIsStillOnIssuesNoSecondWaitOverIt) {
+    TCommEventThread* watcher = Start();
+    std::vector<std::uint32_t> masks;
+    watcher->OnCommEvent = [&](TObject*, std::uint32_t Mask) { masks.push_back(Mask); };
+    ASSERT_TRUE(comm.AwaitPendingWait());
+    const std::uintptr_t event = WatcherEvent();
+    ASSERT_TRUE(sync.AwaitWaiter(event));
+    sync.SetEvent(event);  // as Stop's signal does, before its terminate flag is set
+    ASSERT_TRUE(PumpUntil([&] { return comm.Count("GetOverlappedResult") >= 1; }));
+    ASSERT_TRUE(sync.AwaitWaiter(event));  // waiting on the same device wait again
+    EXPECT_EQ(comm.WaitCalls(), 1);
+    EXPECT_TRUE(masks.empty());
+
+    ASSERT_TRUE(comm.CompleteWait(kEvRing));  // which still completes into its record
+    ASSERT_TRUE(PumpUntil([&] { return !masks.empty(); }));
+    EXPECT_EQ(masks, std::vector<std::uint32_t>{0x0100});
+    StopAndAwaitEnd(watcher);
+    EXPECT_TRUE(comm.Violations().empty());
+}
+
 TEST_F(WatcherTest, TheEndIsRecordedOnTheMainThreadAndClosesAPortLeftToIt) {
     TCommEventThread* watcher = Start();
     end->portToClose = port;

@@ -120,7 +120,7 @@ TEST_F(CommOpenTest, EachRefusedSetUpStepRaisesItsErrorAndLeavesThePortOpen) {
         EXPECT_EQ(comm.OpenPorts(), 0);
         comm.*step.knob = 0;
     }
-    EXPECT_TRUE(comm.Violations().empty());
+    for (const std::string& v : comm.Violations()) ADD_FAILURE() << v;
 }
 
 TEST_F(CommOpenTest, ASecondOpenRaisesAndLeavesTheFirstOpeningIntact) {
