@@ -61,14 +61,14 @@ void DdeServer::PostAdvise() {
 }
 
 int DdeServer::Hangup() {
-    const std::set<HCONV> open = conversations_;
-    int ended = 0;
-    for (HCONV conversation : open) {
-        if (DdeDisconnect(conversation)) ++ended;
-        conversations_.erase(conversation);
-    }
-    log_.Print("hangup " + std::to_string(ended));
-    return ended;
+    // wine 8.0's DdeDisconnect fails (error 0) for a server's side of a
+    // conversation, so the server ends them all by leaving DDEML and
+    // registering again; the service is back at once for new connects.
+    const int open = static_cast<int>(conversations_.size());
+    Stop();
+    Start();
+    log_.Print("hangup " + std::to_string(open));
+    return open;
 }
 
 std::string DdeServer::Text(HSZ handle) const {

@@ -38,7 +38,8 @@ class DdeServer {
     void Start();
     // DdePostAdvise on the item; prints "notify" or "notify-failed".
     void PostAdvise();
-    // Ends every conversation from this side; returns how many.
+    // Ends every conversation from this side and registers the service again;
+    // returns how many ended. Throws like Start.
     int Hangup();
     // DdeUninitialize; ends every conversation. Safe to call twice.
     void Stop();

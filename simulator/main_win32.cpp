@@ -185,7 +185,8 @@ int Run(int argc, char** argv) {
         bool ended = false;
         for (auto& line : mailbox->Take(ended)) queue.Push(std::move(line));
         if (ended) {
-            log.Print("eof");
+            // Queued, so "eof" follows the events of every line read before it.
+            queue.Push("echo eof");
             if (options.quit_on_eof) queue.Push("quit");
         }
         std::int64_t now = NowMs();

@@ -164,7 +164,8 @@ once, or announce with the text unchanged.
   demo on|off           fill the page with made-up spots and scroll a new
                         one in every --interval ms, announcing each change
   echo TEXT             print TEXT as an event line (to sync with a test)
-  hangup                end every conversation from the server's side
+  hangup                end every conversation from the server's side (by
+                        leaving DDEML and registering again at once)
   quit                  DdeUninitialize and exit at once, even mid-conversation
 
 Events, one line each on standard output, flushed at once; the first word
@@ -181,7 +182,7 @@ names the event, details follow:
   notify                a change was announced (notify-failed: DdePostAdvise failed)
   execute LINE          a line arrived by DDE execute
   hangup N              N conversations were ended by hangup
-  eof                   standard input ended
+  eof                   standard input ended (after its last line has run)
   error MESSAGE         a command failed; the server goes on
   quit                  the server is leaving
 )HELP";

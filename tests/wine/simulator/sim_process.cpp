@@ -176,7 +176,7 @@ DdeClient::~DdeClient() {
     Disconnect();
     for (HSZ handle : strings_) DdeFreeStringHandle(instance_, handle);
     if (instance_ != 0) DdeUninitialize(instance_);
-    g_client = nullptr;
+    if (g_client == this) g_client = nullptr;
 }
 
 HSZ DdeClient::String(const std::string& text) {

@@ -74,6 +74,8 @@ struct Answer {
     UINT error = 0;     // DdeGetLastError when not ok
 };
 
+// A DDEML client instance. Its callback has no context, so only the most
+// recently made client counts notices.
 class DdeClient {
   public:
     DdeClient();

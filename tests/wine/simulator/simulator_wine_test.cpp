@@ -1,8 +1,15 @@
 // The simulator as another process, reached over wine's real DDEML: the
 // block it serves, its notices, and each of its scripted faults.
+// tlhelp32.h needs windows.h before it.
+// clang-format off
+#include <windows.h>
+#include <tlhelp32.h>
+// clang-format on
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 
 #include "sim_process.h"
@@ -194,6 +201,246 @@ TEST_F(SimulatorTest, QuitEndsTheServerInTheMiddleOfAConversation) {
     EXPECT_TRUE(sim_->WaitFor("quit"));
     EXPECT_EQ(sim_->WaitExit(10000), 0);
     EXPECT_FALSE(client_.Request(kItem).ok);
+}
+
+}  // namespace
+
+namespace {
+
+using simtest::Answer;
+using simtest::DdeClient;
+using simtest::Pump;
+using simtest::SimProcess;
+
+class SimulatorControlTest : public SimulatorTest {};
+
+TEST_F(SimulatorControlTest, EndOfInputKeepsServingAndExecutesStillControlIt) {
+    Start();
+    sim_->CloseInput();
+    ASSERT_TRUE(sim_->WaitFor("eof"));
+    EXPECT_EQ(sim_->WaitExit(500), -1) << "the end of input must not end the server";
+    Connect();
+    ASSERT_TRUE(client_.Execute("row 0 BY EXECUTE\r\nrow 1 TWO"));
+    EXPECT_TRUE(sim_->WaitFor("execute row 0 BY EXECUTE"));
+    EXPECT_TRUE(sim_->WaitFor("execute row 1 TWO"));
+    Pump(100);
+    const Answer answer = client_.Request(kItem);
+    ASSERT_TRUE(answer.ok);
+    EXPECT_EQ(RowOf(answer.bytes, 0), "BY EXECUTE" + Blanks(30));
+    EXPECT_EQ(RowOf(answer.bytes, 1), "TWO" + Blanks(37));
+    ASSERT_TRUE(client_.Execute("quit"));
+    EXPECT_EQ(sim_->WaitExit(10000), 0);
+}
+
+TEST_F(SimulatorControlTest, QuitOnEofOptionEndsTheServerWithItsInput) {
+    Start("--quit-on-eof");
+    sim_->CloseInput();
+    EXPECT_TRUE(sim_->WaitFor("eof"));
+    EXPECT_EQ(sim_->WaitExit(10000), 0);
+}
+
+TEST_F(SimulatorControlTest, ScriptRunsFirstAndItsSleepLeavesDdeServed) {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(sizeof folder, folder);
+    const std::string script = std::string(folder) + "vtsim_script_test.txt";
+    {
+        std::ofstream file(script, std::ios::binary);
+        file << "# set up, wait, change\r\n"
+             << "row 0 FROM SCRIPT\r\n"
+             << "sleep 1500\r\n"
+             << "row 0 AFTER SLEEP\r\n"
+             << "notify\r\n"
+             << "echo script-done\r\n";
+    }
+    Start("--script \"" + script + "\"");
+    sim_->Send("echo from-stdin");
+    Connect();
+    ASSERT_TRUE(client_.AdvStart(kItem));
+    const Answer during = client_.Request(kItem);
+    ASSERT_TRUE(during.ok) << "DDE must be served while the script sleeps";
+    EXPECT_EQ(RowOf(during.bytes, 0), "FROM SCRIPT" + Blanks(29));
+
+    ASSERT_TRUE(client_.WaitNotices(1));
+    EXPECT_EQ(RowOf(client_.NoticeTexts()[0], 0), "AFTER SLEEP" + Blanks(29));
+    ASSERT_TRUE(sim_->WaitFor("script-done"));
+    EXPECT_TRUE(sim_->WaitFor("from-stdin")) << "standard input runs after the script";
+    DeleteFileA(script.c_str());
+}
+
+TEST_F(SimulatorControlTest, RefusedConnectsAndRequestsAndHangup) {
+    Start();
+    sim_->Send("refuse-connect on");
+    ASSERT_TRUE(sim_->Sync());
+    EXPECT_FALSE(client_.Connect(service_, "590"));
+    EXPECT_TRUE(sim_->WaitFor("connect-refused 590"));
+    sim_->Send("refuse-connect off");
+    sim_->Send("refuse-request on");
+    ASSERT_TRUE(sim_->Sync());
+    Connect();
+    EXPECT_FALSE(client_.Request(kItem).ok);
+    EXPECT_TRUE(sim_->WaitFor("request-refused " + kItem));
+    sim_->Send("refuse-request off");
+    ASSERT_TRUE(sim_->Sync());
+    EXPECT_TRUE(client_.Request(kItem).ok);
+
+    sim_->Send("hangup");
+    EXPECT_TRUE(sim_->WaitFor("hangup 1"));
+    Pump(200);
+    EXPECT_FALSE(client_.Request(kItem).ok) << "the conversation has ended";
+    // wine 8.0: a client instance whose server ended the conversation never
+    // connects to that service and topic again, so a new instance asks.
+    DdeClient fresh;
+    EXPECT_TRUE(fresh.Connect(service_, "590"));
+    EXPECT_TRUE(fresh.Request(kItem).ok) << "the service is back for new conversations";
+}
+
+TEST_F(SimulatorControlTest, BadCommandsAreReportedAndTheServerGoesOn) {
+    Start();
+    sim_->Send("row 40 nowhere");
+    sim_->Send("frobnicate");
+    sim_->Send("rows Z:\\nonexistent\\rows.txt");
+    ASSERT_TRUE(sim_->Sync());
+    int errors = 0;
+    for (const auto& line : sim_->Lines()) errors += line.rfind("error ", 0) == 0;
+    EXPECT_EQ(errors, 3);
+    Connect();
+    EXPECT_TRUE(client_.Request(kItem).ok);
+}
+
+}  // namespace
+
+namespace {
+
+std::string ReadAll(const std::string& name) {
+    std::ifstream file(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Our child process of that name (a snapshot's parent ids tell), opened so
+// that it can be waited for and, should the test stop early, ended.
+HANDLE FindChild(const char* name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    HANDLE found = nullptr;
+    for (BOOL more = Process32First(snapshot, &entry); more && found == nullptr;
+         more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == GetCurrentProcessId() &&
+            lstrcmpiA(entry.szExeFile, name) == 0) {
+            found = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
+                                entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+class ChildGuard {
+  public:
+    explicit ChildGuard(HANDLE process) : process_(process) {}
+    ~ChildGuard() {
+        if (process_ == nullptr) return;
+        if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 99);
+        CloseHandle(process_);
+    }
+    ChildGuard(const ChildGuard&) = delete;
+    ChildGuard& operator=(const ChildGuard&) = delete;
+    bool valid() const { return process_ != nullptr; }
+    int WaitExit(DWORD ms) {
+        const DWORD start = GetTickCount();
+        while (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+            if (GetTickCount() - start >= ms) return -1;
+            Pump(10);
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        return static_cast<int>(code);
+    }
+
+  private:
+    HANDLE process_;
+};
+
+bool IsDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Started as the program starts its decoder: copied as VTPlus.exe and run by
+// WinExec("VTPlus", SW_SHOWMINNOACTIVE) with no arguments. VTSIM_ARGS only
+// gives it a service name of its own (so that parallel tests never meet it)
+// and a quicker pace; the demo is its own choice.
+TEST(SimulatorStartedAsVTPlusTest, ServesTheLivelyDemoPage) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string folder =
+        std::string(temp) + "vtsim_winexec_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string exe = folder + "\\VTPlus.exe";
+    const std::string log = folder + "\\events.log";
+    DeleteFileA(log.c_str());
+    ASSERT_TRUE(CopyFileA(simtest::SimulatorPath().c_str(), exe.c_str(), FALSE));
+
+    const std::string service = simtest::UniqueService();
+    const std::string args = "--service " + service + " --interval 300 --log \"" + log + "\"";
+    SetEnvironmentVariableA("VTSIM_ARGS", args.c_str());
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof previous, previous);
+    SetCurrentDirectoryA(folder.c_str());
+    const UINT started = WinExec("VTPlus", SW_SHOWMINNOACTIVE);
+    SetCurrentDirectoryA(previous);
+    SetEnvironmentVariableA("VTSIM_ARGS", nullptr);
+    ASSERT_GE(started, 32u);
+
+    // WinExec gives no handle: our child is the VTPlus.exe whose parent we are.
+    ChildGuard child(FindChild("VTPlus.exe"));
+    ASSERT_TRUE(child.valid()) << "VTPlus.exe is not among our child processes";
+
+    DdeClient client;
+    bool connected = false;
+    const DWORD start = GetTickCount();
+    while (!connected && GetTickCount() - start < 30000) {
+        connected = client.Connect(service, "590");
+        if (!connected) Pump(100);
+    }
+    ASSERT_TRUE(connected) << "VTPlus never answered: " << ReadAll(log);
+
+    const Answer first = client.Request(kItem);
+    ASSERT_TRUE(first.ok);
+    ASSERT_EQ(first.bytes.size(), 799u);
+    for (int row = 0; row < 19; ++row) {
+        const std::string text = RowOf(first.bytes, row);
+        std::size_t digits = text.find_first_not_of(' ');
+        ASSERT_LT(digits, 6u) << text;
+        const std::string frequency = text.substr(digits, 6 - digits);
+        ASSERT_TRUE(IsDigits(frequency)) << text;
+        EXPECT_GE(std::stoi(frequency), 1800) << text;
+        EXPECT_LE(std::stoi(frequency), 432999) << text;
+        EXPECT_NE(text[7], ' ') << text;
+        EXPECT_NE(text[29], ' ') << text;
+        EXPECT_TRUE(IsDigits(text.substr(36, 4))) << text;
+        EXPECT_EQ(first.bytes.substr(row * 42 + 40, 2), "\r\n");
+    }
+
+    ASSERT_TRUE(client.AdvStart(kItem));
+    ASSERT_TRUE(client.WaitNotices(2, 15000)) << "no new spots announced";
+    const std::string& before = client.NoticeTexts()[0];
+    const std::string& after = client.NoticeTexts()[1];
+    ASSERT_EQ(after.size(), 799u);
+    EXPECT_EQ(RowOf(after, 0), RowOf(before, 1)) << "the page scrolls up by one spot";
+    EXPECT_EQ(RowOf(after, 17), RowOf(before, 18));
+
+    ASSERT_TRUE(client.Execute("quit"));
+    EXPECT_EQ(child.WaitExit(10000), 0) << "VTPlus did not quit";
+    client.Disconnect();
+
+    const std::string events = ReadAll(log);
+    EXPECT_EQ(events.rfind("ready\n", 0), 0u) << events;
+    EXPECT_NE(events.find("\nnotify\n"), std::string::npos) << events;
+    EXPECT_NE(events.find("\nexecute quit\n"), std::string::npos) << events;
+    EXPECT_EQ(events.substr(events.size() - 5), "quit\n") << events;
+    for (int attempt = 0; attempt < 50 && !DeleteFileA(exe.c_str()); ++attempt) Sleep(100);
+    DeleteFileA(log.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
