@@ -1,17 +1,19 @@
 #include "vplusdde/spot_view.h"
 
-SpotView::SpotView(ISpotLines& lines, int maxLines, int trimBy)
-    : lines_(lines), maxLines_(maxLines), trimBy_(trimBy) {
-    // Start from what the control already holds.
+void SpotView::Sync() {
+    if (synced_) return;
     lineCount_ = lines_.LineCount();
     for (int i = 0; i < lineCount_; ++i) ++shown_[Key(lines_.Line(i))];
+    synced_ = true;
 }
 
-bool SpotView::IsShown(const std::string& row) const {
+bool SpotView::IsShown(const std::string& row) {
+    Sync();
     return shown_.count(row) != 0;
 }
 
 void SpotView::Append(const std::string& line, std::uint32_t color) {
+    Sync();
     lines_.AppendLine(line, color);
     const int count = lines_.LineCount();
     // Index the line as the control holds it, so the test means what reading

@@ -37,10 +37,12 @@ class SpotView {
     static constexpr int kMaxLines = 20000;
     static constexpr int kTrimBy = 1000;
 
-    explicit SpotView(ISpotLines& lines, int maxLines = kMaxLines, int trimBy = kTrimBy);
+    // Touches no line until first used: the control may not exist yet.
+    explicit SpotView(ISpotLines& lines, int maxLines = kMaxLines, int trimBy = kTrimBy)
+        : lines_(lines), maxLines_(maxLines), trimBy_(trimBy) {}
 
     // The duplicate test: exact, case-sensitive, lengths included.
-    bool IsShown(const std::string& row) const;
+    bool IsShown(const std::string& row);
     // Appends the line in its colour, then drops the oldest lines when the
     // view has grown past its maximum.
     void Append(const std::string& line, std::uint32_t color);
@@ -49,10 +51,13 @@ class SpotView {
   private:
     static std::string Key(const std::string& line) { return line.substr(0, 42); }
     void Forget(const std::string& line);
+    // On first use, indexes what the control already holds.
+    void Sync();
 
     ISpotLines& lines_;
     int maxLines_;
     int trimBy_;
+    bool synced_ = false;
     int lineCount_ = 0;
     std::unordered_map<std::string, int> shown_;  // first 42 characters -> lines
 };

@@ -1,0 +1,387 @@
+// The main window's stored layout (at 96 dpi) and its handlers: first show,
+// close, resize, the link indicator, the menu commands, spot intake and spot
+// forwarding.
+#include "vplusdde/main_window.h"
+
+#include "Bleeper/bleeper.h"
+#include "asetus/settings_dialog.h"
+#include "platform/locale.h"
+#include "platform/seam.h"
+#include "rtl/date_time_text.h"
+#include "ui/application.h"
+#include "ui/glyphs.h"
+#include "ui/layout.h"
+
+const char* const kSpotItemName = "10,10,,,B(0/5/39/23)";
+const char* const kDecoderService = "VTplus";
+const char* const kDecoderTopic = "590";
+const char* const kAboutText =
+    "Vareli v140102\r\n\r\n"
+    "DX-vihjeet teksti-TV:n sivulta 590.\r\n"
+    "Tehty radioamat\xF6\xF6reille, kiitos kaikille vihjeit\xE4 l\xE4hett\xE4ville.";
+
+namespace {
+
+// A page of the decoder as the window was designed with: 19 rows of 42
+// characters. Cleared when the item is named at start-up; never taken as spots.
+std::string DesignSample() {
+    static const char* const rows[] = {
+        "  1832 Q1AAA  cq dx          Q9ZZZ  1301", "  3505 Q2BBB  599            Q8YYY  1302",
+        "  7025 Q3CCC  up 2           Q7XXX  1303", " 10105 Q4DDD  cw             Q6WWW  1304",
+        " 14025 Q5EEE  tnx qso        Q5VVV  1305", " 18075 Q6FFF  rtty           Q4UUU  1306",
+        " 21025 Q7GGG  cq             Q3TTT  1307", " 24895 Q8HHH  ssb            Q2SSS  1308",
+        " 28495 Q9III  loud           Q1RRR  1309", " 50110 Q1JJJ  es             Q9QQQ  1310",
+        "144300 Q2KKK  tropo          Q8PPP  1311", "432200 Q3LLL  ms             Q7OOO  1312",
+        "  7010 Q4MMM  qrp            Q6NNN  1313", " 14080 Q5NNN  psk            Q5MMM  1314",
+        " 21074 Q6OOO  ft8            Q4LLL  1315", "  3790 Q7PPP  ssb            Q3KKK  1316",
+        " 28010 Q8QQQ  beacon         Q2JJJ  1317", " 10136 Q9RRR  ft8            Q1III  1318",
+        "  1840 Q1SSS  cq             Q9HHH  1319",
+    };
+    std::string sample;
+    for (const char* row : rows) sample += std::string(row) + "  ";
+    return sample;
+}
+
+TLayoutObject StatusLabel(const char* name, int top, const char* caption) {
+    return {"TLabel", name, {{"Left", 120}, {"Top", top}, {"Height", 13}, {"Caption", caption}}};
+}
+
+const TLayoutObject& Form1Layout() {
+    static const TLayoutObject layout{
+        "TForm1",
+        "Form1",
+        {{"Left", 220},
+         {"Top", 166},
+         {"AutoScroll", false},
+         {"Caption", "Vareli"},
+         {"ClientHeight", 314},
+         {"ClientWidth", 433},
+         {"Color", Ident("clBtnFace")},
+         {"Font.Color", Ident("clWindowText")},
+         {"Font.Height", -11},
+         {"Font.Name", "MS Sans Serif"},
+         {"Font.Style", SetOf({})},
+         {"Menu", Ident("MainMenu1")},
+         {"OnClose", Ident("FormClose")},
+         {"OnResize", Ident("FormResize")},
+         {"OnShow", Ident("FormShow")},
+         {"PixelsPerInch", 96},
+         {"TextHeight", 13}},
+        {
+            {"TRichEdit",
+             "memo1",
+             {{"Left", 0},
+              {"Top", 0},
+              {"Width", 609},
+              {"Height", 273},
+              {"Color", Ident("clInfoBk")},
+              {"Font.Color", Ident("clNavy")},
+              {"Font.Height", -13},
+              {"Font.Name", "Courier New"},
+              {"Font.Style", SetOf({})},
+              {"ParentFont", false},
+              {"ReadOnly", true},
+              {"ScrollBars", Ident("ssVertical")},
+              {"TabOrder", 0},
+              {"WantReturns", false},
+              {"WordWrap", false}}},
+            {"TLabel",
+             "Label1",
+             {{"Left", 0},
+              {"Top", 696},
+              {"Caption", ""},
+              {"Font.Color", Ident("clWindowText")},
+              {"Font.Height", -13},
+              {"Font.Name", "Terminal"},
+              {"Font.Style", SetOf({"fsBold"})},
+              {"ParentFont", false}}},
+            {"TLabel",
+             "Label2",
+             {{"Left", 0},
+              {"Top", 294},
+              {"Width", 51},
+              {"Height", 13},
+              {"AutoSize", false},
+              {"Caption", "DDE link"},
+              {"Color", Ident("clGreen")},
+              {"Font.Color", Ident("clWhite")},
+              {"Font.Height", -11},
+              {"Font.Name", "MS Sans Serif"},
+              {"Font.Style", SetOf({"fsBold"})},
+              {"ParentColor", false},
+              {"ParentFont", false},
+              {"Transparent", false},
+              {"Visible", false}}},
+            StatusLabel("Label3", 280, "Label3"),
+            StatusLabel("Label4", 296, "Label4"),
+            {"TBitBtn",
+             "BitBtn2",
+             {{"Left", 357},
+              {"Top", 284},
+              {"Width", 75},
+              {"Height", 25},
+              {"Caption", "Sulje"},
+              {"TabOrder", 1},
+              {"OnClick", Ident("Button1Click")},
+              {"Glyph", kGlyphCross},
+              {"NumGlyphs", 2}}},
+            {"TDdeClientConv",
+             "lientti",
+             {{"DdeService", "VTPlus"},
+              {"DdeTopic", "590"},
+              {"ServiceApplication", "VTPlus"},
+              {"OnClose", Ident("lienttiClose")},
+              {"OnOpen", Ident("lienttiOpen")},
+              {"LinkInfo", StringList({"Service VTPlus", "Topic 590"})}}},
+            {"TDdeClientItem",
+             "DdeClientItem1",
+             {{"DdeConv", Ident("lientti")},
+              {"Lines", StringList({DesignSample()})},
+              {"OnChange", Ident("DdeClientItem1Change")}}},
+            {"TComm",
+             "Comm1",
+             {{"DeviceName", "Com2"},
+              {"MonitorEvents", SetOf({"evBreak", "evCts", "evDsr", "evError", "evRing", "evRlsd",
+                                       "evRxChar", "evRxFlag", "evTxEmpty"})}}},
+            {"TMainMenu",
+             "MainMenu1",
+             {},
+             {{"TMenuItem",
+               "Tiedosto1",
+               {{"Caption", "Tiedosto"}},
+               {{"TMenuItem",
+                 "Asetukset1",
+                 {{"Caption", "Asetukset"}, {"OnClick", Ident("BitBtn1Click")}}},
+                {"TMenuItem",
+                 "Sulje1",
+                 {{"Caption", "Sulje"}, {"OnClick", Ident("Button1Click")}}}}},
+              {"TMenuItem",
+               "Apua1",
+               {{"Caption", "Apua"}},
+               {{"TMenuItem",
+                 "Tietojaohjelmasta1",
+                 {{"Caption", "Tietoja ohjelmasta"},
+                  {"OnClick", Ident("Tietojaohjelmasta1Click")}}}}}}},
+        }};
+    return layout;
+}
+
+bool ReadConvProperty(TDdeClientConv& conv, TLayoutReader& reader, const std::string& name,
+                      const TLayoutValue& value) {
+    if (name == "DdeService") {
+        conv.SetDdeService(value.AsString());
+    } else if (name == "DdeTopic") {
+        conv.SetDdeTopic(value.AsString());
+    } else if (name == "ServiceApplication") {
+        conv.SetServiceApplication(value.AsString());
+    } else if (name == "OnClose") {
+        conv.OnClose = reader.FindMethod<TNotifyEvent>(value);
+    } else if (name == "OnOpen") {
+        conv.OnOpen = reader.FindMethod<TNotifyEvent>(value);
+    } else if (name == "LinkInfo") {
+        conv.ReadLinkInfo(value.AsStrings());
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ReadItemProperty(TDdeClientItem& item, TLayoutReader& reader, const std::string& name,
+                      const TLayoutValue& value) {
+    if (name == "DdeConv") {
+        reader.Reference<TDdeClientConv>(value,
+                                         [&item](TDdeClientConv* conv) { item.SetDdeConv(conv); });
+    } else if (name == "Lines") {
+        item.Lines() = value.AsStrings();
+    } else if (name == "OnChange") {
+        item.OnChange = reader.FindMethod<TNotifyEvent>(value);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+TCommEventType CommEventByName(const std::string& name) {
+    static const char* const names[] = {"evBreak", "evCts",    "evDsr",    "evError",  "evRing",
+                                        "evRlsd",  "evRxChar", "evRxFlag", "evTxEmpty"};
+    for (int i = 0; i < 9; ++i) {
+        if (name == names[i]) return static_cast<TCommEventType>(i);
+    }
+    throw EReadError("Invalid property value " + name);
+}
+
+bool ReadCommProperty(TComm& comm, TLayoutReader&, const std::string& name,
+                      const TLayoutValue& value) {
+    if (name == "DeviceName") {
+        comm.SetDeviceName(value.AsString());
+    } else if (name == "MonitorEvents") {
+        TCommEventTypes events;
+        for (const std::string& member : value.AsSet()) events.Include(CommEventByName(member));
+        comm.SetMonitorEvents(events);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
+    TLayoutReader reader(this);
+    reader.Field("memo1", &memo1);
+    reader.Field("Label1", &Label1);
+    reader.Field("Label2", &Label2);
+    reader.Field("Label3", &Label3);
+    reader.Field("Label4", &Label4);
+    reader.Field("BitBtn2", &BitBtn2);
+    reader.Field("lientti", &lientti, TPropertySetter<TDdeClientConv>(ReadConvProperty));
+    reader.Field("DdeClientItem1", &DdeClientItem1,
+                 TPropertySetter<TDdeClientItem>(ReadItemProperty));
+    reader.Field("Comm1", &Comm1, TPropertySetter<TComm>(ReadCommProperty));
+    reader.Field("MainMenu1", &MainMenu1);
+    reader.Field("Tiedosto1", &Tiedosto1);
+    reader.Field("Asetukset1", &Asetukset1);
+    reader.Field("Sulje1", &Sulje1);
+    reader.Field("Apua1", &Apua1);
+    reader.Field("Tietojaohjelmasta1", &Tietojaohjelmasta1);
+    reader.Method("FormShow", this, &TForm1::FormShow);
+    reader.Method("FormClose", this, &TForm1::FormClose);
+    reader.Method("FormResize", this, &TForm1::FormResize);
+    reader.Method("lienttiOpen", this, &TForm1::lienttiOpen);
+    reader.Method("lienttiClose", this, &TForm1::lienttiClose);
+    reader.Method("Button1Click", this, &TForm1::Button1Click);
+    reader.Method("BitBtn1Click", this, &TForm1::BitBtn1Click);
+    reader.Method("Tietojaohjelmasta1Click", this, &TForm1::Tietojaohjelmasta1Click);
+    reader.Method("DdeClientItem1Change", this, &TForm1::DdeClientItem1Change);
+    reader.Read(Form1Layout());
+}
+
+TForm1::~TForm1() {
+    // The components go while this window's handlers can still be told.
+    DestroyComponents();
+}
+
+void TForm1::SetSettingsDialog(TForm3* dialog) {
+    settings_ = dialog;
+}
+
+void TForm1::FormShow(TObject*) {
+    haeasetukset();
+    intake_.ResetCounter();
+    DdeClientItem1->SetDdeItem(kSpotItemName);
+    lientti->Retarget(kDecoderService, kDecoderTopic);
+    lientti->OpenConversation();
+    const LocalTime now = Seam<ILocale>::Get().GetLocalTime();
+    Label3->SetCaption("Alkoi: " + DateToStr(now) + " " + TimeToStr(now));
+}
+
+void TForm1::FormClose(TObject*, TCloseAction&) {
+    lientti->CloseConversation();
+}
+
+void TForm1::FormResize(TObject*) {
+    const int h = Height();
+    memo1->SetHeight(h - 82);
+    Label2->SetTop(h - 66);
+    Label3->SetTop(h - 80);
+    Label4->SetTop(h - 64);
+    BitBtn2->SetTop(h - 76);
+}
+
+void TForm1::lienttiOpen(TObject*) {
+    Label2->SetVisible(true);
+}
+
+void TForm1::lienttiClose(TObject*) {
+    Label2->SetVisible(false);
+}
+
+void TForm1::Button1Click(TObject*) {
+    Close();
+}
+
+void TForm1::BitBtn1Click(TObject*) {
+    settings_->ShowModal();
+}
+
+void TForm1::Tietojaohjelmasta1Click(TObject*) {
+    ShowMessage(kAboutText);
+}
+
+void TForm1::DdeClientItem1Change(TObject*) {
+    intake_.Run(DdeClientItem1->Text());
+}
+
+void TForm1::haeasetukset() {
+    ReadSettingsFile(settings_->Controls(), *Comm1);
+}
+
+void TForm1::lahetaporttiin(std::string row) {
+    const bool wasOpen = Comm1->IsOpen();
+    try {
+        Comm1->Open();
+        row += "\r\n";
+        if (Comm1->Write(row.data(), static_cast<int>(row.size())) == -1)
+            ShowMessage("Error writing to: " + Comm1->DeviceName());
+    } catch (...) {
+        // A failed set-up or write must not leave the port open, or every
+        // later row would fail with "Port already assigned (open)". A port
+        // that was open before (an outer run waiting in its message box)
+        // belongs to that run.
+        if (!wasOpen) Comm1->Close();
+        throw;
+    }
+    Comm1->Close();
+}
+
+void TForm1::ShowMessage(const std::string& text) {
+    if (auto* application = dynamic_cast<TApplication*>(Owner())) application->ShowMessage(text);
+}
+
+std::string TForm1::UpperLimitText() {
+    return settings_->ComboBox2->Text();
+}
+
+std::string TForm1::LowerLimitText() {
+    return settings_->ComboBox1->Text();
+}
+
+bool TForm1::ForwardingOn() {
+    return settings_->CheckBox1->Checked();
+}
+
+void TForm1::PlayTone(std::uint16_t frequency, std::int32_t duration) {
+    ::PlayTone(frequency, duration);
+}
+
+std::string TForm1::TodayText() {
+    return DateToStr(Seam<ILocale>::Get().GetLocalTime());
+}
+
+std::string TForm1::NowText() {
+    return TimeToStr(Seam<ILocale>::Get().GetLocalTime());
+}
+
+void TForm1::SetLastSpotTime(const std::string& caption) {
+    Label1->SetCaption(caption);
+}
+
+void TForm1::SetSpotCount(const std::string& caption) {
+    Label4->SetCaption(caption);
+}
+
+int TForm1::LineCount() {
+    return memo1->LineCount();
+}
+
+std::string TForm1::Line(int index) {
+    return memo1->Line(index);
+}
+
+void TForm1::AppendLine(const std::string& text, std::uint32_t color) {
+    memo1->AppendLine(text, static_cast<TColor>(color));
+}
+
+void TForm1::DeleteFirstLines(int count) {
+    memo1->DeleteFirstLines(count);
+}

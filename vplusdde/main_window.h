@@ -1,0 +1,101 @@
+// TForm1, the main window "Vareli": the spot view, the status labels, the
+// "Sulje" button and the menu, and the program's non-visual components: the
+// DDE conversation `lientti` and item `DdeClientItem1` through which spots
+// arrive, and the serial port `Comm1` through which they are forwarded.
+//
+// Owned by the application; the first form created, so its closing ends the
+// program. Main thread only. Handlers raise what their steps raise; the
+// application frame reports it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "CommInt/comm.h"
+#include "dde/dde_client_conv.h"
+#include "dde/dde_client_item.h"
+#include "ui/bit_btn.h"
+#include "ui/form.h"
+#include "ui/label.h"
+#include "ui/menus.h"
+#include "ui/rich_edit.h"
+#include "vplusdde/spot_intake.h"
+#include "vplusdde/spot_view.h"
+
+class TForm3;
+
+// The spot block's item and the decoder's service and topic.
+extern const char* const kSpotItemName;    // "10,10,,,B(0/5/39/23)"
+extern const char* const kDecoderService;  // "VTplus"
+extern const char* const kDecoderTopic;    // "590"
+// The About message.
+extern const char* const kAboutText;
+
+class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
+  public:
+    explicit TForm1(TComponent* AOwner);
+    ~TForm1() override;
+    const char* ClassName() const override { return "TForm1"; }
+
+    TRichEdit* memo1 = nullptr;
+    TLabel* Label1 = nullptr;
+    TLabel* Label2 = nullptr;
+    TLabel* Label3 = nullptr;
+    TLabel* Label4 = nullptr;
+    TBitBtn* BitBtn2 = nullptr;
+    TMainMenu* MainMenu1 = nullptr;
+    TMenuItem* Tiedosto1 = nullptr;
+    TMenuItem* Asetukset1 = nullptr;
+    TMenuItem* Sulje1 = nullptr;
+    TMenuItem* Apua1 = nullptr;
+    TMenuItem* Tietojaohjelmasta1 = nullptr;
+    TDdeClientConv* lientti = nullptr;
+    TDdeClientItem* DdeClientItem1 = nullptr;
+    TComm* Comm1 = nullptr;
+
+    // The settings dialog whose controls hold the settings; set at start-up,
+    // before the window is first shown.
+    void SetSettingsDialog(TForm3* dialog);
+
+    // The settings reader: "vareli.ini" into the dialog's controls, then the
+    // port name to Comm1.
+    void haeasetukset();
+    // Sends one spot row to the serial port as a line.
+    void lahetaporttiin(std::string row);
+
+    std::int32_t SpotCounter() const { return intake_.Counter(); }
+
+    // Handlers (public so tests can raise them as the toolkit does).
+    void FormShow(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void FormResize(TObject* Sender);
+    void lienttiOpen(TObject* Sender);
+    void lienttiClose(TObject* Sender);
+    void Button1Click(TObject* Sender);
+    void BitBtn1Click(TObject* Sender);
+    void Tietojaohjelmasta1Click(TObject* Sender);
+    void DdeClientItem1Change(TObject* Sender);
+
+  private:
+    // ISpotIntakeHost
+    std::string UpperLimitText() override;
+    std::string LowerLimitText() override;
+    bool ForwardingOn() override;
+    void PlayTone(std::uint16_t frequency, std::int32_t duration) override;
+    void Forward(const std::string& row) override { lahetaporttiin(row); }
+    std::string TodayText() override;
+    std::string NowText() override;
+    void SetLastSpotTime(const std::string& caption) override;
+    void SetSpotCount(const std::string& caption) override;
+    // ISpotLines, over memo1
+    int LineCount() override;
+    std::string Line(int index) override;
+    void AppendLine(const std::string& text, std::uint32_t color) override;
+    void DeleteFirstLines(int count) override;
+
+    void ShowMessage(const std::string& text);
+
+    TForm3* settings_ = nullptr;
+    SpotView view_{*this};
+    SpotIntake intake_{*this, view_};
+};
