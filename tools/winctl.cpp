@@ -6,6 +6,9 @@
 //                            class<TAB>visible<TAB>left,top,width,height<TAB>text
 //                            (text through WM_GETTEXT, which wine and Windows carry
 //                            across processes; line ends shown as \r and \n)
+//   winctl box TITLE [MS]    waits for a message box with that caption and lists
+//                            its children like "children"
+//   winctl ok TITLE [MS]     presses the OK button of that message box
 // Exit code 0 on success, 1 on time-out, 2 on bad use.
 #include <windows.h>
 
@@ -52,11 +55,20 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM parent) {
     return TRUE;
 }
 
+HWND FindBox(const char* title, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND box = FindWindowA("#32770", title);
+        if (box != nullptr || GetTickCount() - start >= ms) return box;
+        Sleep(20);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: winctl wait|close|children TITLE [MS]\n");
+        std::fprintf(stderr, "usage: winctl wait|close|children|box|ok TITLE [MS]\n");
         return 2;
     }
     const char* title = argv[2];
@@ -67,6 +79,19 @@ int main(int argc, char** argv) {
         if (window == nullptr) return 1;
         PostMessageA(window, WM_CLOSE, 0, 0);
         return WaitFor(title, false, ms) ? 0 : 1;
+    }
+    if (std::strcmp(argv[1], "box") == 0 || std::strcmp(argv[1], "ok") == 0) {
+        HWND box = FindBox(title, ms);
+        if (box == nullptr) return 1;
+        if (argv[1][0] == 'b') {
+            EnumChildWindows(box, PrintChild, reinterpret_cast<LPARAM>(box));
+            std::fflush(stdout);
+            return 0;
+        }
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        const DWORD start = GetTickCount();
+        while (IsWindow(box) && GetTickCount() - start < ms) Sleep(20);
+        return IsWindow(box) ? 1 : 0;
     }
     if (std::strcmp(argv[1], "children") == 0) {
         HWND window = FindWindowA(nullptr, title);
