@@ -1,8 +1,6 @@
-// Lines handed to the main thread by other threads (the standard-input
-// reader, the console's Ctrl+C handler), with an event the main loop waits on
-// beside its message queue. Owned by the program's main function; Post and
-// PostEnd from any thread, Take on the main thread. Never throws past
-// std::bad_alloc.
+// Lines handed to the main thread by the standard-input reader thread, with
+// an event the main loop waits on beside its message queue. Owned by the program's main function;
+// Post and PostEnd from any thread, Take on the main thread. Never throws past std::bad_alloc.
 #pragma once
 
 #include <windows.h>

@@ -1,7 +1,13 @@
-// VTSim: the teletext-decoder simulator's entry point. A console program
-// (simplest to script and read) that also runs a message loop, because
-// DDEML delivers its callbacks only while the thread that made the instance
-// takes messages. Control lines from scripts, standard input and DDE
+// VTSim: the teletext-decoder simulator's entry point. Built as a windowed
+// (GUI-subsystem) program with no window: WinExec, with which the program
+// starts its decoder, returns only once the started program first waits for
+// input, and it waits so only for a GUI program (for a console program it
+// returns at once, before the service is registered, and the program's one
+// connect right after it fails). Standard input and output still work when
+// a parent gives them (pipes, or a shell under wine). It runs a message loop
+// because DDEML delivers its callbacks only while the thread that made the
+// instance takes messages; the service is registered before the loop first
+// waits. Control lines from scripts, standard input and DDE
 // executes are queued and run here between messages; "sleep" pauses the
 // queue, not the loop, so DDE is served while a script waits.
 #include <fcntl.h>
@@ -38,7 +44,7 @@ StdinKind KindOf(HANDLE input) {
         case FILE_TYPE_DISK:
             return StdinKind::File;
         case FILE_TYPE_CHAR:
-            return StdinKind::Console;
+            return StdinKind::Character;
         default:
             return StdinKind::None;
     }
@@ -61,13 +67,6 @@ bool LoadScript(const std::string& file_name, CommandQueue& queue) {
     std::string line;
     while (std::getline(file, line)) queue.Push(line);
     return true;
-}
-
-Mailbox* g_ctrl_mailbox = nullptr;
-
-BOOL WINAPI OnConsoleCtrl(DWORD) {
-    if (g_ctrl_mailbox != nullptr) g_ctrl_mailbox->Post("quit");
-    return TRUE;
 }
 
 class Host : public ControllerHost {
@@ -168,8 +167,6 @@ int Run(int argc, char** argv) {
 
     // Never destroyed: the reader thread may still post while the process exits.
     auto* mailbox = new Mailbox();
-    g_ctrl_mailbox = mailbox;
-    SetConsoleCtrlHandler(&OnConsoleCtrl, TRUE);
 
     try {
         server.Start();

@@ -112,6 +112,11 @@ It serves service "VTplus", topic "590", item "10,10,,,B(0/5/39/23)": a block of
 as CF_TEXT. It accepts a warm or hot link on the item, answers requests with
 the current text and announces every change with DdePostAdvise.
 Copied as VTPlus.exe it is what Vareli's start command "VTPlus" launches.
+It is a windowed program without a window, so that a program starting it
+with WinExec waits until its service is registered. Its standard input and
+output are those its parent gives it (a pipe, or the shell under wine);
+started by hand on Windows it has neither: use --log, and end it with a
+DDE execute of "quit".
 
 Usage: VTSim [options]
   --script FILE    run the commands in FILE first (may be given again)

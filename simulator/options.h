@@ -39,7 +39,8 @@ Options ParseOptions(const std::vector<std::string>& args);
 // argument (for the VTSIM_ARGS environment variable).
 std::vector<std::string> SplitArguments(const std::string& line);
 
-enum class StdinKind { Pipe, File, Console, None };
+// What standard input is: Character is a console, a terminal or NUL.
+enum class StdinKind { Pipe, File, Character, None };
 
 struct StartMode {
     bool demo = false;

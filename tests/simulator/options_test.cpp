@@ -61,7 +61,7 @@ TEST(StartModeTest, PipedInputIsScriptedAndEverythingElseRunsTheDemo) {
     EXPECT_TRUE(piped.read_stdin);
     EXPECT_FALSE(ChooseStartMode(none, StdinKind::File, false).demo);
 
-    StartMode by_hand = ChooseStartMode(none, StdinKind::Console, false);
+    StartMode by_hand = ChooseStartMode(none, StdinKind::Character, false);
     EXPECT_TRUE(by_hand.demo);
     EXPECT_TRUE(by_hand.read_stdin) << "typed commands still work beside the demo";
     EXPECT_TRUE(ChooseStartMode(none, StdinKind::None, false).demo);
@@ -75,7 +75,7 @@ TEST(StartModeTest, PipedInputIsScriptedAndEverythingElseRunsTheDemo) {
 
 TEST(StartModeTest, ScriptsAndExplicitSwitchesDecide) {
     const Options script = ParseOptions({"--script", "s.txt"});
-    EXPECT_FALSE(ChooseStartMode(script, StdinKind::Console, false).demo);
+    EXPECT_FALSE(ChooseStartMode(script, StdinKind::Character, false).demo);
     EXPECT_FALSE(ChooseStartMode(script, StdinKind::None, true).demo);
     EXPECT_TRUE(ChooseStartMode(ParseOptions({"--demo"}), StdinKind::Pipe, false).demo);
 

@@ -366,7 +366,8 @@ bool IsDigits(const std::string& text) {
 }
 
 // Started as the program starts its decoder: copied as VTPlus.exe and run by
-// WinExec("VTPlus", SW_SHOWMINNOACTIVE) with no arguments. VTSIM_ARGS only
+// WinExec("VTPlus", SW_SHOWMINNOACTIVE) with no arguments, then connected to
+// at once, with no second try. VTSIM_ARGS only
 // gives it a service name of its own (so that parallel tests never meet it)
 // and a quicker pace; the demo is its own choice.
 TEST(SimulatorStartedAsVTPlusTest, ServesTheLivelyDemoPage) {
@@ -386,7 +387,12 @@ TEST(SimulatorStartedAsVTPlusTest, ServesTheLivelyDemoPage) {
     char previous[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof previous, previous);
     SetCurrentDirectoryA(folder.c_str());
+    DdeClient client;
     const UINT started = WinExec("VTPlus", SW_SHOWMINNOACTIVE);
+    // The program connects once more right after WinExec returns, and
+    // WinExec returns once the started program first waits for input: the
+    // service must be registered by then.
+    const bool connected = client.Connect(service, "590");
     SetCurrentDirectoryA(previous);
     SetEnvironmentVariableA("VTSIM_ARGS", nullptr);
     ASSERT_GE(started, 32u);
@@ -395,14 +401,7 @@ TEST(SimulatorStartedAsVTPlusTest, ServesTheLivelyDemoPage) {
     ChildGuard child(FindChild("VTPlus.exe"));
     ASSERT_TRUE(child.valid()) << "VTPlus.exe is not among our child processes";
 
-    DdeClient client;
-    bool connected = false;
-    const DWORD start = GetTickCount();
-    while (!connected && GetTickCount() - start < 30000) {
-        connected = client.Connect(service, "590");
-        if (!connected) Pump(100);
-    }
-    ASSERT_TRUE(connected) << "VTPlus never answered: " << ReadAll(log);
+    ASSERT_TRUE(connected) << "VTPlus did not answer right after WinExec: " << ReadAll(log);
 
     const Answer first = client.Request(kItem);
     ASSERT_TRUE(first.ok);
