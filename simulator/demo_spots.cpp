@@ -62,8 +62,8 @@ std::string DemoSpots::Call(bool finnish) {
                                : kForeignPrefixes[Below(Count(kForeignPrefixes))];
     // A prefix that ends in a digit has its area number already.
     if (call.back() < '0' || call.back() > '9') call += static_cast<char>('0' + Below(10));
-    const int letters = 1 + Below(3);
-    while (call.size() < 6 && static_cast<int>(call.size()) < 3 + letters) {
+    // One to three letters of suffix, the call at most six characters long.
+    for (int letters = 1 + Below(3); letters > 0 && call.size() < 6; --letters) {
         call += static_cast<char>('A' + Below(26));
     }
     return call;
