@@ -7,6 +7,7 @@
 // clang-format on
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -52,7 +53,10 @@ TEST_F(SimulatorTest, ServesNineteenRowsOfFortyColumnsEndedByCrLfAndAZeroByte) {
     sim_->Send("rowx 5 A\\xE4B");
     sim_->Send("row 18 LAST");
     ASSERT_TRUE(sim_->Sync());
-    Connect();
+    // DDE names compare without regard to case ("VTPlus" reaches "VTplus").
+    std::string upper = service_;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    ASSERT_TRUE(client_.Connect(upper, "590"));
     EXPECT_TRUE(sim_->WaitFor("connect 590"));
 
     const Answer answer = client_.Request(kItem);
