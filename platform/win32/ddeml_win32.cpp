@@ -3,8 +3,11 @@
 // their cb members are turned into the system record's size.
 #include "platform/win32/ddeml_win32.h"
 
-#include <ddeml.h>
+// ddeml.h needs windows.h before it.
+// clang-format off
 #include <windows.h>
+#include <ddeml.h>
+// clang-format on
 
 #include <exception>
 

@@ -1,0 +1,245 @@
+// The DDE link on wine's DDEML, each partner in a process of its own: the
+// decoder simulator (VTSim.exe, scripted through its standard input, or
+// started by the link itself as VTPlus.exe) and an outside client
+// (dde_probe.exe) that connects to this program's own service.
+//
+// Every simulator here serves a service name of this process's own, so that
+// test programs running at the same time in the same wine prefix never meet.
+// clang-format off
+#include <windows.h>
+#include <ddeml.h>
+#include <tlhelp32.h>
+// clang-format on
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "child_process.h"
+#include "dde/dde_client_conv.h"
+#include "dde/dde_client_item.h"
+#include "dde/dde_mgr.h"
+#include "platform/win32/ddeml_win32.h"
+
+namespace {
+
+constexpr const char* kItem = "10,10,,,B(0/5/39/23)";
+
+std::string OwnExe() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return path;
+}
+
+std::string Service() {
+    return "VTplus" + std::to_string(GetCurrentProcessId());
+}
+
+int CountProcesses(const char* exeName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, exeName) == 0) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+class WineDde : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        manager = std::make_unique<TDdeMgr>(nullptr, OwnExe(), ddeml);
+        manager->SetWindowCaptions([] { return std::vector<std::string>{"Vareli", "Asetukset"}; });
+        conv = std::make_unique<TDdeClientConv>(nullptr);
+        item = std::make_unique<TDdeClientItem>(nullptr);
+        conv->OnOpen = [this](TObject*) { events.push_back("OnOpen"); };
+        conv->OnClose = [this](TObject*) { events.push_back("OnClose"); };
+        item->OnChange = [this](TObject* sender) {
+            const std::string text = static_cast<TDdeClientItem*>(sender)->Text();
+            events.push_back("change " + std::to_string(text.size()));
+            texts.push_back(text);
+        };
+        item->SetDdeConv(conv.get());
+    }
+    void TearDown() override {
+        item.reset();
+        conv.reset();
+        manager.reset();
+    }
+    // Pumps until count events have come, then a while longer to let any
+    // extra one show; false when too few came.
+    bool WaitEvents(size_t count, DWORD ms = 5000) {
+        const DWORD start = GetTickCount();
+        while (events.size() < count && GetTickCount() - start < ms) PumpMessages(10);
+        PumpMessages(300);
+        return events.size() >= count;
+    }
+
+    Win32Ddeml ddeml;
+    std::unique_ptr<TDdeMgr> manager;
+    std::unique_ptr<TDdeClientConv> conv;
+    std::unique_ptr<TDdeClientItem> item;
+    std::vector<std::string> events;
+    std::vector<std::string> texts;
+};
+
+TEST_F(WineDde, TheShowStepsAndEveryNoticeGiveOneChangeWithTheWholeBlock) {
+    ChildProcess sim(WinePath(VTSIM_EXE), "--service " + Service());
+    ASSERT_TRUE(sim.Started());
+    ASSERT_TRUE(sim.WaitFor("ready"));
+    sim.Send("spot 0 7025 Q1AAA cq dx Q9ZZZ 1305");
+    sim.Send("echo rows-set");
+    ASSERT_TRUE(sim.WaitFor("rows-set"));
+
+    // As at window creation, then the show handler's steps.
+    ASSERT_TRUE(conv->Reconnect(Service(), "590"));
+    item->SetDdeItem(kItem);
+    EXPECT_TRUE(conv->Retarget(Service(), "590"));
+    EXPECT_FALSE(conv->OpenConversation());
+    EXPECT_EQ(events, (std::vector<std::string>{"OnOpen", "change 0", "change 798", "OnClose",
+                                                "OnOpen", "change 798"}));
+    ASSERT_EQ(item->Lines().size(), 1u);
+    const std::string first = item->Text();
+    EXPECT_EQ(first.substr(0, 42), "  7025 Q1AAA  cq dx          Q9ZZZ  1305  ");
+    for (size_t row = 0; row < 19; ++row) EXPECT_EQ(first.substr(row * 42 + 40, 2), "  ");
+
+    // A notice with unchanged text: one event, one request, the same text.
+    events.clear();
+    texts.clear();
+    const int requests = sim.Count(std::string("request ") + kItem);
+    for (int notice = 0; notice < 2; ++notice) {
+        sim.Send("notify");
+        ASSERT_TRUE(WaitEvents(notice + 1u));
+    }
+    EXPECT_EQ(events, (std::vector<std::string>{"change 798", "change 798"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{first, first}));
+    EXPECT_EQ(sim.Count(std::string("request ") + kItem), requests + 2);
+
+    // Changed rows, one notice.
+    sim.Send("spot 1 14025 OH2AB qrz OH9ZZ 1310");
+    sim.Send("notify");
+    ASSERT_TRUE(WaitEvents(3));
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(item->Text().substr(42, 42), " 14025 OH2AB  qrz            OH9ZZ  1310  ");
+    EXPECT_EQ(item->Text().substr(0, 42), first.substr(0, 42));
+
+    // Closing the window ends the conversation; the server sees it.
+    conv->CloseConversation();
+    EXPECT_TRUE(sim.WaitFor("disconnect"));
+}
+
+TEST_F(WineDde, ARefusedWarmLinkDetachesTheItem) {
+    ChildProcess sim(WinePath(VTSIM_EXE), "--service " + Service());
+    ASSERT_TRUE(sim.WaitFor("ready"));
+    sim.Send("refuse-advise on");
+    sim.Send("echo refusing");
+    ASSERT_TRUE(sim.WaitFor("refusing"));
+    ASSERT_TRUE(conv->Reconnect(Service(), "590"));
+    item->SetDdeItem(kItem);
+    EXPECT_EQ(item->DdeItem(), "");
+    EXPECT_EQ(conv->ItemLinkCount(), 0);
+    EXPECT_EQ(events, (std::vector<std::string>{"OnOpen", "change 0", "change 0", "change 0"}));
+    EXPECT_TRUE(sim.WaitFor(std::string("advstart-refused ") + kItem));
+}
+
+TEST_F(WineDde, ADecoderThatQuitsLeavesTheNamesAndTheLastText) {
+    ChildProcess sim(WinePath(VTSIM_EXE), "--service " + Service());
+    ASSERT_TRUE(sim.WaitFor("ready"));
+    ASSERT_TRUE(conv->Reconnect(Service(), "590"));
+    item->SetDdeItem(kItem);
+    events.clear();
+
+    // The decoder leaves DDEML in the middle of the conversation. wine 8.0
+    // sends the client no XTYP_DISCONNECT then (the path where it does is
+    // proven on the fake); the client's next transaction simply fails.
+    sim.Send("quit");
+    EXPECT_EQ(sim.WaitExit(), 0);
+    WaitEvents(1, 1000);
+    const bool told = !events.empty();
+    std::printf(
+        "wine on the decoder quitting: %s\n",
+        told ? "XTYP_DISCONNECT reached the client" : "no XTYP_DISCONNECT reached the client");
+    EXPECT_LE(events.size(), 1u);
+    if (told) {
+        EXPECT_EQ(events[0], "OnClose");
+    }
+    events.clear();
+    conv->SetFormatChars(true);  // refetches while still counted as open
+    EXPECT_EQ(events, std::vector<std::string>{});
+    EXPECT_EQ(conv->DdeService(), Service());
+    EXPECT_EQ(conv->DdeTopic(), "590");
+    EXPECT_EQ(item->DdeItem(), kItem);
+    EXPECT_EQ(item->Text().size(), 798u);
+}
+
+TEST_F(WineDde, ADecoderThatIsNotRunningIsStartedOnceAndConnected) {
+    // The start command "VTPlus" finds the simulator's copy VTPlus.exe in the
+    // current folder, and the copy takes its arguments from VTSIM_ARGS.
+    std::string folder = WinePath(VTSIM_EXE);
+    folder.erase(folder.find_last_of('\\'));
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    const std::string args = "--service " + Service() + " --no-stdin --interval 600000";
+    SetEnvironmentVariableA("VTSIM_ARGS", args.c_str());
+    const int before = CountProcesses("VTPlus.exe");
+
+    conv->SetServiceApplication("VTPlus");
+    const bool opened = conv->Reconnect(Service(), "590");
+    SetEnvironmentVariableA("VTSIM_ARGS", nullptr);
+    SetCurrentDirectoryA(previous);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(CountProcesses("VTPlus.exe"), before + 1);
+    EXPECT_EQ(events, std::vector<std::string>{"OnOpen"});
+    if (!opened) return;
+
+    // End the started decoder: by a DDE execute, then by its process id.
+    DdeConvInfo info;
+    info.cb = sizeof info;
+    ASSERT_NE(ddeml.DdeQueryConvInfo(conv->Conv(), ddeml::kQidSync, &info), 0u);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(info.hwndPartner), &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    ASSERT_NE(process, nullptr);
+    BYTE quit[] = "quit";
+    DdeClientTransaction(quit, sizeof quit, reinterpret_cast<HCONV>(conv->Conv()), nullptr, CF_TEXT,
+                         XTYP_EXECUTE, 1000, nullptr);
+    const DWORD start = GetTickCount();
+    while (WaitForSingleObject(process, 0) == WAIT_TIMEOUT && GetTickCount() - start < 5000)
+        PumpMessages(10);
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
+    CloseHandle(process);
+}
+
+TEST_F(WineDde, AnOutsideClientMayConnectToAWindowCaptionButGetsNothing) {
+    int most = 0;
+    {
+        ChildProcess probe(WinePath(DDE_PROBE_EXE),
+                           manager->AppName() + " Vareli " + std::string(kItem));
+        ASSERT_TRUE(probe.Started());
+        const DWORD start = GetTickCount();
+        while (probe.Count("request data") + probe.Count("request none") == 0 &&
+               GetTickCount() - start < 10000) {
+            PumpMessages(5);
+            most = std::max(most, manager->ServerConvCount());
+        }
+        EXPECT_EQ(probe.WaitExit(), 0);
+        EXPECT_EQ(probe.Lines(),
+                  (std::vector<std::string>{"connect ok", "advstart refused", "request none"}));
+    }
+    EXPECT_EQ(most, 1);
+    PumpMessages(300);
+    EXPECT_EQ(manager->ServerConvCount(), 0);
+
+    ChildProcess foreign(WinePath(DDE_PROBE_EXE), manager->AppName() + " Foreign x");
+    EXPECT_EQ(foreign.WaitExit(), 0);
+    EXPECT_EQ(foreign.Lines(), std::vector<std::string>{"connect refused"});
+    EXPECT_EQ(manager->ServerConvCount(), 0);
+}
+
+}  // namespace
