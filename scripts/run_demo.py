@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""Runs Vareli.exe under wine on its embedded default: the decoder simulator
+copied beside it as VTPlus.exe (so Vareli's own start command launches it), a
+vareli.ini with a wide band and forwarding on COM1 when the folder has none,
+and COM1 mapped to a pty whose lines are printed here as they arrive. Without a
+display it runs under Xvfb and refreshes a screenshot every few seconds.
+Ends after the given seconds, on Ctrl-C, or when the window is closed, and
+leaves nothing running."""
+
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+from wine_session import PortReader, WineSession
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--build", required=True)
+    ap.add_argument("--seconds", type=float, default=0)
+    args = ap.parse_args()
+    build = os.path.abspath(args.build)
+    had_display = bool(os.environ.get("DISPLAY"))
+    session = WineSession(build, os.path.join(build, "tools", "winctl.exe"))
+    stop = []
+    signal.signal(signal.SIGINT, lambda *_: stop.append(1))
+    signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
+    try:
+        run(session, build, args.seconds, had_display, stop)
+    finally:
+        session.winctl_out("close", "Vareli", "5000")
+        session.close()
+        # Nothing of ours may outlive the run: the simulator Vareli started, the
+        # wine server and its services.
+        subprocess.run(["wineserver", "-k"], env=session.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        print("run: everything it started has ended")
+
+
+def run(session, build, seconds, had_display, stop):
+    folder = os.path.join(build, "run")
+    os.makedirs(folder, exist_ok=True)
+    shutil.copy(os.path.join(build, "vareli", "Vareli.exe"), folder)
+    shutil.copy(os.path.join(build, "simulator", "VTSim.exe"), os.path.join(folder, "VTPlus.exe"))
+    ini = os.path.join(folder, "vareli.ini")
+    if not os.path.exists(ini):
+        with open(ini, "wb") as f:
+            f.write(b"[COMPort]Com1\r\n[AlaMHZ]1800\r\n[YlaMHZ]432000\r\n[Com]1\r\n")
+        print("run: wrote %s (band 1800-432000 kHz, forwarding on to COM1)" % ini)
+    port = PortReader(session.com_port(1))
+    print("run: COM1 is a pty; forwarded spot lines appear below")
+    shot = None
+    if not had_display:
+        shot = os.path.join(build, "run-screenshot.png")
+        print("run: no display, so Vareli runs under Xvfb; screenshot refreshed every 3 s: " + shot)
+    vareli = session.start([os.path.join(folder, "Vareli.exe")], cwd=folder)
+    print("run: Vareli started in %s; it starts the simulator as VTPlus itself" % folder)
+    end = time.time() + seconds if seconds > 0 else None
+    next_shot = 0.0
+    pending = b""
+    while not stop and vareli.poll() is None and (end is None or time.time() < end):
+        pending += port.take()
+        while b"\r\n" in pending:
+            line, pending = pending.split(b"\r\n", 1)
+            print("COM1: " + line.decode("latin-1"), flush=True)
+        if shot and time.time() >= next_shot:
+            session.screenshot(shot)
+            next_shot = time.time() + 3
+        time.sleep(0.1)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
