@@ -91,9 +91,9 @@ void TApplication::HandleException(std::exception_ptr error) {
     } catch (...) {
         message = "Unknown error";
     }
-    widgets_.MessageBox(ErrorReportText(message), title_, TMessageBoxIcon::miError);
+    widgets_.MessageBoxA(ErrorReportText(message), title_, TMessageBoxIcon::miError);
 }
 
-void TApplication::MessageBox(const std::string& text) {
-    widgets_.MessageBox(text, title_, TMessageBoxIcon::miNone);
+void TApplication::ShowMessage(const std::string& text) {
+    widgets_.MessageBoxA(text, title_, TMessageBoxIcon::miNone);
 }

@@ -66,7 +66,7 @@ class TApplication : public TComponent {
     // The error report (see above).
     void HandleException(std::exception_ptr error);
     // A plain message box: the title as caption, the text, one OK, no icon.
-    void MessageBox(const std::string& text);
+    void ShowMessage(const std::string& text);
 
     IWidgetSet& WidgetSet() const { return widgets_; }
 

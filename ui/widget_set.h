@@ -45,9 +45,10 @@ class IWidgetSet {
     virtual void PostCall(std::function<void()> call) = 0;
 
     // A modal message box with one OK button; returns when the user closes
-    // it. Its own loop goes on dispatching messages meanwhile.
-    virtual void MessageBox(const std::string& text, const std::string& caption,
-                            TMessageBoxIcon icon) = 0;
+    // it. Its own loop goes on dispatching messages meanwhile. (Named with its
+    // A: windows.h makes the bare name a macro.)
+    virtual void MessageBoxA(const std::string& text, const std::string& caption,
+                             TMessageBoxIcon icon) = 0;
     // Takes the mouse capture from whichever window holds it; that window is
     // told to cancel what it was doing.
     virtual void CancelMouseCapture() = 0;

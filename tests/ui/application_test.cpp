@@ -74,7 +74,7 @@ TEST_F(Frame, ErrorReportCancelsTheMouseCaptureFirstAndIgnoresTheSilentAbort) {
 }
 
 TEST_F(Frame, PlainMessageBoxHasTheTitleAndNoIcon) {
-    app.MessageBox("Error writing to: Com2");
+    app.ShowMessage("Error writing to: Com2");
     ASSERT_EQ(widgets.messageBoxes.size(), 1u);
     EXPECT_EQ(widgets.messageBoxes[0].Text, "Error writing to: Com2");
     EXPECT_EQ(widgets.messageBoxes[0].Caption, "Vareli");

@@ -364,7 +364,7 @@ TEST_F(Modal, AMessageBoxInsideTheDialogLetsWaitingMessagesRun) {
                 seen.push_back("ran with " + std::to_string(widgets.openMessageBoxes) +
                                " box open");
             });
-            app.MessageBox("Error writing to: Com2");
+            app.ShowMessage("Error writing to: Com2");
             seen.push_back("box closed");
             widgets.PostCall([&] { widgets.Click(dialog->BitBtn1); });
         }

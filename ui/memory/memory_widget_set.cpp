@@ -186,8 +186,8 @@ size_t TMemoryWidgetSet::Pending() {
     return queue_.size();
 }
 
-void TMemoryWidgetSet::MessageBox(const std::string& text, const std::string& caption,
-                                  TMessageBoxIcon icon) {
+void TMemoryWidgetSet::MessageBoxA(const std::string& text, const std::string& caption,
+                                   TMessageBoxIcon icon) {
     TMemoryMessageBox box{text, caption, icon};
     messageBoxes.push_back(box);
     ++openMessageBoxes;

@@ -111,8 +111,8 @@ class TMemoryWidgetSet : public IWidgetSet {
     void WaitMessage() override;
     void PostQuitMessage(int exitCode) override;
     void PostCall(std::function<void()> call) override;
-    void MessageBox(const std::string& text, const std::string& caption,
-                    TMessageBoxIcon icon) override;
+    void MessageBoxA(const std::string& text, const std::string& caption,
+                     TMessageBoxIcon icon) override;
     void CancelMouseCapture() override;
     int StartShowState() override { return startShowState; }
 

@@ -1,0 +1,199 @@
+// The RichEdit control and the view's line operations on it.
+#include "ui/win32/rich_edit_peer_win32.h"
+
+#include <richedit.h>
+
+#include <vector>
+
+namespace {
+
+DWORD ScrollStyle(TScrollStyle scrollBars) {
+    switch (scrollBars) {
+        case TScrollStyle::ssNone:
+            return 0;
+        case TScrollStyle::ssHorizontal:
+            return WS_HSCROLL | ES_AUTOHSCROLL;
+        case TScrollStyle::ssVertical:
+            return WS_VSCROLL;
+        case TScrollStyle::ssBoth:
+            return WS_HSCROLL | WS_VSCROLL | ES_AUTOHSCROLL;
+    }
+    return 0;
+}
+
+CHARFORMAT2A ColorFormat(TColor color) {
+    CHARFORMAT2A format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = ColorRefOf(color);
+    return format;
+}
+
+// The text as the view stores it: every line end one CR.
+std::string OneCrPerLineEnd(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i] == '\n' ? '\r' : text[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+TWin32RichEditPeer::TWin32RichEditPeer(TWin32FormPeer& form, const TRichEditOptions& options)
+    : TWin32Control(form, RICHEDIT_CLASSA,
+                    WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL |
+                        ScrollStyle(options.ScrollBars),
+                    WS_EX_CLIENTEDGE) {
+    original_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
+    SendMessageA(window_, EM_SETEVENTMASK, 0, 0);
+}
+
+TWin32RichEditPeer::~TWin32RichEditPeer() {
+    SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+}
+
+LRESULT CALLBACK TWin32RichEditPeer::SubclassProc(HWND window, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
+    auto* peer = dynamic_cast<TWin32RichEditPeer*>(TWin32Child::FromHandle(window));
+    if (peer == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    LRESULT result = CallWindowProcA(peer->original_, window, message, wParam, lParam);
+    if (message == WM_GETDLGCODE) {
+        if (!peer->wantTabs_) result &= ~DLGC_WANTTAB;
+        if (!peer->wantReturns_) result &= ~DLGC_WANTALLKEYS;
+    }
+    return result;
+}
+
+void TWin32RichEditPeer::SetFont(const TFontData& font) {
+    TWin32Control::SetFont(font);
+    CHARFORMAT2A format = {};
+    format.cbSize = sizeof format;
+    format.dwMask =
+        CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET;
+    // Twips at 96 pixels per inch; a cell height is taken as the character height.
+    format.yHeight = (font.Height < 0 ? -font.Height : font.Height) * 15;
+    format.bCharSet = DEFAULT_CHARSET;
+    format.dwEffects = ((font.Style & fsBold) != 0 ? CFE_BOLD : 0) |
+                       ((font.Style & fsItalic) != 0 ? CFE_ITALIC : 0) |
+                       ((font.Style & fsUnderline) != 0 ? CFE_UNDERLINE : 0) |
+                       ((font.Style & fsStrikeOut) != 0 ? CFE_STRIKEOUT : 0);
+    lstrcpynA(format.szFaceName, font.Name.c_str(), LF_FACESIZE);
+    // Face and size for all the text; the colour only for text to come, so
+    // that the lines keep theirs.
+    SendMessageA(window_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    format.dwMask |= CFM_COLOR;
+    format.crTextColor = ColorRefOf(font.Color);
+    SendMessageA(window_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+}
+
+void TWin32RichEditPeer::SetColor(TColor color) {
+    TWin32Control::SetColor(color);
+    SendMessageA(window_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorRefOf(color)));
+}
+
+void TWin32RichEditPeer::SetReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    SendMessageA(window_, EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+}
+
+void TWin32RichEditPeer::SetWordWrap(bool wordWrap) {
+    SendMessageA(window_, EM_SETTARGETDEVICE, 0, wordWrap ? 0 : 1);
+}
+
+void TWin32RichEditPeer::SetWantKeys(bool wantReturns, bool wantTabs) {
+    wantReturns_ = wantReturns;
+    wantTabs_ = wantTabs;
+}
+
+void TWin32RichEditPeer::SetTextLimit(int characters) {
+    textLimit_ = characters;
+    SendMessageA(window_, EM_EXLIMITTEXT, 0, characters);
+}
+
+int TWin32RichEditPeer::TextLength() {
+    GETTEXTLENGTHEX query = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+    return static_cast<int>(
+        SendMessageA(window_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
+}
+
+std::string TWin32RichEditPeer::Range(int start, int end) const {
+    if (end <= start) return {};
+    std::vector<char> buffer(static_cast<size_t>(end - start) * 2 + 1, '\0');
+    TEXTRANGEA range = {{start, end}, buffer.data()};
+    const auto copied = SendMessageA(window_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+}
+
+int TWin32RichEditPeer::LineCount() {
+    auto lines = static_cast<int>(SendMessageA(window_, EM_GETLINECOUNT, 0, 0));
+    const auto lastStart = SendMessageA(window_, EM_LINEINDEX, lines - 1, 0);
+    if (lines > 0 && SendMessageA(window_, EM_LINELENGTH, lastStart, 0) == 0) --lines;
+    return lines;
+}
+
+std::string TWin32RichEditPeer::Line(int index) {
+    const auto start = static_cast<int>(SendMessageA(window_, EM_LINEINDEX, index, 0));
+    const auto length = static_cast<int>(SendMessageA(window_, EM_LINELENGTH, start, 0));
+    std::string line = Range(start, start + length);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == '\v'))
+        line.pop_back();
+    return line;
+}
+
+TColor TWin32RichEditPeer::LineColor(int index) {
+    const auto start = static_cast<LONG>(SendMessageA(window_, EM_LINEINDEX, index, 0));
+    CHARRANGE saved = {};
+    SendMessageA(window_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved));
+    CHARRANGE first = {start, start + 1};
+    SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&first));
+    CHARFORMAT2A format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    SendMessageA(window_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
+    if ((format.dwEffects & CFE_AUTOCOLOR) != 0)
+        return static_cast<TColor>(GetSysColor(COLOR_WINDOWTEXT));
+    return static_cast<TColor>(format.crTextColor & 0x00FFFFFFu);
+}
+
+void TWin32RichEditPeer::Replace(int start, int end, const std::string& text) {
+    if (readOnly_) SendMessageA(window_, EM_SETREADONLY, FALSE, 0);
+    CHARRANGE range = {start, end};
+    SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    SendMessageA(window_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    if (readOnly_) SendMessageA(window_, EM_SETREADONLY, TRUE, 0);
+}
+
+bool TWin32RichEditPeer::AppendLine(const std::string& text, TColor color) {
+    const int start = TextLength();
+    std::string inserted;
+    if (start > 0 && Range(start - 1, start) != "\r") inserted += '\r';
+    inserted += OneCrPerLineEnd(text);
+    inserted += '\r';
+    // wine does not hold programmatic insertions to the limit: check it here.
+    if (start + static_cast<int>(inserted.size()) > textLimit_) return false;
+
+    if (readOnly_) SendMessageA(window_, EM_SETREADONLY, FALSE, 0);
+    CHARRANGE end = {start, start};
+    SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    CHARFORMAT2A format = ColorFormat(color);
+    SendMessageA(window_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(window_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(inserted.c_str()));
+    if (readOnly_) SendMessageA(window_, EM_SETREADONLY, TRUE, 0);
+
+    const int after = TextLength();
+    if (after - start == static_cast<int>(inserted.size())) return true;
+    // Cut short by the text limit: take out what went in.
+    if (after > start) Replace(start, after, "");
+    return false;
+}
+
+void TWin32RichEditPeer::DeleteLines(int count) {
+    const int end = count >= LineCount()
+                        ? TextLength()
+                        : static_cast<int>(SendMessageA(window_, EM_LINEINDEX, count, 0));
+    Replace(0, end, "");
+}

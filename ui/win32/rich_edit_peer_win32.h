@@ -1,0 +1,53 @@
+// The rich-text view's peer: a RichEdit 2.0 control ("RichEdit20A").
+//
+// How it keeps the view's rules (what the system really does):
+// - RichEdit ends each line with one CR and always holds an empty line after
+//   the last line end, which EM_GETLINECOUNT counts; LineCount leaves it out.
+// - Lines are read with EM_GETTEXTRANGE between EM_LINEINDEX positions, which
+//   has no length limit (EM_GETLINE's buffer size is a 16-bit word).
+// - An append selects the end, sets the colour there (the insertion point's
+//   format) and replaces the empty selection, so no other text changes colour.
+//   A read-only view refuses EM_REPLACESEL on some versions: read-only is
+//   lifted around the program's own edits.
+// - The text limit is set with EM_EXLIMITTEXT: real Windows stops at its 64K
+//   default, wine lets the text grow past any limit. So an append that would
+//   pass the limit is refused here, and one that did not go in whole is taken
+//   out again and reported.
+// - Without word wrap (EM_SETTARGETDEVICE with a line width of 1) a line is
+//   a paragraph, whatever the view's width.
+// - Enter and Tab are left to the form's navigation unless wanted
+//   (WM_GETDLGCODE, through a subclassed window procedure).
+// Main thread only.
+#pragma once
+
+#include "ui/win32/control_peer_win32.h"
+
+class TWin32RichEditPeer : public TWin32Control<IRichEditPeer> {
+  public:
+    TWin32RichEditPeer(TWin32FormPeer& form, const TRichEditOptions& options);
+    ~TWin32RichEditPeer() override;
+
+    void SetFont(const TFontData& font) override;
+    void SetColor(TColor color) override;
+    void SetReadOnly(bool readOnly) override;
+    void SetWordWrap(bool wordWrap) override;
+    void SetWantKeys(bool wantReturns, bool wantTabs) override;
+    void SetTextLimit(int characters) override;
+    int LineCount() override;
+    std::string Line(int index) override;
+    TColor LineColor(int index) override;
+    bool AppendLine(const std::string& text, TColor color) override;
+    void DeleteLines(int count) override;
+    int TextLength() override;
+
+  private:
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    std::string Range(int start, int end) const;
+    void Replace(int start, int end, const std::string& text);
+
+    WNDPROC original_ = nullptr;
+    bool readOnly_ = false;
+    bool wantReturns_ = true;
+    bool wantTabs_ = false;
+    int textLimit_ = 32767;
+};

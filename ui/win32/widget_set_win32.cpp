@@ -1,0 +1,161 @@
+// The Win32 window system: classes, the loop's steps, posted calls, message
+// boxes and the start request's show state.
+#include "ui/win32/widget_set_win32.h"
+
+#include <richedit.h>
+
+#include <memory>
+
+#include "rtl/error_report.h"
+#include "ui/ui_errors.h"
+#include "ui/win32/bit_btn_peer_win32.h"
+#include "ui/win32/check_box_peer_win32.h"
+#include "ui/win32/combo_box_peer_win32.h"
+#include "ui/win32/form_peer_win32.h"
+#include "ui/win32/label_peer_win32.h"
+#include "ui/win32/rich_edit_peer_win32.h"
+
+namespace {
+
+constexpr const char* kCallWindowClass = "VareliCalls";
+constexpr UINT kCallMessage = WM_APP + 1;
+
+TWin32FormPeer& Win32Form(IFormPeer& form) {
+    return dynamic_cast<TWin32FormPeer&>(form);
+}
+
+}  // namespace
+
+TWin32WidgetSet::TWin32WidgetSet(HINSTANCE instance) : instance_(instance) {
+    // RichEdit 2.0 registers its window class when its library is loaded.
+    richEdit_ = LoadLibraryA("riched20.dll");
+    if (richEdit_ == nullptr) throw EOutOfResources("Cannot load riched20.dll");
+
+    WNDCLASSA calls = {};
+    calls.lpfnWndProc = &CallWindowProc;
+    calls.hInstance = instance_;
+    calls.lpszClassName = kCallWindowClass;
+    RegisterClassA(&calls);
+    // A message-only window: never shown, never found by its caption.
+    callWindow_ = CreateWindowExA(0, kCallWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  instance_, nullptr);
+    if (callWindow_ == nullptr) throw EOutOfResources("Cannot make the message window");
+}
+
+TWin32WidgetSet::~TWin32WidgetSet() {
+    // Calls still waiting are dropped with their storage.
+    MSG message;
+    while (PeekMessageA(&message, callWindow_, kCallMessage, kCallMessage, PM_REMOVE))
+        delete reinterpret_cast<std::function<void()>*>(message.lParam);
+    DestroyWindow(callWindow_);
+    UnregisterClassA(kCallWindowClass, instance_);
+    for (const std::string& name : formClasses_) UnregisterClassA(name.c_str(), instance_);
+    FreeLibrary(richEdit_);
+}
+
+const char* TWin32WidgetSet::FormClass(const std::string& className) {
+    auto found = formClasses_.find(className);
+    if (found != formClasses_.end()) return found->c_str();
+    WNDCLASSA form = {};
+    form.style = CS_DBLCLKS;
+    form.lpfnWndProc = &TWin32FormPeer::WindowProc;
+    form.hInstance = instance_;
+    form.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    form.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    form.lpszClassName = className.c_str();
+    if (RegisterClassA(&form) == 0)
+        throw EOutOfResources("Cannot register the window class " + className);
+    return formClasses_.insert(className).first->c_str();
+}
+
+std::unique_ptr<IFormPeer> TWin32WidgetSet::CreateForm(const std::string& className,
+                                                       IFormPeer* owner, IFormEvents& events) {
+    HWND ownerWindow = owner != nullptr ? Win32Form(*owner).Handle() : nullptr;
+    return std::make_unique<TWin32FormPeer>(*this, className, ownerWindow, events);
+}
+
+std::unique_ptr<ILabelPeer> TWin32WidgetSet::CreateLabel(IFormPeer& parent) {
+    return std::make_unique<TWin32LabelPeer>(Win32Form(parent));
+}
+
+std::unique_ptr<IButtonPeer> TWin32WidgetSet::CreateButton(IFormPeer& parent,
+                                                           IControlEvents& events) {
+    return std::make_unique<TWin32BitBtnPeer>(Win32Form(parent), events);
+}
+
+std::unique_ptr<ICheckBoxPeer> TWin32WidgetSet::CreateCheckBox(IFormPeer& parent,
+                                                               IControlEvents& events) {
+    return std::make_unique<TWin32CheckBoxPeer>(Win32Form(parent), events);
+}
+
+std::unique_ptr<IComboBoxPeer> TWin32WidgetSet::CreateComboBox(IFormPeer& parent,
+                                                               const TComboBoxOptions& options) {
+    return std::make_unique<TWin32ComboBoxPeer>(Win32Form(parent), options);
+}
+
+std::unique_ptr<IRichEditPeer> TWin32WidgetSet::CreateRichEdit(IFormPeer& parent,
+                                                               const TRichEditOptions& options) {
+    return std::make_unique<TWin32RichEditPeer>(Win32Form(parent), options);
+}
+
+bool TWin32WidgetSet::ProcessMessage(bool* quit) {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (message.message == WM_QUIT) {
+        *quit = true;
+        return true;
+    }
+    // The active form's keyboard navigation: Tab through its controls.
+    HWND active = GetActiveWindow();
+    if (active != nullptr && forms_.count(active) != 0 && IsDialogMessageA(active, &message))
+        return true;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return true;
+}
+
+void TWin32WidgetSet::WaitMessage() {
+    ::WaitMessage();
+}
+
+void TWin32WidgetSet::PostQuitMessage(int exitCode) {
+    ::PostQuitMessage(exitCode);
+}
+
+void TWin32WidgetSet::PostCall(std::function<void()> call) {
+    auto* posted = new std::function<void()>(std::move(call));
+    if (!PostMessageA(callWindow_, kCallMessage, 0, reinterpret_cast<LPARAM>(posted)))
+        delete posted;
+}
+
+LRESULT CALLBACK TWin32WidgetSet::CallWindowProc(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+    if (message == kCallMessage) {
+        std::unique_ptr<std::function<void()>> call(
+            reinterpret_cast<std::function<void()>*>(lParam));
+        ErrorReport::Guard([&call] { (*call)(); });
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void TWin32WidgetSet::MessageBoxA(const std::string& text, const std::string& caption,
+                                  TMessageBoxIcon icon) {
+    // Modal to the active window; with none, to every window of the program.
+    HWND owner = GetActiveWindow();
+    UINT flags = MB_OK | (owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL);
+    if (icon == TMessageBoxIcon::miError) flags |= MB_ICONERROR;
+    ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+void TWin32WidgetSet::CancelMouseCapture() {
+    HWND capture = GetCapture();
+    if (capture != nullptr) SendMessageA(capture, WM_CANCELMODE, 0, 0);
+}
+
+int TWin32WidgetSet::StartShowState() {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    return (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWNORMAL;
+}
