@@ -176,6 +176,17 @@ TEST(DdeMgr, AServerThatEndsTheConversationLosesItOnceAndKeepsTheNames) {
     EXPECT_EQ(h.fake.Calls("DdeConnect"), Log{});  // no new attempt
     EXPECT_EQ(h.fake.Calls("DdeFreeStringHandle"),
               Log{"DdeFreeStringHandle(inst,\"10,10,,,B(0/5/39/23)\")"});
+
+    // A late notice of the ended conversation, still bound to the object,
+    // must not touch the conversation it has opened since.
+    h.fake.server.running = true;
+    ASSERT_TRUE(conv.Reconnect("VTplus", "590"));
+    h.fake.convs[old].live = true;
+    h.fake.log.clear();
+    h.fake.Call(ddeml::kXtypDisconnect, old);
+    h.fake.Call(ddeml::kXtypAdvData, old, h.fake.Hsz("590"), h.fake.Hsz(kBlockItem));
+    EXPECT_TRUE(conv.IsOpen());
+    EXPECT_EQ(h.fake.LogWithout({"DdeQueryConvInfo"}), Log{});
 }
 
 TEST(DdeMgr, AHandlerExceptionUnderANoticeGoesToTheErrorReport) {
