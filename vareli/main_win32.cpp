@@ -1,35 +1,48 @@
-// Vareli's entry point. For now: an empty main window titled "Vareli" that
-// closes cleanly; the program's windows are built on the window toolkit.
+// Vareli's entry point: installs the Win32 side of every platform seam, then
+// starts the program. Nothing may unwind out of WinMain: a failure to start
+// (no DDE instance) is shown in a message box and ends the program.
 #include <windows.h>
 
-namespace {
+#include "CommInt/comm.h"
+#include "platform/seam.h"
+#include "platform/win32/comm_win32.h"
+#include "platform/win32/ddeml_win32.h"
+#include "platform/win32/files_win32.h"
+#include "platform/win32/locale_win32.h"
+#include "platform/win32/speaker_win32.h"
+#include "platform/win32/sync_win32.h"
+#include "platform/win32/threads_win32.h"
+#include "rtl/main_thread.h"
+#include "rtl/sysutils.h"
+#include "ui/win32/widget_set_win32.h"
+#include "vareli/program.h"
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    MainThread::SetCurrentAsMain();
+    Win32Locale locale;
+    Win32ThreadControl threads;
+    Win32Files files;
+    Win32Sync sync;
+    Win32Comm comm;
+    Win32Speaker speaker;
+    Win32Ddeml ddeml;
+    ScopedSeam<ILocale> localeSeam(&locale);
+    ScopedSeam<IThreadControl> threadSeam(&threads);
+    ScopedSeam<IFiles> filesSeam(&files);
+    ScopedSeam<ISync> syncSeam(&sync);
+    ScopedSeam<IComm> commSeam(&comm);
+    ScopedSeam<ISpeaker> speakerSeam(&speaker);
+    ScopedSeam<IDdeml> ddemlSeam(&ddeml);
+    try {
+        TWin32WidgetSet widgets(instance);
+        ScopedSeam<IWidgetSet> widgetSeam(&widgets);
+        char exeFileName[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, exeFileName, sizeof exeFileName);
+        VareliProgram program(widgets, exeFileName);
+        program.Run();
+    } catch (const std::exception& e) {
+        MessageBoxA(nullptr, e.what(), "Vareli", MB_OK | MB_ICONERROR);
+        return 1;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showState) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = "TForm1";
-    if (!RegisterClassA(&windowClass)) return 1;
-    HWND window = CreateWindowA("TForm1", "Vareli", WS_OVERLAPPEDWINDOW, 200, 120, 640, 400,
-                                nullptr, nullptr, instance, nullptr);
-    if (window == nullptr) return 1;
-    ShowWindow(window, showState);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
+    return 0;
 }

@@ -1,0 +1,39 @@
+#include "vareli/program.h"
+
+#include <vector>
+
+#include "Bleeper/bleeper.h"
+#include "asetus/settings_dialog.h"
+#include "vplusdde/main_window.h"
+
+VareliProgram::VareliProgram(IWidgetSet& widgets, const std::string& exeFileName)
+    : ddeMgr_(std::make_unique<TDdeMgr>(nullptr, exeFileName)) {
+    DetectPlatform();
+    application_ = std::make_unique<TApplication>(nullptr, widgets);
+    application_->SetTitle("Vareli");
+    TApplication* application = application_.get();
+    // Long tones let the window system go on while they sound.
+    SetProcessMessages([application] { application->ProcessMessages(); });
+    // An outside program may name one of our windows as its topic.
+    ddeMgr_->SetWindowCaptions([application] {
+        std::vector<std::string> captions;
+        for (int i = 0; i < application->FormCount(); ++i)
+            captions.push_back(application->Forms(i)->Caption());
+        return captions;
+    });
+    application_->CreateForm(Form1);
+    application_->CreateForm(Form3);
+    Form1->SetSettingsDialog(Form3);
+    TForm1* form1 = Form1;
+    Form3->ReadSettings = [form1] { form1->haeasetukset(); };
+}
+
+VareliProgram::~VareliProgram() {
+    SetProcessMessages(nullptr);
+    application_.reset();
+    ddeMgr_.reset();
+}
+
+void VareliProgram::Run() {
+    application_->Run();
+}

@@ -1,0 +1,41 @@
+// The program's start-up and run, on whatever window system and platform
+// seams are installed: the DDE manager before any window, the application
+// frame titled "Vareli", the main window (whose conversation connects by
+// itself while it is built), the settings dialog hidden, then the message
+// loop, which shows the main window (its first show loads the settings and
+// starts spot intake) and runs until the main window closes.
+//
+// Owns the manager and the application (and through it the windows); the
+// windows go first, the DDE instance last. Main thread only. The constructor
+// raises what the DDE manager raises when no DDE instance can be made.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "dde/dde_mgr.h"
+#include "ui/application.h"
+#include "ui/widget_set.h"
+
+class TForm1;
+class TForm3;
+
+class VareliProgram {
+  public:
+    VareliProgram(IWidgetSet& widgets, const std::string& exeFileName);
+    ~VareliProgram();
+    VareliProgram(const VareliProgram&) = delete;
+    VareliProgram& operator=(const VareliProgram&) = delete;
+
+    // The message loop, until the main window has closed.
+    void Run();
+
+    TApplication& Application() { return *application_; }
+    TDdeMgr& DdeMgr() { return *ddeMgr_; }
+    TForm1* Form1 = nullptr;
+    TForm3* Form3 = nullptr;
+
+  private:
+    std::unique_ptr<TDdeMgr> ddeMgr_;
+    std::unique_ptr<TApplication> application_;
+};
