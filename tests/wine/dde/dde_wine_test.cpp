@@ -36,7 +36,8 @@ std::string Service() {
     return "VTplus" + std::to_string(GetCurrentProcessId());
 }
 
-int CountProcesses(const char* exeName) {
+// Our own child processes of that name (other test programs may start theirs).
+int CountChildren(const char* exeName) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return -1;
     PROCESSENTRY32 entry = {};
@@ -44,7 +45,9 @@ int CountProcesses(const char* exeName) {
     int count = 0;
     for (BOOL more = Process32First(snapshot, &entry); more;
          more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, exeName) == 0) ++count;
+        if (entry.th32ParentProcessID == GetCurrentProcessId() &&
+            lstrcmpiA(entry.szExeFile, exeName) == 0)
+            ++count;
     }
     CloseHandle(snapshot);
     return count;
@@ -180,6 +183,7 @@ TEST_F(WineDde, ADecoderThatQuitsLeavesTheNamesAndTheLastText) {
 TEST_F(WineDde, ADecoderThatIsNotRunningIsStartedOnceAndConnected) {
     // The start command "VTPlus" finds the simulator's copy VTPlus.exe in the
     // current folder, and the copy takes its arguments from VTSIM_ARGS.
+    ASSERT_EQ(CountChildren("VTPlus.exe"), 0);
     std::string folder = WinePath(VTSIM_EXE);
     folder.erase(folder.find_last_of('\\'));
     char previous[MAX_PATH] = {};
@@ -187,14 +191,13 @@ TEST_F(WineDde, ADecoderThatIsNotRunningIsStartedOnceAndConnected) {
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
     const std::string args = "--service " + Service() + " --no-stdin --interval 600000";
     SetEnvironmentVariableA("VTSIM_ARGS", args.c_str());
-    const int before = CountProcesses("VTPlus.exe");
 
     conv->SetServiceApplication("VTPlus");
     const bool opened = conv->Reconnect(Service(), "590");
     SetEnvironmentVariableA("VTSIM_ARGS", nullptr);
     SetCurrentDirectoryA(previous);
     EXPECT_TRUE(opened);
-    EXPECT_EQ(CountProcesses("VTPlus.exe"), before + 1);
+    EXPECT_EQ(CountChildren("VTPlus.exe"), 1);
     EXPECT_EQ(events, std::vector<std::string>{"OnOpen"});
     if (!opened) return;
 
