@@ -36,8 +36,9 @@ std::string Service() {
     return "VTplus" + std::to_string(GetCurrentProcessId());
 }
 
-// Our own child processes of that name (other test programs may start theirs).
-int CountChildren(const char* exeName) {
+// Our own child processes of that name (other test programs may start theirs):
+// how many, and the id of the last one found.
+int CountChildren(const char* exeName, DWORD* id = nullptr) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return -1;
     PROCESSENTRY32 entry = {};
@@ -46,11 +47,19 @@ int CountChildren(const char* exeName) {
     for (BOOL more = Process32First(snapshot, &entry); more;
          more = Process32Next(snapshot, &entry)) {
         if (entry.th32ParentProcessID == GetCurrentProcessId() &&
-            lstrcmpiA(entry.szExeFile, exeName) == 0)
+            lstrcmpiA(entry.szExeFile, exeName) == 0) {
             ++count;
+            if (id != nullptr) *id = entry.th32ProcessID;
+        }
     }
     CloseHandle(snapshot);
     return count;
+}
+
+DWORD ChildId(const char* exeName) {
+    DWORD id = 0;
+    CountChildren(exeName, &id);
+    return id;
 }
 
 class WineDde : public ::testing::Test {
@@ -199,19 +208,17 @@ TEST_F(WineDde, ADecoderThatIsNotRunningIsStartedOnceAndConnected) {
     EXPECT_TRUE(opened);
     EXPECT_EQ(CountChildren("VTPlus.exe"), 1);
     EXPECT_EQ(events, std::vector<std::string>{"OnOpen"});
-    if (!opened) return;
 
-    // End the started decoder: by a DDE execute, then by its process id.
-    DdeConvInfo info;
-    info.cb = sizeof info;
-    ASSERT_NE(ddeml.DdeQueryConvInfo(conv->Conv(), ddeml::kQidSync, &info), 0u);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(reinterpret_cast<HWND>(info.hwndPartner), &pid);
+    // End the started decoder: asked by a DDE execute, else by its process id.
+    const DWORD pid = ChildId("VTPlus.exe");
+    ASSERT_NE(pid, 0u);
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
     ASSERT_NE(process, nullptr);
-    BYTE quit[] = "quit";
-    DdeClientTransaction(quit, sizeof quit, reinterpret_cast<HCONV>(conv->Conv()), nullptr, CF_TEXT,
-                         XTYP_EXECUTE, 1000, nullptr);
+    if (opened) {
+        BYTE quit[] = "quit";
+        DdeClientTransaction(quit, sizeof quit, reinterpret_cast<HCONV>(conv->Conv()), nullptr,
+                             CF_TEXT, XTYP_EXECUTE, 1000, nullptr);
+    }
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(process, 0) == WAIT_TIMEOUT && GetTickCount() - start < 5000)
         PumpMessages(10);
