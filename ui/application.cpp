@@ -10,8 +10,8 @@
 TApplication::TApplication(TComponent* AOwner, IWidgetSet& widgets)
     : TComponent(AOwner), widgets_(widgets) {
     MainThread::SetCurrentAsMain();
-    previousHandler_ =
-        ErrorReport::SetHandler([this](std::exception_ptr error) { HandleException(error); });
+    previousHandler_ = ErrorReport::SetHandler(
+        [this](const std::exception_ptr& error) { HandleException(error); });
     IWidgetSet* loop = &widgets_;
     MainThread::SetWakeUp([loop] { loop->PostCall([] { MainThread::CheckSynchronize(0); }); });
 }
@@ -79,7 +79,7 @@ void TApplication::Terminate() {
     widgets_.PostQuitMessage(0);
 }
 
-void TApplication::HandleException(std::exception_ptr error) {
+void TApplication::HandleException(const std::exception_ptr& error) {
     widgets_.CancelMouseCapture();
     std::string message;
     try {

@@ -64,7 +64,7 @@ class TApplication : public TComponent {
     bool Terminated() const { return terminated_; }
 
     // The error report (see above).
-    void HandleException(std::exception_ptr error);
+    void HandleException(const std::exception_ptr& error);
     // A plain message box: the title as caption, the text, one OK, no icon.
     void ShowMessage(const std::string& text);
 

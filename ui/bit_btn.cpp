@@ -23,12 +23,11 @@ void TBitBtn::SetNumGlyphs(int count) {
 }
 
 std::unique_ptr<IControlPeer> TBitBtn::MakePeer(IWidgetSet& widgets, IFormPeer& form) {
-    std::unique_ptr<IButtonPeer> peer = widgets.CreateButton(form, *this);
-    buttonPeer_ = peer.get();
-    return peer;
+    return widgets.CreateButton(form, *this);
 }
 
 void TBitBtn::PushState() {
+    buttonPeer_ = static_cast<IButtonPeer*>(Peer());
     buttonPeer_->SetCaption(caption_);
     buttonPeer_->SetGlyph(glyph_, numGlyphs_);
 }

@@ -22,12 +22,11 @@ void TCheckBox::SetChecked(bool checked) {
 }
 
 std::unique_ptr<IControlPeer> TCheckBox::MakePeer(IWidgetSet& widgets, IFormPeer& form) {
-    std::unique_ptr<ICheckBoxPeer> peer = widgets.CreateCheckBox(form, *this);
-    checkPeer_ = peer.get();
-    return peer;
+    return widgets.CreateCheckBox(form, *this);
 }
 
 void TCheckBox::PushState() {
+    checkPeer_ = static_cast<ICheckBoxPeer*>(Peer());
     checkPeer_->SetCaption(caption_);
     checkPeer_->SetChecked(checked_);
 }

@@ -71,12 +71,11 @@ void TComboBox::SetMaxLength(int length) {
 }
 
 std::unique_ptr<IControlPeer> TComboBox::MakePeer(IWidgetSet& widgets, IFormPeer& form) {
-    std::unique_ptr<IComboBoxPeer> peer = widgets.CreateComboBox(form, options_);
-    comboPeer_ = peer.get();
-    return peer;
+    return widgets.CreateComboBox(form, options_);
 }
 
 void TComboBox::PushState() {
+    comboPeer_ = static_cast<IComboBoxPeer*>(Peer());
     comboPeer_->SetDropDownCount(dropDownCount_);
     comboPeer_->SetMaxLength(maxLength_);
     comboPeer_->SetItems(items_);

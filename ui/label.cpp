@@ -28,12 +28,11 @@ void TLabel::AdjustBounds() {
 }
 
 std::unique_ptr<IControlPeer> TLabel::MakePeer(IWidgetSet& widgets, IFormPeer& form) {
-    std::unique_ptr<ILabelPeer> peer = widgets.CreateLabel(form);
-    labelPeer_ = peer.get();
-    return peer;
+    return widgets.CreateLabel(form);
 }
 
 void TLabel::PushState() {
+    labelPeer_ = static_cast<ILabelPeer*>(Peer());
     labelPeer_->SetCaption(caption_);
     labelPeer_->SetTransparent(transparent_);
     AdjustBounds();

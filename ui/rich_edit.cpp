@@ -82,12 +82,11 @@ int TRichEdit::TextLength() const {
 }
 
 std::unique_ptr<IControlPeer> TRichEdit::MakePeer(IWidgetSet& widgets, IFormPeer& form) {
-    std::unique_ptr<IRichEditPeer> peer = widgets.CreateRichEdit(form, options_);
-    editPeer_ = peer.get();
-    return peer;
+    return widgets.CreateRichEdit(form, options_);
 }
 
 void TRichEdit::PushState() {
+    editPeer_ = static_cast<IRichEditPeer*>(Peer());
     editPeer_->SetTextLimit(textLimit_);
     editPeer_->SetWordWrap(wordWrap_);
     editPeer_->SetWantKeys(wantReturns_, wantTabs_);

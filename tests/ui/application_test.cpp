@@ -195,7 +195,7 @@ TEST_F(Frame, FormsAreKnownByTheirCaptions) {
 
 TEST(FrameLifetime, TheReportGoesBackToItsPreviousHandlerWhenTheFrameEnds) {
     std::vector<std::string> seen;
-    ErrorReport::SetHandler([&](std::exception_ptr error) {
+    ErrorReport::SetHandler([&](const std::exception_ptr& error) {
         try {
             std::rethrow_exception(error);
         } catch (const std::exception& e) {

@@ -21,7 +21,7 @@ class Controls : public ::testing::Test {
 
     // Collects what reaches the error report instead of the frame's box.
     void CatchReports() {
-        ErrorReport::SetHandler([this](std::exception_ptr error) {
+        ErrorReport::SetHandler([this](const std::exception_ptr& error) {
             try {
                 std::rethrow_exception(error);
             } catch (const std::exception& e) {

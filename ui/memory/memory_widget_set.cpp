@@ -24,9 +24,7 @@ void AtBoundary(Action&& action) {
 
 TMemoryFormPeer::TMemoryFormPeer(std::string name, TMemoryFormPeer* ownerPeer,
                                  IFormEvents& formEvents)
-    : className(std::move(name)), owner(ownerPeer), events(formEvents) {
-    normalBounds = TBounds{0, 0, 320, 240};
-}
+    : className(std::move(name)), owner(ownerPeer), events(formEvents) {}
 
 TMemoryFormPeer::~TMemoryFormPeer() = default;
 

@@ -70,7 +70,7 @@ class TMemoryFormPeer : public IFormPeer {
     TBorderStyle borderStyle = TBorderStyle::bsSizeable;
     TBorderIcons borderIcons = biSystemMenu | biMinimize | biMaximize;
     TColor color = clBtnFace;
-    TBounds normalBounds;
+    TBounds normalBounds{0, 0, 320, 240};
     TWindowState state = TWindowState::wsNormal;
     bool visible = false;
     bool enabled = true;
