@@ -318,20 +318,22 @@ void TForm1::haeasetukset() {
 
 void TForm1::lahetaporttiin(std::string row) {
     const bool wasOpen = Comm1->IsOpen();
+    int written = 0;
     try {
         Comm1->Open();
         row += "\r\n";
-        if (Comm1->Write(row.data(), static_cast<int>(row.size())) == -1)
-            ShowMessage("Error writing to: " + Comm1->DeviceName());
+        written = Comm1->Write(row.data(), static_cast<int>(row.size()));
     } catch (...) {
         // A failed set-up or write must not leave the port open, or every
         // later row would fail with "Port already assigned (open)". A port
-        // that was open before (an outer run waiting in its message box)
-        // belongs to that run.
+        // that was open before does not belong to this call.
         if (!wasOpen) Comm1->Close();
         throw;
     }
+    // The port is let go before the box: the box's loop may deliver a newer
+    // block, and that run's rows must find the port free to be forwarded.
     Comm1->Close();
+    if (written == -1) ShowMessage("Error writing to: " + Comm1->DeviceName());
 }
 
 void TForm1::ShowMessage(const std::string& text) {

@@ -1,0 +1,445 @@
+// The main window on the in-memory window system, with the decoder, the
+// serial port and the settings file behind it: its stored layout, the resize
+// rule, the link indicator, its commands, and spot intake and forwarding as
+// the window wires them (change events of its DDE item, limits and switch
+// from the settings dialog, Comm1, the labels, the error report).
+#include "vplusdde/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "asetus/settings_dialog.h"
+#include "dde/dde_mgr.h"
+#include "program_seams.h"
+#include "ui/application.h"
+#include "ui/glyphs.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const char* const kToday = "7.12.2026";  // the fake clock in the Finnish short date
+const char* const kNow = "9.41.07";      // and long time
+
+std::string Settings(const std::string& port, const std::string& lower, const std::string& upper,
+                     bool forwarding) {
+    return "[COMPort]" + port + "\r\n[AlaMHZ]" + lower + "\r\n[YlaMHZ]" + upper + "\r\n[Com]" +
+           (forwarding ? "1" : "0") + "\r\n";
+}
+
+// The program's start-up done by hand: the DDE manager, the frame, the main
+// window (which connects while it is built) and the settings dialog.
+class MainWindowTest : public ::testing::Test {
+  protected:
+    MainWindowTest() {
+        manager = std::make_unique<TDdeMgr>(nullptr, "Vareli.exe", s.ddeml);
+        app = std::make_unique<TApplication>(nullptr, s.widgets);
+        app->SetTitle("Vareli");
+        app->CreateForm(form1);
+        app->CreateForm(form3);
+        form1->SetSettingsDialog(form3);
+        TForm1* window = form1;
+        form3->ReadSettings = [window] { window->haeasetukset(); };
+    }
+    ~MainWindowTest() override {
+        app.reset();
+        manager.reset();
+    }
+
+    // The first show, with this settings file: loads it, names the item,
+    // reconnects.
+    void Show(const std::string& settings) {
+        SettingsFolder::Put(settings);
+        form1->Show();
+        ASSERT_EQ(s.BoxTexts(), Texts{});
+    }
+
+    TMemoryFormPeer& WindowPeer() { return TMemoryWidgetSet::PeerOf(form1); }
+    template <class Peer>
+    Peer& PeerOf(const TControl* control) {
+        return TMemoryWidgetSet::PeerOf<Peer>(control);
+    }
+    TMemoryRichEditPeer& View() { return PeerOf<TMemoryRichEditPeer>(form1->memo1); }
+    Texts ViewLines() {
+        Texts lines;
+        for (int i = 0; i < View().LineCount(); ++i) lines.push_back(View().Line(i));
+        return lines;
+    }
+    std::string Caption(TLabel* label) { return PeerOf<TMemoryLabelPeer>(label).caption; }
+    bool Shown(TControl* control) { return PeerOf<TMemoryLabelPeer>(control).visible; }
+    int Top(TControl* control) {
+        return dynamic_cast<TMemoryControlState&>(*control->Peer()).bounds.Top;
+    }
+    TBounds Bounds(TControl* control) {
+        return dynamic_cast<TMemoryControlState&>(*control->Peer()).bounds;
+    }
+
+    ProgramSeams s;
+    std::unique_ptr<TDdeMgr> manager;
+    std::unique_ptr<TApplication> app;
+    TForm1* form1 = nullptr;
+    TForm3* form3 = nullptr;
+};
+
+// --- the window ------------------------------------------------------------
+
+TEST_F(MainWindowTest, IsBuiltFromItsStoredLayout) {
+    TMemoryFormPeer& window = WindowPeer();
+    EXPECT_EQ(window.caption, "Vareli");
+    EXPECT_EQ(window.ClientSize(), (TExtent{433, 314}));
+    EXPECT_EQ(window.normalBounds.Left, 220);
+    EXPECT_EQ(window.normalBounds.Top, 166);
+    EXPECT_EQ(window.borderStyle, TBorderStyle::bsSizeable);
+    EXPECT_EQ(window.color, clBtnFace);
+    EXPECT_EQ(form1->Font()->Data(), (TFontData{"MS Sans Serif", -11, clWindowText, 0}));
+    EXPECT_FALSE(window.visible);
+
+    auto& view = View();
+    EXPECT_EQ(view.bounds, (TBounds{0, 0, 609, 273}));
+    EXPECT_EQ(view.color, clInfoBk);
+    EXPECT_EQ(view.font, (TFontData{"Courier New", -13, clNavy, 0}));
+    EXPECT_TRUE(view.readOnly);
+    EXPECT_FALSE(view.wordWrap);
+    EXPECT_FALSE(view.wantReturns);
+    EXPECT_EQ(view.options.ScrollBars, TScrollStyle::ssVertical);
+    EXPECT_EQ(view.LineCount(), 0);
+
+    auto& label1 = PeerOf<TMemoryLabelPeer>(form1->Label1);
+    EXPECT_EQ(label1.bounds.Left, 0);
+    EXPECT_EQ(label1.bounds.Top, 696);
+    EXPECT_EQ(label1.caption, "");
+    EXPECT_EQ(label1.font, (TFontData{"Terminal", -13, clWindowText, fsBold}));
+
+    // "DDE link": white bold on opaque green, hidden until a conversation opens
+    // (the decoder answers at creation here, so it shows already).
+    auto& label2 = PeerOf<TMemoryLabelPeer>(form1->Label2);
+    EXPECT_EQ(label2.bounds, (TBounds{0, 294, 51, 13}));
+    EXPECT_EQ(label2.caption, "DDE link");
+    EXPECT_EQ(label2.color, clGreen);
+    EXPECT_FALSE(label2.transparent);
+    EXPECT_EQ(label2.font, (TFontData{"MS Sans Serif", -11, clWhite, fsBold}));
+
+    for (TLabel* label : {form1->Label3, form1->Label4}) {
+        auto& peer = PeerOf<TMemoryLabelPeer>(label);
+        EXPECT_EQ(peer.bounds.Left, 120);
+        EXPECT_EQ(peer.bounds.Height, 13);
+        EXPECT_EQ(peer.caption, label->Name());
+    }
+    EXPECT_EQ(Top(form1->Label3), 280);
+    EXPECT_EQ(Top(form1->Label4), 296);
+
+    auto& button = PeerOf<TMemoryButtonPeer>(form1->BitBtn2);
+    EXPECT_EQ(button.bounds, (TBounds{357, 284, 75, 25}));
+    EXPECT_EQ(button.caption, "Sulje");
+    EXPECT_EQ(button.glyph, kGlyphCross);
+    EXPECT_EQ(button.numGlyphs, 2);
+    // The view first in the tab sequence, the button second.
+    EXPECT_EQ(form1->memo1->TabOrder(), 0);
+    EXPECT_EQ(form1->BitBtn2->TabOrder(), 1);
+
+    ASSERT_EQ(window.menu.size(), 2u);
+    EXPECT_EQ(window.menu[0].Caption, "Tiedosto");
+    ASSERT_EQ(window.menu[0].Items.size(), 2u);
+    EXPECT_EQ(window.menu[0].Items[0].Caption, "Asetukset");
+    EXPECT_EQ(window.menu[0].Items[1].Caption, "Sulje");
+    EXPECT_EQ(window.menu[1].Caption, "Apua");
+    ASSERT_EQ(window.menu[1].Items.size(), 1u);
+    EXPECT_EQ(window.menu[1].Items[0].Caption, "Tietoja ohjelmasta");
+
+    // The non-visual components.
+    EXPECT_EQ(form1->lientti->ServiceApplication(), "VTPlus");
+    EXPECT_EQ(form1->lientti->DdeService(), "VTPlus");
+    EXPECT_EQ(form1->lientti->DdeTopic(), "590");
+    EXPECT_EQ(form1->DdeClientItem1->DdeConv(), form1->lientti);
+    EXPECT_EQ(form1->DdeClientItem1->DdeItem(), "");
+    EXPECT_EQ(form1->DdeClientItem1->Text().size(), 798u);
+    EXPECT_EQ(form1->Comm1->DeviceName(), "Com2");
+    EXPECT_EQ(form1->Comm1->MonitorEvents(), AllCommEvents());
+    EXPECT_FALSE(form1->Comm1->IsOpen());
+}
+
+TEST_F(MainWindowTest, TheResizeRuleMovesOnlyTheStatusAreaAndTheViewHeight) {
+    Show(Settings("Com5", "1800", "30000", false));
+    // Outer height 360 gives the laid-out tops and a view 278 high.
+    EXPECT_EQ(WindowPeer().CurrentBounds().Height, 360);
+    EXPECT_EQ(Bounds(form1->memo1), (TBounds{0, 0, 609, 278}));
+    EXPECT_EQ(Top(form1->Label2), 294);
+    EXPECT_EQ(Top(form1->Label3), 280);
+    EXPECT_EQ(Top(form1->Label4), 296);
+    EXPECT_EQ(Bounds(form1->BitBtn2), (TBounds{357, 284, 75, 25}));
+
+    s.widgets.ResizeForm(form1, 441, 460);
+    EXPECT_EQ(Bounds(form1->memo1), (TBounds{0, 0, 609, 378}));
+    EXPECT_EQ(Top(form1->Label2), 394);
+    EXPECT_EQ(Top(form1->Label3), 380);
+    EXPECT_EQ(Top(form1->Label4), 396);
+    EXPECT_EQ(Bounds(form1->BitBtn2), (TBounds{357, 384, 75, 25}));
+    EXPECT_EQ(Top(form1->Label1), 696);
+
+    s.widgets.ResizeForm(form1, 741, 460);  // wider only
+    EXPECT_EQ(Bounds(form1->memo1), (TBounds{0, 0, 609, 378}));
+    EXPECT_EQ(Bounds(form1->BitBtn2), (TBounds{357, 384, 75, 25}));
+    EXPECT_EQ(Bounds(form1->Label2), (TBounds{0, 394, 51, 13}));
+
+    // Lower than 82 pixels: the view is given no height rather than a negative one.
+    s.widgets.ResizeForm(form1, 441, 60);
+    EXPECT_EQ(Bounds(form1->memo1).Height, 0);
+    EXPECT_EQ(Top(form1->Label2), -6);
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+}
+
+TEST_F(MainWindowTest, DdeLinkShowsExactlyWhileTheConversationIsOpen) {
+    // The decoder answered while the window was built.
+    EXPECT_TRUE(form1->Label2->Visible());
+    Show(Settings("Com5", "1800", "30000", false));
+    EXPECT_TRUE(Shown(form1->Label2));
+    s.ddeml.ServerQuits();
+    EXPECT_FALSE(Shown(form1->Label2));
+    s.ddeml.server.running = true;
+    EXPECT_TRUE(form1->lientti->Retarget("VTplus", "590"));
+    EXPECT_TRUE(Shown(form1->Label2));
+    form1->lientti->CloseConversation();
+    EXPECT_FALSE(Shown(form1->Label2));
+    EXPECT_TRUE(form1->lientti->Retarget("VTplus", "590"));
+    EXPECT_TRUE(Shown(form1->Label2));
+}
+
+TEST_F(MainWindowTest, SuljeAndTheCloseBoxEndTheProgramAfterClosingTheConversation) {
+    Show(Settings("Com5", "1800", "30000", false));
+    // Each way asks the frame to end the loop once; the first also hangs up.
+    const std::vector<std::function<void()>> ways = {
+        [&] { s.widgets.Click(form1->BitBtn2); },
+        [&] {
+            s.widgets.ChooseMenu(form1, {"Tiedosto", "Sulje"});
+        },
+        [&] { s.widgets.PressCloseBox(form1); },
+    };
+    int quits = 0;
+    for (const auto& close : ways) {
+        close();
+        EXPECT_EQ(s.widgets.quitRequests, ++quits);
+        EXPECT_FALSE(form1->lientti->IsOpen());
+        EXPECT_FALSE(Shown(form1->Label2));
+    }
+    EXPECT_EQ(s.ddeml.Calls("DdeDisconnect").size(), 2u);  // the creation's and the show's
+    EXPECT_EQ(s.BoxTexts(), Texts{});                      // closing while closed says nothing
+}
+
+TEST_F(MainWindowTest, AboutShowsAPlainMessageWithNameVersionAndCredit) {
+    Show(Settings("Com5", "1800", "30000", false));
+    s.widgets.ChooseMenu(form1, {"Apua", "Tietoja ohjelmasta"});
+    ASSERT_EQ(s.widgets.messageBoxes.size(), 1u);
+    const TMemoryMessageBox& box = s.widgets.messageBoxes[0];
+    EXPECT_EQ(box.Text.rfind("Vareli v140102", 0), 0u);
+    EXPECT_GT(box.Text.size(), std::string("Vareli v140102").size() + 10);
+    EXPECT_EQ(box.Caption, "Vareli");
+    EXPECT_EQ(box.Icon, TMessageBoxIcon::miNone);
+}
+
+// --- spot intake through the window -----------------------------------------
+
+TEST_F(MainWindowTest, ChangeEventsShowSpotLinesInTheirColoursAndUpdateTheLabels) {
+    Show(Settings("Com5", "1800", "30000", false));
+    EXPECT_EQ(Caption(form1->Label4), "0 vihjett\xE4");
+    EXPECT_EQ(Caption(form1->Label1), "");
+    s.speaker.log.clear();
+
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    const std::string b = PageRow(14025, "OH2BH", "Q9ZZZ");
+    const std::string c = PageRow(21025, "Q3CCC", "OH6XY");
+    s.Serve(Page({a, b, c}));
+    EXPECT_EQ(ViewLines(), (Texts{SpotRow(a) + kToday, SpotRow(b) + kToday, SpotRow(c) + kToday}));
+    EXPECT_EQ(View().LineColor(0), static_cast<TColor>(0x800000));
+    EXPECT_EQ(View().LineColor(1), static_cast<TColor>(0x0000FF));
+    EXPECT_EQ(View().LineColor(2), static_cast<TColor>(0x0000FF));
+    EXPECT_EQ(s.speaker.log, (Texts{"Beep 1500 50", "Beep 1500 50", "Beep 2000 150", "Beep 1500 50",
+                                    "Beep 2000 150"}));
+    EXPECT_EQ(Caption(form1->Label1), kNow);
+    EXPECT_EQ(Caption(form1->Label4), "3 vihjett\xE4");
+    EXPECT_EQ(form1->SpotCounter(), 3);
+
+    // The same block again: nothing new, no tone, the count written again.
+    s.speaker.log.clear();
+    form1->Label4->SetCaption("x");
+    s.Serve(Page({a, b, c}));
+    EXPECT_EQ(View().LineCount(), 3);
+    EXPECT_EQ(s.speaker.log, Texts{});
+    EXPECT_EQ(Caption(form1->Label4), "3 vihjett\xE4");
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+}
+
+TEST_F(MainWindowTest, LimitsAndTheSwitchAreTakenFromTheSettingsDialogForEveryUpdate) {
+    Show(Settings("Com5", "1800", "30000", false));
+    const std::string low = PageRow(1799, "Q1AAA", "Q9ZZZ");
+    const std::string edge = PageRow(30000, "Q2BBB", "Q9ZZZ");
+    const std::string high = PageRow(50100, "Q3CCC", "Q9ZZZ");
+    s.Serve(Page({low, edge, high}));
+    EXPECT_EQ(ViewLines(), Texts{SpotRow(edge) + kToday});
+
+    // Widened in the dialog: the rows left out before are taken now; the
+    // switch turned on sends them to the port the settings file named.
+    form3->ComboBox2->SetText("144000");
+    form3->ComboBox1->SetText("1799");
+    form3->CheckBox1->SetChecked(true);
+    s.Serve(Page({low, edge, high}));
+    EXPECT_EQ(ViewLines(),
+              (Texts{SpotRow(edge) + kToday, SpotRow(low) + kToday, SpotRow(high) + kToday}));
+    EXPECT_EQ(s.comm.Written(), SpotRow(low) + "\r\n" + SpotRow(high) + "\r\n");
+    ASSERT_EQ(s.comm.CreateFileArgs().size(), 2u);
+    EXPECT_EQ(s.comm.CreateFileArgs()[0].name, "Com5");
+    EXPECT_EQ(Caption(form1->Label4), "3 vihjett\xE4");
+
+    // Narrowed from below: a new row under the limit is left out.
+    form3->ComboBox1->SetText("7000");
+    s.Serve(Page({PageRow(3505, "Q4DDD", "Q9ZZZ")}));
+    EXPECT_EQ(View().LineCount(), 3);
+}
+
+TEST_F(MainWindowTest, ABadLimitIsReportedAndWhatWasShownStays) {
+    Show(Settings("Com5", "1800", "30000", false));
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    const std::string b = PageRow(10105, "Q2BBB", "Q9ZZZ");
+    s.Serve(Page({a}));
+    ASSERT_EQ(View().LineCount(), 1);
+
+    form3->ComboBox2->SetText("30000 ");
+    // Rows that are all shown already never read the limits.
+    s.Serve(Page({a}));
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+    // The first new row does, and the run ends there.
+    s.Serve(Page({a, b, PageRow(14025, "Q3CCC", "Q9ZZZ")}));
+    ASSERT_EQ(s.widgets.messageBoxes.size(), 1u);
+    EXPECT_EQ(s.widgets.messageBoxes[0].Text, "'30000 ' is not a valid integer value.");
+    EXPECT_EQ(s.widgets.messageBoxes[0].Caption, "Vareli");
+    EXPECT_EQ(s.widgets.messageBoxes[0].Icon, TMessageBoxIcon::miError);
+    EXPECT_EQ(ViewLines(), Texts{SpotRow(a) + kToday});
+    EXPECT_EQ(Caption(form1->Label4), "1 vihjett\xE4");
+
+    // Put right, the next update takes the rows the failed run left.
+    form3->ComboBox2->SetText("30000");
+    s.Serve(Page({a, b, PageRow(14025, "Q3CCC", "Q9ZZZ")}));
+    EXPECT_EQ(View().LineCount(), 3);
+    EXPECT_EQ(Caption(form1->Label4), "3 vihjett\xE4");
+    EXPECT_EQ(s.widgets.messageBoxes.size(), 1u);
+}
+
+// --- spot forwarding -----------------------------------------------------------
+
+TEST_F(MainWindowTest, EachRowGoesToThePortAsALineOfItsOwnLengthPlusTwo) {
+    Show(Settings("Com5", "1800", "30000", true));
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    const std::string b = PageRow(14025, "OH2BH", "Q9ZZZ");
+    const std::string shortUnit = "  7040 OH1X";  // a last unit of 11 characters
+    s.Serve(Page({a, b}) + shortUnit);
+    const std::string sent = s.comm.Written();
+    EXPECT_EQ(sent, SpotRow(a) + "\r\n" + SpotRow(b) + "\r\n" + shortUnit + "\r\n");
+    EXPECT_EQ(sent.size(), 44u + 44u + 13u);
+    EXPECT_EQ(View().LineCount(), 3);
+    EXPECT_EQ(View().Line(2), shortUnit + kToday);
+    // Each row opens the port, sets it up, writes and closes it again.
+    EXPECT_EQ(s.comm.Count("CreateFileA"), 3);
+    EXPECT_EQ(s.comm.Count("WriteFile"), 3);
+    EXPECT_EQ(s.comm.OpenPorts(), 0);
+    EXPECT_FALSE(form1->Comm1->IsOpen());
+    EXPECT_EQ(s.comm.Violations(), Texts{});
+}
+
+TEST_F(MainWindowTest, WithForwardingOffNoPortIsTouched) {
+    // Not even a port that does not exist.
+    Show(Settings("Com9", "1800", "30000", false));
+    s.Serve(Page({PageRow(7025, "Q1AAA", "Q9ZZZ")}));
+    EXPECT_EQ(View().LineCount(), 1);
+    EXPECT_TRUE(s.comm.Calls().empty());
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+}
+
+TEST_F(MainWindowTest, APortThatCannotBeOpenedIsReportedAndTheRowStaysShown) {
+    Show(Settings("Com9", "1800", "30000", true));
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    const std::string b = PageRow(10105, "Q2BBB", "Q9ZZZ");
+    s.Serve(Page({a, b}));
+    EXPECT_EQ(s.BoxTexts(), Texts{"Error accessing specified device (Error: 2) "});
+    EXPECT_EQ(ViewLines(), Texts{SpotRow(a) + kToday});
+    EXPECT_EQ(Caption(form1->Label1), "");  // the run ended before the time
+    EXPECT_EQ(Caption(form1->Label4), "0 vihjett\xE4");
+
+    // The next update handles the rest (and fails the same way for it).
+    s.Serve(Page({a, b}));
+    EXPECT_EQ(ViewLines(), (Texts{SpotRow(a) + kToday, SpotRow(b) + kToday}));
+    EXPECT_EQ(s.widgets.messageBoxes.size(), 2u);
+    EXPECT_EQ(s.comm.Written(), "");
+}
+
+TEST_F(MainWindowTest, AFailedSetUpOrWriteLeavesThePortClosedForTheNextRow) {
+    Show(Settings("Com5", "1800", "30000", true));
+    // The device opens, then refuses its buffers.
+    s.comm.setupCommError = 31;
+    s.Serve(Page({PageRow(7025, "Q1AAA", "Q9ZZZ")}));
+    EXPECT_EQ(s.BoxTexts(), Texts{"Error initializing Read/Write Buffers (Error: 31) "});
+    EXPECT_EQ(s.comm.OpenPorts(), 0);
+    EXPECT_FALSE(form1->Comm1->IsOpen());
+
+    // The system refuses the write.
+    s.comm.setupCommError = 0;
+    s.comm.writeMode = FakeComm::WriteMode::Fail;
+    s.comm.writeError = 22;
+    s.Serve(Page({PageRow(7025, "Q1AAA", "Q9ZZZ"), PageRow(7026, "Q2BBB", "Q9ZZZ")}));
+    EXPECT_EQ(s.BoxTexts().back(), "Write error (Error: 22) ");
+    EXPECT_EQ(s.comm.OpenPorts(), 0);
+
+    // The next row opens afresh rather than finding the port still taken.
+    s.comm.writeMode = FakeComm::WriteMode::Complete;
+    const std::string c = PageRow(7027, "Q3CCC", "Q9ZZZ");
+    s.Serve(Page({c}));
+    EXPECT_EQ(s.comm.Written(), SpotRow(c) + "\r\n");
+    EXPECT_EQ(s.widgets.messageBoxes.size(), 2u);
+    EXPECT_EQ(View().LineCount(), 3);
+    EXPECT_EQ(s.comm.Violations(), Texts{});
+}
+
+TEST_F(MainWindowTest, AWriteThatTimesOutShowsAPlainBoxAndTheRunGoesOn) {
+    Show(Settings("Com5", "1800", "30000", true));
+    s.WritesTimeOut();
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    const std::string b = PageRow(10105, "Q2BBB", "Q9ZZZ");
+    s.Serve(Page({a, b}));
+    EXPECT_EQ(s.BoxTexts(), (Texts{"Error writing to: Com5", "Error writing to: Com5"}));
+    EXPECT_EQ(s.widgets.messageBoxes[0].Caption, "Vareli");
+    EXPECT_EQ(s.widgets.messageBoxes[0].Icon, TMessageBoxIcon::miNone);
+    EXPECT_EQ(View().LineCount(), 2);
+    EXPECT_EQ(Caption(form1->Label1), kNow);
+    EXPECT_EQ(Caption(form1->Label4), "2 vihjett\xE4");
+    // A fresh open for each row, closed again after its box.
+    EXPECT_EQ(s.comm.Count("CreateFileA"), 2);
+    EXPECT_EQ(s.comm.OpenPorts(), 0);
+    EXPECT_EQ(s.comm.Violations(), Texts{});
+}
+
+TEST_F(MainWindowTest, ANewerBlockWhileTheTimeOutBoxIsOpenShowsAndSendsEverySpotOnce) {
+    Show(Settings("Com5", "1800", "30000", true));
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    const std::string b = PageRow(10105, "Q2BBB", "Q9ZZZ");
+    const std::string c = PageRow(14025, "Q3CCC", "Q9ZZZ");
+    s.WritesTimeOut();
+    bool nested = false;
+    s.widgets.OnMessageBox = [&](const TMemoryMessageBox& box) {
+        if (nested || box.Text.rfind("Error writing to: ", 0) != 0) return;
+        nested = true;
+        // The box's loop delivers the decoder's next block, whose rows the
+        // outer run has still to come to; the port writes again.
+        s.WritesComplete();
+        s.Serve(Page({a, b, c}));
+    };
+    s.Serve(Page({a, b}));
+    ASSERT_TRUE(nested);
+    EXPECT_EQ(ViewLines(), (Texts{SpotRow(a) + kToday, SpotRow(b) + kToday, SpotRow(c) + kToday}));
+    EXPECT_EQ(form1->SpotCounter(), 3);
+    EXPECT_EQ(Caption(form1->Label4), "3 vihjett\xE4");
+    // The first row's write ran out of time; the nested run sent the others.
+    EXPECT_EQ(s.comm.Written(), SpotRow(b) + "\r\n" + SpotRow(c) + "\r\n");
+    EXPECT_EQ(s.BoxTexts(), Texts{"Error writing to: Com5"});
+    EXPECT_EQ(s.comm.OpenPorts(), 0);
+}
+
+}  // namespace
