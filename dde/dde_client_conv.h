@@ -16,7 +16,8 @@
 // conversation" when the switch to ddeAutomatic cannot connect; whatever an
 // event handler (OnOpen, OnClose, an item's OnChange) raises passes out of the
 // operation that raised the event, after the operation has left the object
-// consistent. Failures of DDE itself are results, not exceptions.
+// consistent. Failures of DDE itself are results, not exceptions. Opening
+// without a DDE manager raises EDdeError.
 #pragma once
 
 #include <cstdint>

@@ -21,6 +21,7 @@
 #include "dde/dde_client_item.h"
 #include "dde/dde_mgr.h"
 #include "platform/win32/ddeml_win32.h"
+#include "rtl/error_report.h"
 
 namespace {
 
@@ -143,6 +144,33 @@ TEST_F(WineDde, TheShowStepsAndEveryNoticeGiveOneChangeWithTheWholeBlock) {
     // Closing the window ends the conversation; the server sees it.
     conv->CloseConversation();
     EXPECT_TRUE(sim.WaitFor("disconnect"));
+}
+
+TEST_F(WineDde, AChangeHandlerThatRaisesUnderANoticeIsReportedAndTheLinkGoesOn) {
+    ChildProcess sim(WinePath(VTSIM_EXE), "--service " + Service());
+    ASSERT_TRUE(sim.WaitFor("ready"));
+    ASSERT_TRUE(conv->Reconnect(Service(), "590"));
+    item->SetDdeItem(kItem);
+    std::vector<std::string> reported;
+    ErrorReport::SetHandler([&reported](const std::exception_ptr& error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const Exception& e) {
+            reported.push_back(e.Message());
+        }
+    });
+    item->OnChange = [](TObject*) { throw Exception("bad limit"); };
+    sim.Send("notify");
+    const DWORD start = GetTickCount();
+    while (reported.empty() && GetTickCount() - start < 5000) PumpMessages(10);
+    ErrorReport::SetHandler(nullptr);
+    EXPECT_EQ(reported, std::vector<std::string>{"bad limit"});
+    // The next notice is served as usual.
+    events.clear();
+    item->OnChange = [this](TObject*) { events.push_back("change"); };
+    sim.Send("notify");
+    EXPECT_TRUE(WaitEvents(1));
+    EXPECT_EQ(events, std::vector<std::string>{"change"});
 }
 
 TEST_F(WineDde, ARefusedWarmLinkDetachesTheItem) {
