@@ -21,5 +21,5 @@ echo "== cppcheck"
 cppcheck --quiet --error-exitcode=1 --inline-suppr --std=c++17 --language=c++ \
   --enable=warning,performance,portability --suppress=missingIncludeSystem --suppress=unknownMacro --library=googletest \
   --suppress='*:/usr/*' -j "$(nproc)" -I . \
-  $(printf '%s\n' $files | grep -vE '(^|/)win32/|^simulator/|^tools/|^tests/wine/|^vareli/main_win32|^bench/win32/')
+  $(printf '%s\n' $files | grep -vE '(^|/)win32/|^tools/|^tests/wine/')
 echo "lint: clean"

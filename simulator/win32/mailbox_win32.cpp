@@ -1,6 +1,6 @@
 // The main thread's mailbox and the standard-input reader; see
 // mailbox_win32.h.
-#include "simulator/mailbox_win32.h"
+#include "simulator/win32/mailbox_win32.h"
 
 #include <utility>
 

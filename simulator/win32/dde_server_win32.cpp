@@ -1,5 +1,5 @@
 // The simulator's DDEML server; see dde_server_win32.h.
-#include "simulator/dde_server_win32.h"
+#include "simulator/win32/dde_server_win32.h"
 
 #include <vector>
 
