@@ -1,0 +1,242 @@
+// The settings dialog on the in-memory window system, over a temporary
+// working folder: its layout, and its closing, which by every way stores the
+// settings file and reads it back, and which, when the file cannot be
+// written, keeps the dialog open, reports, and leaves the old file alone.
+#include "asetus/settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "CommInt/comm.h"
+#include "fakes/fake_comm.h"
+#include "fakes/fake_sync.h"
+#include "settings_folder.h"
+#include "ui/application.h"
+#include "ui/glyphs.h"
+#include "ui/memory/memory_widget_set.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class SettingsDialogTest : public ::testing::Test {
+  protected:
+    SettingsDialogTest() {
+        app.SetTitle("Vareli");
+        app.CreateForm(mainForm);
+        app.CreateForm(dialog);
+        mainForm->Show();
+        dialog->ReadSettings = [this] { ReadSettingsFile(dialog->Controls(), comm); };
+    }
+
+    // Shows the dialog modally; the user takes the steps one per turn of its
+    // loop, so that a close asked for in one step is tried before the next.
+    void ShowModal(std::vector<std::function<void()>> steps) {
+        steps_ = std::move(steps);
+        next_ = 0;
+        PostNextStep();
+        dialog->ShowModal();
+        EXPECT_EQ(next_, steps_.size()) << "the dialog closed before the last step";
+    }
+    void PostNextStep() {
+        widgets.PostCall([this] {
+            const size_t step = next_++;
+            if (next_ < steps_.size()) PostNextStep();
+            steps_[step]();
+        });
+    }
+    TMemoryComboBoxPeer& Combo(TComboBox* box) {
+        return TMemoryWidgetSet::PeerOf<TMemoryComboBoxPeer>(box);
+    }
+    TMemoryFormPeer& DialogPeer() { return TMemoryWidgetSet::PeerOf(dialog); }
+    Texts BoxTexts() const {
+        Texts texts;
+        for (const TMemoryMessageBox& box : widgets.messageBoxes) texts.push_back(box.Text);
+        return texts;
+    }
+
+    FakeSync sync;
+    FakeComm fakeComm{sync};
+    ScopedSeam<ISync> syncSeam{&sync};
+    ScopedSeam<IComm> commSeam{&fakeComm};
+    SettingsFolder folder;
+    TMemoryWidgetSet widgets;
+    ScopedSeam<IWidgetSet> widgetSeam{&widgets};
+    TComm comm{nullptr};
+    TApplication app{nullptr, widgets};
+    TForm* mainForm = nullptr;
+    TForm3* dialog = nullptr;
+
+  private:
+    std::vector<std::function<void()>> steps_;
+    size_t next_ = 0;
+};
+
+TEST_F(SettingsDialogTest, IsBuiltHiddenFromItsStoredLayout) {
+    TMemoryFormPeer& window = DialogPeer();
+    EXPECT_FALSE(window.visible);
+    EXPECT_EQ(window.caption, "Asetukset");
+    EXPECT_EQ(window.normalBounds, (TBounds{362, 278, 237, 152}));
+    EXPECT_EQ(window.borderStyle, TBorderStyle::bsSizeable);
+    EXPECT_EQ(window.borderIcons, biSystemMenu | biMinimize | biMaximize);
+    EXPECT_EQ(window.color, clBtnFace);
+    EXPECT_EQ(dialog->Font()->Data(), (TFontData{"MS Sans Serif", -11, clWindowText, 0}));
+
+    const std::vector<std::pair<TLabel*, TBounds>> labels = {
+        {dialog->Label1, {8, 8, 0, 13}},
+        {dialog->Label2, {120, 8, 0, 13}},
+        {dialog->Label3, {8, 48, 0, 13}},
+    };
+    for (const auto& [label, at] : labels) {
+        const auto& peer = TMemoryWidgetSet::PeerOf<TMemoryLabelPeer>(label);
+        EXPECT_EQ(peer.bounds.Left, at.Left);
+        EXPECT_EQ(peer.bounds.Top, at.Top);
+        EXPECT_EQ(peer.bounds.Height, at.Height);
+    }
+    EXPECT_EQ(dialog->Label1->Caption(), "Taajuus alaraja");
+    EXPECT_EQ(dialog->Label2->Caption(), "Taajuus yl\xE4raja");
+    EXPECT_EQ(dialog->Label3->Caption(), "Tietoliikenneportti");
+
+    const Texts limits = {"1800",  "3500",  "7000",  "10000", "14000",  "18000",
+                          "21000", "24000", "28000", "50000", "144000", "432000"};
+    const Texts ports = {"Com1", "Com2", "Com3", "Com4", "Com5", "Com6", "Com7", "Com8", "Com9"};
+    const std::vector<std::tuple<TComboBox*, TBounds, std::string, Texts>> combos = {
+        {dialog->ComboBox1, {8, 24, 105, 21}, "ComboBox1", limits},
+        {dialog->ComboBox2, {120, 24, 105, 21}, "ComboBox1", limits},
+        {dialog->ComboBox3, {8, 64, 105, 21}, "ComboBox3", ports},
+    };
+    for (const auto& [box, at, text, items] : combos) {
+        const auto& peer = Combo(box);
+        EXPECT_EQ(peer.bounds, at) << box->Name();
+        EXPECT_EQ(peer.text, text) << box->Name();
+        EXPECT_EQ(peer.items, items) << box->Name();
+        EXPECT_EQ(peer.options.Style, TComboBoxStyle::csDropDown);
+        EXPECT_FALSE(peer.options.Sorted);
+        EXPECT_EQ(peer.dropDownCount, 8);
+        EXPECT_EQ(peer.maxLength, 0);
+    }
+
+    const auto& check = TMemoryWidgetSet::PeerOf<TMemoryCheckBoxPeer>(dialog->CheckBox1);
+    EXPECT_EQ(check.bounds, (TBounds{120, 64, 105, 17}));
+    EXPECT_EQ(check.caption, "Ohjaa porttiin");
+    EXPECT_FALSE(check.checked);
+    const auto& ok = TMemoryWidgetSet::PeerOf<TMemoryButtonPeer>(dialog->BitBtn1);
+    EXPECT_EQ(ok.bounds, (TBounds{80, 96, 75, 25}));
+    EXPECT_EQ(ok.caption, "OK");
+    EXPECT_EQ(ok.glyph, kGlyphCheck);
+    EXPECT_EQ(ok.numGlyphs, 2);
+
+    // The tab key goes through the three boxes, the switch and the button.
+    const std::vector<TControl*> tabbed = {dialog->ComboBox1, dialog->ComboBox2, dialog->ComboBox3,
+                                           dialog->CheckBox1, dialog->BitBtn1};
+    std::vector<TMemoryControlState*> expected;
+    for (size_t i = 0; i < tabbed.size(); ++i) {
+        EXPECT_EQ(tabbed[i]->TabOrder(), static_cast<int>(i));
+        expected.push_back(dynamic_cast<TMemoryControlState*>(tabbed[i]->Peer()));
+    }
+    std::vector<TMemoryControlState*> sequence;
+    for (TMemoryControlState* child : window.children) {
+        if (std::find(expected.begin(), expected.end(), child) != expected.end())
+            sequence.push_back(child);
+    }
+    EXPECT_EQ(sequence, expected);
+}
+
+TEST_F(SettingsDialogTest, EveryWayOfClosingStoresTheSettingsAndReadsThemBack) {
+    struct Way {
+        const char* name;
+        std::function<void()> close;
+    };
+    const std::vector<Way> ways = {
+        {"OK", [&] { widgets.Click(dialog->BitBtn1); }},
+        {"close box", [&] { widgets.PressCloseBox(dialog); }},
+        {"system menu", [&] { widgets.SystemMenuClose(dialog); }},
+    };
+    int round = 0;
+    for (const Way& way : ways) {
+        ++round;
+        const std::string port = "Com1" + std::to_string(round - 1);  // Com10, Com11, Com12
+        ShowModal({[&] {
+            EXPECT_FALSE(TMemoryWidgetSet::PeerOf(mainForm).enabled);
+            widgets.TypeText(dialog->ComboBox3, port);
+            widgets.ChooseItem(dialog->ComboBox1, round);
+            widgets.TypeText(dialog->ComboBox2, "abc" + std::to_string(round) + "56789");
+            widgets.Click(dialog->CheckBox1);
+            way.close();
+        }});
+        const bool checked = round % 2 == 1;
+        const std::string upper = "abc" + std::to_string(round) + "56789";
+        EXPECT_EQ(SettingsFolder::Get(), "[COMPort]" + port + "\r\n[AlaMHZ]" +
+                                             dialog->ComboBox1->Items()[round] + "\r\n[YlaMHZ]" +
+                                             upper + "\r\n[Com]" + (checked ? "1" : "0") + "\r\n")
+            << way.name;
+        // Read back at once: four characters of a port, seven of a limit.
+        EXPECT_EQ(Combo(dialog->ComboBox3).text, "Com1") << way.name;
+        EXPECT_EQ(Combo(dialog->ComboBox2).text, upper.substr(0, 7)) << way.name;
+        EXPECT_EQ(dialog->CheckBox1->Checked(), checked) << way.name;
+        EXPECT_EQ(comm.DeviceName(), "Com1") << way.name;
+        EXPECT_FALSE(DialogPeer().visible) << way.name;
+        EXPECT_TRUE(TMemoryWidgetSet::PeerOf(mainForm).enabled) << way.name;
+    }
+    EXPECT_EQ(BoxTexts(), Texts{});
+}
+
+TEST_F(SettingsDialogTest, OkWithoutChangesStoresTheFormTextsAndShowsThemCut) {
+    // No file yet: the first close stores the texts the dialog was made with.
+    ShowModal({[&] { widgets.Click(dialog->BitBtn1); }});
+    EXPECT_EQ(SettingsFolder::Get(),
+              "[COMPort]ComboBox3\r\n[AlaMHZ]ComboBox1\r\n[YlaMHZ]ComboBox1\r\n[Com]0\r\n");
+    EXPECT_EQ(Combo(dialog->ComboBox1).text, "ComboBo");
+    EXPECT_EQ(Combo(dialog->ComboBox2).text, "ComboBo");
+    EXPECT_EQ(Combo(dialog->ComboBox3).text, "Comb");
+    EXPECT_EQ(comm.DeviceName(), "Comb");
+
+    // Unchanged, it is written again all the same.
+    SettingsFolder::Put("stale");
+    ShowModal({[&] { widgets.Click(dialog->BitBtn1); }});
+    EXPECT_EQ(SettingsFolder::Get(),
+              "[COMPort]Comb\r\n[AlaMHZ]ComboBo\r\n[YlaMHZ]ComboBo\r\n[Com]0\r\n");
+}
+
+TEST_F(SettingsDialogTest, AFileThatCannotBeWrittenKeepsTheDialogOpenUntilItCan) {
+    const std::string old = "[COMPort]Com4\r\n[AlaMHZ]1800\r\n[YlaMHZ]3500\r\n[Com]0\r\n";
+    SettingsFolder::Put(old);
+    dialog->ReadSettings();          // as at start-up
+    folder.Files().createError = 5;  // a read-only file
+    auto stillOpen = [&](size_t reports) {
+        EXPECT_TRUE(DialogPeer().visible);
+        EXPECT_TRUE(dialog->Modal());
+        EXPECT_EQ(SettingsFolder::Get(), old);
+        EXPECT_EQ(Combo(dialog->ComboBox3).text, "Com3");  // no read-back either
+        EXPECT_EQ(BoxTexts(), Texts(reports, "File access denied."));
+    };
+    ShowModal({
+        [&] {
+            widgets.TypeText(dialog->ComboBox3, "Com3");
+            widgets.Click(dialog->BitBtn1);
+        },
+        [&] {
+            stillOpen(1);
+            widgets.PressCloseBox(dialog);
+        },
+        [&] {
+            stillOpen(2);
+            widgets.SystemMenuClose(dialog);
+        },
+        [&] {
+            stillOpen(3);
+            // The cause removed, the next close goes through.
+            folder.Files().createError = 0;
+            widgets.Click(dialog->BitBtn1);
+        },
+    });
+    EXPECT_FALSE(DialogPeer().visible);
+    EXPECT_EQ(widgets.messageBoxes.back().Icon, TMessageBoxIcon::miError);
+    EXPECT_EQ(widgets.messageBoxes.back().Caption, "Vareli");
+    EXPECT_EQ(widgets.messageBoxes.size(), 3u);
+    EXPECT_EQ(SettingsFolder::Get(), "[COMPort]Com3\r\n[AlaMHZ]1800\r\n[YlaMHZ]3500\r\n[Com]0\r\n");
+    EXPECT_EQ(comm.DeviceName(), "Com3");
+}
+
+}  // namespace
