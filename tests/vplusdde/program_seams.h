@@ -65,6 +65,20 @@ class LoggingWidgetSet : public TMemoryWidgetSet {
     std::vector<std::string>& log_;
 };
 
+// A clock that moves on by `step` seconds at every reading (0: stands still).
+class SteppingLocale : public FakeLocale {
+  public:
+    explicit SteppingLocale(FakeLocale base) : FakeLocale(std::move(base)) {}
+    int step = 0;
+    LocalTime GetLocalTime() override {
+        const LocalTime reading = now;
+        now.second += step;
+        now.minute += now.second / 60;
+        now.second %= 60;
+        return reading;
+    }
+};
+
 class ProgramSeams {
   public:
     static constexpr const char* kItem = "10,10,,,B(0/5/39/23)";
@@ -110,7 +124,7 @@ class ProgramSeams {
     FakeSync sync;
     FakeComm comm{sync};
     FakeSpeaker speaker;
-    FakeLocale locale = FakeLocale::Finnish();
+    SteppingLocale locale{FakeLocale::Finnish()};
 
   private:
     ScopedSeam<IDdeml> ddemlSeam_{&ddeml};
