@@ -157,20 +157,21 @@ TEST_F(SettingsDialogTest, EveryWayOfClosingStoresTheSettingsAndReadsThemBack) {
     for (const Way& way : ways) {
         ++round;
         const std::string port = "Com1" + std::to_string(round - 1);  // Com10, Com11, Com12
+        const std::string upper = "abc" + std::to_string(round) + "56789";
         ShowModal({[&] {
             EXPECT_FALSE(TMemoryWidgetSet::PeerOf(mainForm).enabled);
             widgets.TypeText(dialog->ComboBox3, port);
             widgets.ChooseItem(dialog->ComboBox1, round);
-            widgets.TypeText(dialog->ComboBox2, "abc" + std::to_string(round) + "56789");
+            widgets.TypeText(dialog->ComboBox2, upper);
             widgets.Click(dialog->CheckBox1);
             way.close();
         }});
         const bool checked = round % 2 == 1;
-        const std::string upper = "abc" + std::to_string(round) + "56789";
-        EXPECT_EQ(SettingsFolder::Get(), "[COMPort]" + port + "\r\n[AlaMHZ]" +
-                                             dialog->ComboBox1->Items()[round] + "\r\n[YlaMHZ]" +
-                                             upper + "\r\n[Com]" + (checked ? "1" : "0") + "\r\n")
-            << way.name;
+        std::string file = "[COMPort]" + port;
+        file += "\r\n[AlaMHZ]" + dialog->ComboBox1->Items()[round];
+        file += "\r\n[YlaMHZ]" + upper;
+        file += checked ? "\r\n[Com]1\r\n" : "\r\n[Com]0\r\n";
+        EXPECT_EQ(SettingsFolder::Get(), file) << way.name;
         // Read back at once: four characters of a port, seven of a limit.
         EXPECT_EQ(Combo(dialog->ComboBox3).text, "Com1") << way.name;
         EXPECT_EQ(Combo(dialog->ComboBox2).text, upper.substr(0, 7)) << way.name;
