@@ -1,0 +1,27 @@
+// Summaries of timing samples for the benchmark programs: count, minimum,
+// median, percentiles, maximum and mean, and the text they print.
+//
+// Pure functions; any thread; throw nothing beyond allocation.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Summary {
+    int count = 0;
+    double min = 0;
+    double median = 0;
+    double p90 = 0;
+    double p99 = 0;
+    double max = 0;
+    double mean = 0;
+};
+
+// Percentiles by nearest rank over the sorted samples; all zero when empty.
+Summary Summarize(std::vector<double> samples);
+
+// The sample at nearest rank p (0..100) of the sorted samples.
+double Percentile(const std::vector<double>& sorted, double p);
+
+// Seconds as a short text in a fitting unit: "812 ns", "4.31 us", "17.2 ms", "2.48 s".
+std::string FormatSeconds(double seconds);
