@@ -12,11 +12,11 @@
 // a non-empty mask is handed to the main thread, and the watcher blocks until
 // the main thread has run it. Then the event is reset.
 //
-// How it ends: Stop signals the event and sets the terminate flag. The body
+// How it ends: Stop sets the terminate flag and signals the event. The body
 // leaves its loop at the top of the next pass; if its last WaitCommEvent may
 // still be pending, it cancels it and waits until the system is done with the
 // record and the mask field (both live in this object and its scope); then it
-// purges the port. The component's Close waits for the termination notice
+// purges the port's receive side. The component's Close waits for the termination notice
 // (and then for the destructor to have freed the event) before it closes the
 // port handle, so nothing here ever acts on a closed (and perhaps reused)
 // handle, and a hand-over that finds the terminate flag set calls nothing, so
@@ -56,8 +56,12 @@ TCommEventThread::~TCommEventThread() {
 }
 
 void TCommEventThread::Stop() {
-    event_->SetEvent();
+    // The flag first: a signal that the system then clears by starting a
+    // device wait is not lost, because the watcher looks at the flag again
+    // after starting one. (Signalled first, the flag could come after that
+    // look, and the watcher would wait for the device for good.)
     Terminate();
+    event_->SetEvent();
 }
 
 void TCommEventThread::Execute() {
@@ -72,6 +76,9 @@ void TCommEventThread::Execute() {
                 happened = true;
             else
                 pending = comm_.GetLastError() == kErrorIoPending;
+            // Starting the wait cleared the event, and with it perhaps the
+            // stop signal: the flag says so.
+            if (pending && Terminated()) break;
         }
         if (pending && event_->WaitFor(kInfinite) == wrSignaled) {
             // Signalled by the device, or by Stop while the device wait is
@@ -95,7 +102,13 @@ void TCommEventThread::Execute() {
         if (quietPasses >= kQuietPassesBeforePause && !Terminated()) event_->WaitFor(kQuietPauseMs);
     }
     if (pending) EndPendingWait(overlapped.Get());
-    comm_.PurgeComm(comHandle_, kPurgeTxAbort | kPurgeRxAbort | kPurgeTxClear | kPurgeRxClear);
+    // Only the receive side: what Write has handed over must still go out.
+    // Purging the transmit side too (PURGE_TXABORT, PURGE_TXCLEAR) throws
+    // away written lines the other end has not taken yet; under wine on a pty
+    // one open-write-close in eight lost its line that way. No write is ever
+    // outstanding here (Write ends or cancels its own), so TXABORT had
+    // nothing else to do.
+    comm_.PurgeComm(comHandle_, kPurgeRxAbort | kPurgeRxClear);
 }
 
 void TCommEventThread::HandOver() {

@@ -52,7 +52,7 @@ class TCommEventThread : public TThread {
     TCommEventThread(std::uintptr_t ComHandle, TCommEventTypes Events);
     ~TCommEventThread() override;
 
-    // Signals the watcher's event, then sets the terminate flag; does not wait.
+    // Sets the terminate flag, then signals the watcher's event; does not wait.
     void Stop();
 
     std::shared_ptr<TCommWatcherEnd> EndRecord() const { return end_; }

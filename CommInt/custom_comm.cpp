@@ -10,8 +10,8 @@
 
 namespace {
 
-// How long Close waits for a hand-over before it gives the stop signal again.
-constexpr int kStopRetryMs = 10;
+// How long Close waits for a hand-over at a time while the watcher ends.
+constexpr int kPollMs = 10;
 
 // Leaves the write lock on every way out of Write.
 class LockHeld {
@@ -96,21 +96,15 @@ void TCustomComm::Close() {
             end->portToClose = port;
             return;
         }
-        WaitForWatcherEnd(watcher, *end);
+        WaitForWatcherEnd(*end);
     }
     comm_.CloseHandle(port);
 }
 
-void TCustomComm::WaitForWatcherEnd(TCommEventThread* watcher, const TCommWatcherEnd& end) {
+void TCustomComm::WaitForWatcherEnd(const TCommWatcherEnd& end) {
     // The watcher may be blocked in a hand-over, so keep running them. Its
-    // termination notice arrives the same way and sets end.ended; until then
-    // the watcher exists. The stop signal is given again now and then: the
-    // system clears the event whenever the watcher starts a device wait, and
-    // one that starts just after Stop's signal would swallow it.
-    while (!end.ended) {
-        MainThread::CheckSynchronize(kStopRetryMs);
-        if (!end.ended) watcher->Stop();
-    }
+    // termination notice arrives the same way and sets end.ended.
+    while (!end.ended) MainThread::CheckSynchronize(kPollMs);
     // What is left of it is the destructor freeing its event: moments.
     while (!end.gone) std::this_thread::yield();
 }

@@ -127,7 +127,7 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
     // Raises "Port already assigned (open)" while open.
     void CheckClosed() const;
     int LastError() const;
-    void WaitForWatcherEnd(TCommEventThread* watcher, const TCommWatcherEnd& end);
+    void WaitForWatcherEnd(const TCommWatcherEnd& end);
     void AbandonWrite(std::uintptr_t overlapped);
 
     Dcb dcb_;

@@ -164,7 +164,7 @@ TEST_F(WatcherTest, StopEndsAPauseAndThePendingWaitAndTheWatcherPurgesOnItsWayOu
     watcher->OnCommEvent = [&](TObject*, std::uint32_t) { ++calls; };
     StopAndAwaitEnd(watcher);
     EXPECT_EQ(calls, 0);
-    EXPECT_EQ(comm.Purges(), std::vector<std::uint32_t>{0x000F});
+    EXPECT_EQ(comm.Purges(), std::vector<std::uint32_t>{0x000A});
     EXPECT_FALSE(sync.IsOpenEvent(event));
     EXPECT_EQ(comm.LiveRecords(), 0);
     EXPECT_TRUE(comm.Violations().empty());
@@ -188,7 +188,7 @@ TEST_F(WatcherTest, AWakeUpWhileTheDeviceWaitIsStillOnIssuesNoSecondWaitOverIt) 
     ASSERT_TRUE(comm.AwaitPendingWait());
     const std::uintptr_t event = WatcherEvent();
     ASSERT_TRUE(sync.AwaitWaiter(event));
-    sync.SetEvent(event);  // as Stop's signal does, before its terminate flag is set
+    sync.SetEvent(event);  // a signal that is not the device's, with no stop asked
     ASSERT_TRUE(PumpUntil([&] { return comm.Count("GetOverlappedResult") >= 1; }));
     ASSERT_TRUE(sync.AwaitWaiter(event));  // waiting on the same device wait again
     EXPECT_EQ(comm.WaitCalls(), 1);
