@@ -11,7 +11,8 @@
 4. With the simulator started as its Start menu entry starts it, the
    installed Vareli shows spots and its link; the "Stop decoder simulator"
    entry's command ends the simulator.
-5. The uninstaller, run silently, removes the files, the folder, the Start
+5. Installing again goes into the same folder and keeps the user's vareli.ini.
+6. The uninstaller, run silently, removes the files, the folder, the Start
    menu entries and the uninstall entry.
 
 Run by scripts/package.sh; uses the build's wine prefix and scripts/wine_session.py.
@@ -66,7 +67,8 @@ def wait_until(what, predicate, seconds=30):
 def read_shortcut(path):
     """The parts of a shell link (.lnk) that matter here: target, arguments,
     working folder, show command."""
-    data = open(path, "rb").read()
+    with open(path, "rb") as f:
+        data = f.read()
     if len(data) < 0x4C or struct.unpack_from("<I", data, 0)[0] != 0x4C:
         fail("%s is not a shell link" % path)
     flags = struct.unpack_from("<I", data, 0x14)[0]
@@ -223,7 +225,7 @@ def run(session, args):
         t for _, t in label_texts(session) if t.startswith("Alkoi: ")], 20)
     check(len(start_line) == 1, "its settings are read: the start line is written (%s)"
           % start_line[0])
-    code, out = session.winctl_out("box", TITLE, "1500")
+    code, _ = session.winctl_out("box", TITLE, "1500")
     check(code != 0, "no error box")
     code, _ = session.winctl_out("close", TITLE, "15000")
     check(code == 0, "the window closes")
@@ -249,6 +251,22 @@ def run(session, args):
         fail("the stop entry's command did not end the simulator (%s)"
              % stop.stdout.decode("latin-1").strip())
     print("ok: the stop entry's command ends the simulator")
+
+    # Installing again: into the folder remembered from the first time, over
+    # the files, keeping the settings the user has.
+    own = b"[COMPort]Com3\r\n[AlaMHZ]7000\r\n[YlaMHZ]7200\r\n[Com]1\r\n"
+    with open(os.path.join(install, "vareli.ini"), "wb") as f:
+        f.write(own)
+    os.remove(os.path.join(install, "README.txt"))  # to see it come back
+    p = session.start([args.setup, "/S"], env=NO_MENUS)
+    try:
+        code = p.wait(180)
+    except subprocess.TimeoutExpired:
+        fail("the second silent installation did not end within 3 minutes")
+    check(code == 0 and sorted(os.listdir(install)) == installed,
+          "installing again without a folder goes into the same folder")
+    with open(os.path.join(install, "vareli.ini"), "rb") as f:
+        check(f.read() == own, "installing again keeps the user's vareli.ini")
 
     # Silent uninstallation. The uninstaller runs a copy of itself from the
     # temporary folder and returns at once: wait for its work to show.
