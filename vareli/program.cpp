@@ -17,6 +17,7 @@ VareliProgram::VareliProgram(IWidgetSet& widgets, const std::string& exeFileName
     // An outside program may name one of our windows as its topic.
     ddeMgr_->SetWindowCaptions([application] {
         std::vector<std::string> captions;
+        captions.reserve(static_cast<size_t>(application->FormCount()));
         for (int i = 0; i < application->FormCount(); ++i)
             captions.push_back(application->Forms(i)->Caption());
         return captions;

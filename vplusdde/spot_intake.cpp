@@ -9,8 +9,9 @@ bool IsOhSpot(const std::string& row) {
 }
 
 void SpotIntake::Run(const std::string& itemText) {
-    const std::string text = itemText;  // the item may change under a nested run
-    ForEachSpotRow(text, [this](const std::string& row) {
+    // The rows are cut from the text as it was at the start, even when a nested
+    // run (inside a forwarding message box) sees a newer one.
+    ForEachSpotRow(itemText, [this](const std::string& row) {
         if (!view_.IsShown(row) && InBand(row)) Accept(row);
     });
     host_.SetSpotCount(std::to_string(counter_) + " vihjett\xE4");

@@ -40,7 +40,8 @@ class SpotIntake {
     void ResetCounter() { counter_ = 0; }
     std::int32_t Counter() const { return counter_; }
 
-    // One run over the item text.
+    // One run over the item text; the caller hands a copy of the item's text,
+    // which stays as it is for the whole run.
     void Run(const std::string& itemText);
 
   private:

@@ -80,7 +80,8 @@ TEST_F(SpotIntakeTest, AFullBlockOfNewRowsIsShownInOrderAndCounted) {
     intake.Run(block);
     ASSERT_EQ(lines.lines.size(), 19u);
     for (int i = 0; i < 19; ++i) {
-        EXPECT_EQ(lines.lines[i].first, block.substr(i * 42, 42) + "7.12.2026");
+        EXPECT_EQ(lines.lines[i].first,
+                  block.substr(static_cast<size_t>(i) * 42, 42) + "7.12.2026");
         EXPECT_EQ(lines.lines[i].second, kSpotNavy);
     }
     EXPECT_EQ(intake.Counter(), 19);
