@@ -182,6 +182,7 @@ TEST_F(CommSettingsTest, XonAndXoffLimitsAreAQuarterOfTheReadBuffer) {
 TEST_F(CommSettingsTest, WhileOpenTheDeviceChoiceIsFixedButItsCurrentValueMayBeRepeated) {
     TestComm port(nullptr);
     port.Open();
+    ASSERT_TRUE(comm.AwaitPendingWait());  // the watcher is quiet from here on
     const std::size_t calls = comm.Calls().size();
     port.SetDeviceName("Com2");
     port.SetReadBufSize(4096);
