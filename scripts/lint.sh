@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 build=build/host
 files=$(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
 
+echo "== platform seam"
+scripts/check-seam.sh
+
 echo "== clang-format"
 # shellcheck disable=SC2086
 clang-format --dry-run -Werror $files
