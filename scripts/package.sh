@@ -25,11 +25,26 @@ while (($#)); do
   case $1 in
     --build) build=${2:?package: --build needs a folder}; shift 2 ;;
     --no-verify) verify=0; shift ;;
-    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) fail "unknown argument '$1' (see --help)" ;;
   esac
 done
 case $build in /*) ;; *) build=$root/$build ;; esac
+
+# The checks run wine in the build's prefix; its server and service processes
+# outlive them. End them afterwards, unless they were already running (then
+# they belong to someone else's run in the same prefix).
+prefix=$build/wineprefix
+prefix_running() {
+  local p
+  for p in $(pgrep wineserver || true); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix" && return 0
+  done
+  return 1
+}
+if ! prefix_running; then
+  trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null || true' EXIT
+fi
 
 scripts/setup.sh
 cmake --preset win32 -B "$build" >/dev/null
@@ -68,8 +83,8 @@ echo "== the release resources, as Windows reads them"
 i686-w64-mingw32-g++-posix -std=c++17 -Wall -Wextra -O2 -static -DWIN32_LEAN_AND_MEAN \
   -o "$out/tools/check_release.exe" packaging/win32/check_release.cpp -lversion -lgdi32 -lshlwapi
 # It makes no window, so it needs no display.
-scripts/wineprefix.sh "$build/wineprefix"
-WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+scripts/wineprefix.sh "$prefix"
+WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
   wine "$out/tools/check_release.exe" "$stage/Vareli.exe" "$version" "$product" </dev/null \
   || fail "Vareli.exe's release resources are not in order"
 
