@@ -267,6 +267,22 @@ TEST_F(ProgramTest, WithoutASettingsFileTheFirstShowStopsAtItsFirstStep) {
     EXPECT_EQ(form1->Comm1->DeviceName(), "Comb");
 }
 
+TEST_F(ProgramTest, ABadLimitInTheSettingsStopsTheFirstShowAtTheFirstBlock) {
+    SettingsFolder::Put("[COMPort]Com5\r\n[AlaMHZ]1800\r\n[YlaMHZ]30 kHz\r\n[Com]1\r\n");
+    s.ddeml.server.items[ProgramSeams::kItem] = Page(BlockRows());
+    Make();
+    s.ddeml.log.clear();
+    Run();
+    EXPECT_EQ(s.BoxTexts(), Texts{"'30 kHz' is not a valid integer value."});
+    // The item was named and the block failed at its first row: no reconnect,
+    // no start line, and nothing shown, counted or sent.
+    EXPECT_EQ(Story(), (Texts{"change 0", "change 798", "OnClose", "DdeDisconnect"}));
+    EXPECT_EQ(Caption(form1->Label3), "Label3");
+    EXPECT_EQ(Caption(form1->Label4), "0 vihjett\xE4");
+    EXPECT_EQ(View().LineCount(), 0);
+    EXPECT_EQ(s.comm.Written(), "");
+}
+
 TEST_F(ProgramTest, StartedMinimisedNothingIsLoadedUntilTheFirstRestore) {
     SettingsFolder::Put(kSettings);
     s.ddeml.server.items[ProgramSeams::kItem] = Page(BlockRows());
