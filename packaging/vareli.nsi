@@ -54,7 +54,7 @@ VIAddVersionKey /LANG=0 "ProductVersion" "${PRODUCT_VERSION}"
 VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}.0"
 VIAddVersionKey /LANG=0 "FileDescription" "Vareli DX-spot monitor setup"
 VIAddVersionKey /LANG=0 "CompanyName" "Vareli developers"
-VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) the Vareli developers"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 2026 the Vareli developers"
 
 !include "MUI2.nsh"
 
