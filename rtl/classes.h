@@ -84,8 +84,14 @@ class TComponent : public TPersistent {
     void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);
     // Deletes every owned component, the newest first. A derived destructor
-    // that must still see its own overrides while its parts go calls this.
+    // that must still see its own overrides while its parts go calls this,
+    // after MarkDestroying.
     void DestroyComponents();
+    // Puts this component and everything it owns into the destroying state,
+    // so that none of them raises events any more; the destructor does it
+    // too, but a derived destructor that takes its parts down first must do
+    // it before.
+    void MarkDestroying();
 
   protected:
     // Told when a component is inserted into or removed from this owner, or
@@ -94,8 +100,6 @@ class TComponent : public TPersistent {
     virtual void Notification(TComponent* AComponent, TOperation Operation);
 
   private:
-    void MarkDestroying();
-
     TComponent* owner_ = nullptr;
     std::string name_;
     std::vector<TComponent*> components_;

@@ -257,7 +257,10 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TForm1::~TForm1() {
-    // The components go while this window's handlers can still be told.
+    // The components go while this window's handlers can still be told, but
+    // none of them may raise an event any more: the settings dialog the
+    // handlers read may already be gone.
+    MarkDestroying();
     DestroyComponents();
 }
 

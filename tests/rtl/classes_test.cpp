@@ -92,6 +92,18 @@ TEST(Component, FreeNotificationTellsAComponentOfAnotherOwner) {
     EXPECT_EQ(log, (std::vector<std::string>{"free third", "formB removed third"}));
 }
 
+TEST(Component, MarkDestroyingReachesEverythingOwned) {
+    std::vector<std::string> log;
+    Probe form(nullptr, "form", &log);
+    auto* panel = new Probe(&form, "panel", &log);
+    auto* inner = new Probe(panel, "inner", &log);
+    EXPECT_FALSE(inner->Destroying());
+    form.MarkDestroying();
+    EXPECT_TRUE(form.Destroying());
+    EXPECT_TRUE(panel->Destroying());
+    EXPECT_TRUE(inner->Destroying());
+}
+
 TEST(Component, LoadingStateEndsWithLoaded) {
     std::vector<std::string> log;
     Probe c(nullptr, "c", &log);
