@@ -5,11 +5,12 @@
 // there and never comes here. Under wine the platform is NT too.
 #include "platform/win32/speaker_win32.h"
 
+#include <intrin.h>
 #include <windows.h>
 
 #include <cstring>
 
-#if !defined(__i386__)
+#if !defined(__i386__) && !defined(_M_IX86)
 #error "the port instructions are written for 32-bit x86"
 #endif
 
@@ -32,12 +33,11 @@ std::uint32_t Win32Speaker::GetTickCount() {
     return ::GetTickCount();
 }
 
+// The compiler intrinsics for "in" and "out" exist in MinGW-w64 and MSVC alike.
 std::uint8_t Win32Speaker::ReadPortByte(std::uint16_t port) {
-    std::uint8_t value;
-    __asm__ __volatile__("inb %w1, %b0" : "=a"(value) : "Nd"(port));
-    return value;
+    return __inbyte(port);
 }
 
 void Win32Speaker::WritePortByte(std::uint16_t port, std::uint8_t value) {
-    __asm__ __volatile__("outb %b0, %w1" : : "a"(value), "Nd"(port));
+    __outbyte(port, value);
 }
