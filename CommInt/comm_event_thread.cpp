@@ -22,12 +22,16 @@
 // handle, and a hand-over that finds the terminate flag set calls nothing, so
 // no handler runs for a wake-up caused by Stop.
 //
-// No busy loop: a WaitCommEvent that fails at once, or completes with an empty
-// mask, brings nothing. Under wine on a pty it fails at once with error 50
-// whenever the mask holds a modem-line event, and otherwise goes pending and
-// ends about 2 ms later with error 995 and an empty mask. After a few such
-// passes in a row the watcher pauses on its own event (the stop signal) before
-// trying again, instead of spinning at above-normal priority.
+// No busy loop: a pass counts as idle unless the device made the watcher wait
+// and then reported an event. Under wine on a pty WaitCommEvent fails at once
+// with error 50 whenever the mask holds a modem-line event; otherwise it goes
+// pending and ends about 2 ms later with error 995 and an empty mask, and while
+// received characters sit unread (the component never reads) it reports
+// EV_RXCHAR at once on every pass. After a few idle passes in a row the
+// watcher pauses on its own event (the stop signal) before the next one,
+// instead of spinning at above-normal priority. Events that come at once are
+// still handed over; the device keeps what happens during a pause and reports
+// it, gathered, at the next wait.
 #include "CommInt/comm_event_thread.h"
 
 #include "CommInt/overlapped_record.h"
@@ -66,10 +70,11 @@ void TCommEventThread::Stop() {
 
 void TCommEventThread::Execute() {
     ScopedOverlapped overlapped(comm_, event_->Handle());
-    int quietPasses = 0;
+    int idlePasses = 0;
     bool pending = false;  // a device wait is on and uses the record and the mask
     while (!Terminated()) {
         bool happened = false;
+        bool waited = false;  // the device made us wait for this one
         if (!pending) {
             eventMask_ = 0;
             if (comm_.WaitCommEvent(comHandle_, &eventMask_, overlapped.Get()))
@@ -91,15 +96,16 @@ void TCommEventThread::Execute() {
             }
             pending = false;
             happened = true;
+            waited = true;
         }
-        if (happened && eventMask_ != 0 && !Terminated()) {
-            quietPasses = 0;
-            HandOver();
-        } else {
-            ++quietPasses;
-        }
+        const bool brought = happened && eventMask_ != 0;
+        if (brought && !Terminated()) HandOver();
+        if (brought && waited)
+            idlePasses = 0;
+        else
+            ++idlePasses;
         if (happened) event_->ResetEvent();
-        if (quietPasses >= kQuietPassesBeforePause && !Terminated()) event_->WaitFor(kQuietPauseMs);
+        if (idlePasses >= kIdlePassesBeforePause && !Terminated()) event_->WaitFor(kIdlePauseMs);
     }
     if (pending) EndPendingWait(overlapped.Get());
     // Only the receive side: what Write has handed over must still go out.

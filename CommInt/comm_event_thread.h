@@ -43,10 +43,11 @@ class TCommEventThread : public TThread {
   public:
     using TCommEvent = std::function<void(TObject* Sender, std::uint32_t Mask)>;
 
-    // After this many passes in a row that brought no event, the watcher
-    // pauses on its stop signal for kQuietPauseMs before the next pass.
-    static constexpr int kQuietPassesBeforePause = 3;
-    static constexpr std::uint32_t kQuietPauseMs = 50;
+    // After this many idle passes in a row (the device wait failed, brought
+    // nothing, or completed at once), the watcher pauses on its stop signal
+    // for kIdlePauseMs before the next pass.
+    static constexpr int kIdlePassesBeforePause = 3;
+    static constexpr std::uint32_t kIdlePauseMs = 50;
 
     // Sets the device's event mask for Events and starts the thread at once.
     TCommEventThread(std::uintptr_t ComHandle, TCommEventTypes Events);

@@ -128,30 +128,53 @@ TEST_F(WatcherTest, AWaitThatBringsNoEventIsNotHandedOver) {
     EXPECT_EQ(calls, 0);
 }
 
-TEST_F(WatcherTest, FruitlessPassesInARowMakeItPauseOnItsStopSignal) {
-    // Record, for every pause, how many device waits came before it.
+class WatcherPauseTest : public WatcherTest {
+  protected:
+    // Records, for every pause, how many device waits came before it.
+    WatcherPauseTest() {
+        sync.onWait = [this](std::uintptr_t, std::uint32_t ms) {
+            if (ms != TCommEventThread::kIdlePauseMs) return;
+            std::lock_guard<std::mutex> lock(mutex);
+            pausesAfter.push_back(comm.WaitCalls());
+        };
+    }
+    ~WatcherPauseTest() override { sync.onWait = nullptr; }
+    std::vector<int> PausesAfter() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return pausesAfter;
+    }
     std::mutex mutex;
     std::vector<int> pausesAfter;
-    sync.onWait = [&](std::uintptr_t, std::uint32_t ms) {
-        if (ms != TCommEventThread::kQuietPauseMs) return;
-        std::lock_guard<std::mutex> lock(mutex);
-        pausesAfter.push_back(comm.WaitCalls());
-    };
+};
+
+TEST_F(WatcherPauseTest, FailedPassesInARowMakeItPauseUntilTheDeviceReportsAnEvent) {
     for (int i = 0; i < 5; ++i) comm.QueueWaitFail(kErrorNotSupported);
-    comm.QueueWaitNow(kEvRing);  // an event ends the run
-    comm.QueueWaitFail(kErrorNotSupported);
     TCommEventThread* watcher = Start();
-    ASSERT_TRUE(PumpUntil([&] { return comm.WaitCalls() >= 8; }));
+    std::vector<std::uint32_t> masks;
+    watcher->OnCommEvent = [&](TObject*, std::uint32_t Mask) { masks.push_back(Mask); };
+    ASSERT_TRUE(comm.AwaitPendingWait());  // the sixth wait
+    for (int i = 0; i < 3; ++i) comm.QueueWaitFail(kErrorNotSupported);
+    ASSERT_TRUE(comm.CompleteWait(kEvRing));
+    ASSERT_TRUE(PumpUntil([&] { return comm.WaitCalls() >= 10; }));
+    ASSERT_TRUE(comm.AwaitPendingWait());  // the tenth
     StopAndAwaitEnd(watcher);
-    sync.onWait = nullptr;
-    std::lock_guard<std::mutex> lock(mutex);
-    // Passes 1 and 2 go on at once; from the third fruitless one on, each is
-    // followed by a pause; the event at pass 6 starts the count again.
-    ASSERT_GE(pausesAfter.size(), 3u);
-    EXPECT_EQ(pausesAfter[0], 3);
-    EXPECT_EQ(pausesAfter[1], 4);
-    EXPECT_EQ(pausesAfter[2], 5);
-    for (std::size_t i = 3; i < pausesAfter.size(); ++i) EXPECT_GE(pausesAfter[i], 9);
+    // Passes 1 and 2 go on at once; from the third idle one on, each is
+    // followed by a pause; the event that made it wait (pass 6) starts the
+    // count again.
+    EXPECT_EQ(PausesAfter(), (std::vector<int>{3, 4, 5, 9}));
+    EXPECT_EQ(masks, std::vector<std::uint32_t>{kEvRing});
+}
+
+TEST_F(WatcherPauseTest, EventsReportedAtOnceOnEveryPassAreHandedOverAtAPace) {
+    // wine reports unread received characters again on every pass.
+    for (int i = 0; i < 5; ++i) comm.QueueWaitNow(kEvRxChar);
+    TCommEventThread* watcher = Start();
+    std::vector<std::uint32_t> masks;
+    watcher->OnCommEvent = [&](TObject*, std::uint32_t Mask) { masks.push_back(Mask); };
+    ASSERT_TRUE(PumpUntil([&] { return masks.size() == 5; }));
+    ASSERT_TRUE(comm.AwaitPendingWait());
+    StopAndAwaitEnd(watcher);
+    EXPECT_EQ(PausesAfter(), (std::vector<int>{3, 4, 5}));
 }
 
 TEST_F(WatcherTest, StopEndsAPauseAndThePendingWaitAndTheWatcherPurgesOnItsWayOut) {
