@@ -1,0 +1,180 @@
+// The start-up benchmark: from the start of Vareli.exe to its first spot
+// line on the screen, beside a minimal Win32 window program started the same
+// way (CreateProcess from this program, under the same wine).
+//   start_bench --vareli Vareli.exe --minimal minimal_window.exe
+//               --simulator VTSim.exe [--rounds 10] [--folder DIR]
+// The simulator runs (as the decoder "VTplus") with a full page of spots;
+// Vareli starts in a folder holding a vareli.ini that takes them all. Each
+// program is watched from here, every millisecond or so: its main window
+// visible, then (Vareli) the page's 19 lines in its spot view, or (minimal)
+// its line of text. The questions are window messages, which the program
+// answers from its message loop, the same loop that paints: what is seen
+// from here is what the screen can show. Then the window is closed and the
+// process awaited. Rounds alternate the two programs; one round of each
+// before them warms the caches and is not counted.
+// Prints its figures; exit code 1 when a check failed, 2 when it could not run.
+#include <windows.h>
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/args.h"
+#include "bench/clock.h"
+#include "bench/report.h"
+#include "bench/spot_text.h"
+#include "bench/stats.h"
+#include "bench/win32/sim_child.h"
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 30000;
+bool ok = true;
+
+void Check(bool condition, const std::string& what) {
+    if (condition) return;
+    Say("CHECK FAILED: " + what);
+    ok = false;
+}
+
+struct Target {
+    std::string name;
+    std::string exe;
+    std::string folder;
+    const char* windowClass;
+    const char* textClass;  // the child whose text shows the first line
+    int blockLines;         // lines of the first block, 0: just the text
+};
+
+struct StartTimes {
+    bool ok = false;
+    double window = 0;  // the main window is visible
+    double line = 0;    // and shows its first line
+    double block = 0;   // and its whole first block
+    double close = 0;   // from WM_CLOSE to the process's end
+};
+
+HWND FindChild(HWND parent, const char* className) {
+    return FindWindowExA(parent, nullptr, className, nullptr);
+}
+
+// Asks a window of another process without waiting long on a busy one; 0
+// when it does not answer.
+LRESULT Ask(HWND window, UINT message) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, message, 0, 0, SMTO_ABORTIFHUNG, 100, &answer)) return 0;
+    return static_cast<LRESULT>(answer);
+}
+
+StartTimes StartOnce(const Target& target) {
+    StartTimes times;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string command = "\"" + WindowsPath(target.exe) + "\"";
+    const double start = BenchNow();
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        target.folder.empty() ? nullptr : target.folder.c_str(), &startup, &info))
+        throw std::runtime_error("cannot start " + target.exe);
+    CloseHandle(info.hThread);
+    HWND window = nullptr;
+    bool shown = false;
+    while (BenchNow() - start < kStartTimeoutMs / 1000.0) {
+        if (window == nullptr) window = FindWindowA(target.windowClass, nullptr);
+        if (window != nullptr && IsWindowVisible(window)) {
+            const double now = BenchNow();
+            if (!shown) times.window = now - start;
+            shown = true;
+            HWND text = FindChild(window, target.textClass);
+            if (text != nullptr && times.line == 0 && Ask(text, WM_GETTEXTLENGTH) > 0)
+                times.line = now - start;
+            // A rich-text view counts the empty line after the last line end.
+            if (times.line > 0 &&
+                (target.blockLines == 0 || Ask(text, EM_GETLINECOUNT) > target.blockLines)) {
+                times.block = now - start;
+                times.ok = true;
+                break;
+            }
+        }
+        if (WaitForSingleObject(info.hProcess, 1) != WAIT_TIMEOUT) break;  // it ended early
+    }
+    Check(times.ok, target.name + " shows its first block");
+    const double closing = BenchNow();
+    if (window != nullptr) PostMessageA(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(info.hProcess, 15000) == WAIT_TIMEOUT) {
+        Check(false, target.name + " ends when its window is closed");
+        TerminateProcess(info.hProcess, 99);
+        WaitForSingleObject(info.hProcess, 5000);
+    }
+    times.close = BenchNow() - closing;
+    CloseHandle(info.hProcess);
+    return times;
+}
+
+void WriteSettings(const std::string& folder) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string path = folder + "\\vareli.ini";
+    const std::string ini = "[COMPort]Com1\r\n[AlaMHZ]0\r\n[YlaMHZ]500000\r\n[Com]0\r\n";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    if (file == INVALID_HANDLE_VALUE ||
+        !WriteFile(file, ini.data(), static_cast<DWORD>(ini.size()), &written, nullptr))
+        throw std::runtime_error("cannot write " + path);
+    CloseHandle(file);
+}
+
+void Print(const std::string& program, const std::string& what,
+           const std::vector<double>& samples) {
+    Fields fields{{"program", program}, {"what", what}};
+    for (const auto& f : SummaryFields(Summarize(samples))) fields.push_back(f);
+    PrintRecord("startup", fields);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const BenchArgs args(argc, argv);
+        const std::string vareli = args.Text("vareli", "");
+        const std::string minimal = args.Text("minimal", "");
+        const std::string simulator = args.Text("simulator", "");
+        if (vareli.empty() || minimal.empty() || simulator.empty())
+            throw std::invalid_argument("--vareli, --minimal and --simulator are needed");
+        const int rounds = args.Int("rounds", 10);
+        char temp[MAX_PATH] = {};
+        GetTempPathA(sizeof temp, temp);
+        const std::string folder = args.Text("folder", std::string(temp) + "vareli-start-bench");
+        WriteSettings(folder);
+
+        SimChild sim(simulator, "");
+        if (!sim.WaitFor("ready", 20000)) throw std::runtime_error("the simulator is not ready");
+        for (int row = 0; row < 19; ++row) sim.Send(BenchSpotCommand(row, 900000 + row));
+        if (!sim.Sync(10000)) throw std::runtime_error("the simulator does not answer");
+
+        const Target targets[] = {
+            {"minimal", minimal, "", "VareliBenchMinimal", "Static", 0},
+            {"vareli", vareli, folder, "TForm1", "RichEdit20A", 19},
+        };
+        std::vector<double> window[2], block[2], close[2];
+        for (int round = -1; round < rounds; ++round) {
+            for (int t = 0; t < 2; ++t) {
+                const StartTimes times = StartOnce(targets[t]);
+                if (round < 0 || !times.ok) continue;
+                window[t].push_back(times.window);
+                block[t].push_back(times.block);
+                close[t].push_back(times.close);
+            }
+        }
+        for (int t = 0; t < 2; ++t) {
+            Print(targets[t].name, "window", window[t]);
+            Print(targets[t].name, "first_block", block[t]);
+            Print(targets[t].name, "close", close[t]);
+        }
+        return ok ? 0 : 1;
+    } catch (const std::exception& e) {
+        Say(std::string("start_bench: ") + e.what());
+        return 2;
+    }
+}
