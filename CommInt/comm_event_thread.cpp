@@ -16,11 +16,11 @@
 // leaves its loop at the top of the next pass; if its last WaitCommEvent may
 // still be pending, it cancels it and waits until the system is done with the
 // record and the mask field (both live in this object and its scope); then it
-// purges the port's receive side. The component's Close waits for the termination notice
-// (and then for the destructor to have freed the event) before it closes the
-// port handle, so nothing here ever acts on a closed (and perhaps reused)
-// handle, and a hand-over that finds the terminate flag set calls nothing, so
-// no handler runs for a wake-up caused by Stop.
+// purges the port's receive side. The component's Close waits for the
+// termination notice (and then for the destructor to have freed the event)
+// before it closes the port handle, so nothing here ever acts on a closed (and
+// perhaps reused) handle; and a hand-over that finds the terminate flag set
+// calls nothing, so no handler runs for a wake-up caused by Stop.
 //
 // No busy loop: a pass counts as idle unless the device made the watcher wait
 // and then reported an event. Under wine on a pty WaitCommEvent fails at once
@@ -119,8 +119,8 @@ void TCommEventThread::Execute() {
 
 void TCommEventThread::HandOver() {
     Synchronize([this] {
-        // Stop has run on this thread already: the wake-up may be its own,
-        // and the port is being closed. Nothing to report.
+        // Stop (a main-thread call too) has already run: the wake-up may be
+        // its own, and the port is being closed. Nothing to report.
         if (Terminated()) return;
         end_->handingOver = true;
         try {
