@@ -27,6 +27,12 @@ bool TApplication::IsFormCaption(const std::string& caption) const {
                        [&](const TForm* form) { return form->Caption() == caption; });
 }
 
+std::vector<std::string> TApplication::FormCaptions() const {
+    std::vector<std::string> captions;
+    for (const TForm* form : forms_) captions.push_back(form->Caption());
+    return captions;
+}
+
 void TApplication::AddForm(TForm* form) {
     forms_.push_back(form);
 }

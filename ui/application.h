@@ -13,6 +13,17 @@
 // rule in a message box with the title as caption, an error icon and one OK;
 // then the loop goes on.
 //
+// Start-up, in the program's entry point (the widget set outlives the frame):
+//   TWin32WidgetSet widgets(instance);
+//   ScopedSeam<IWidgetSet> seam(&widgets);
+//   TApplication application(nullptr, widgets);   // before the first form
+//   application.SetTitle("Vareli");
+//   SetProcessMessages([&] { application.ProcessMessages(); });   // tone waits
+//   ddeManager.SetWindowCaptions([&] { return application.FormCaptions(); });
+//   application.CreateForm(Form1);   // the main form
+//   application.CreateForm(Form3);
+//   application.Run();
+//
 // Main thread only.
 #pragma once
 
@@ -47,8 +58,9 @@ class TApplication : public TComponent {
     TForm* MainForm() const { return mainForm_; }
     int FormCount() const { return static_cast<int>(forms_.size()); }
     TForm* Forms(int index) const { return forms_.at(index); }
-    // Whether one of the forms has that caption.
+    // Whether one of the forms has that caption; all their captions.
     bool IsFormCaption(const std::string& caption) const;
+    std::vector<std::string> FormCaptions() const;
 
     // Shows the main form as the start request asks (minimised without
     // activation for 2, 6, 7 and 11, maximised for 3, else normally) and runs

@@ -2,8 +2,8 @@
 // style (the default) the field takes any text the user types, of any length
 // unless MaxLength limits it; the items are offered in the order given (unless
 // Sorted), DropDownCount (8) of them at a time. Text and ItemIndex read the
-// control itself once it has a peer. Style and Sorted must be set before that.
-// Main thread only.
+// control itself once it has a peer. Style and Sorted must be set before that
+// (EInvalidOperation after). Main thread only.
 #pragma once
 
 #include <string>

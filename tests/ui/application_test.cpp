@@ -186,6 +186,7 @@ TEST_F(Frame, FormsAreKnownByTheirCaptions) {
     EXPECT_TRUE(app.IsFormCaption("Toolkit sample"));
     EXPECT_TRUE(app.IsFormCaption("Asetukset"));
     EXPECT_FALSE(app.IsFormCaption("Vareli"));
+    EXPECT_EQ(app.FormCaptions(), (std::vector<std::string>{"Toolkit sample", "Asetukset"}));
     // A later form is kept above the main form and off the task bar.
     EXPECT_EQ(TMemoryWidgetSet::PeerOf(second).owner, &TMemoryWidgetSet::PeerOf(form));
     delete second;

@@ -161,6 +161,9 @@ TEST_F(RealWindows, WindowFromTheLayoutStandsAsLaidOut) {
     EXPECT_EQ(GetMenuItemCount(menu), 1);
     EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 0)), 2);
     EXPECT_NE(MenuCommand(window, {"Tiedosto", "Sulje"}), 0u);
+    // No accelerator letters: an "&" is shown as written (stored doubled).
+    form->Sulje1->SetCaption("Sulje & lopeta");
+    EXPECT_NE(MenuCommand(window, {"Tiedosto", "Sulje && lopeta"}), 0u);
 
     // Label2's own font: bold, 11 pixels, MS Sans Serif.
     LOGFONTA font = {};
