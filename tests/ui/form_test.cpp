@@ -212,6 +212,21 @@ TEST_F(Forms, ANegativeControlSizeIsTakenAsZero) {
     EXPECT_EQ(TMemoryWidgetSet::PeerOf<TMemoryRichEditPeer>(form.memo1).bounds.Height, 0);
 }
 
+TEST_F(Forms, AControlOwnedElsewhereOutlivesItsFormSafely) {
+    auto form = std::make_unique<TSampleForm>(nullptr);
+    auto label = std::make_unique<TLabel>(nullptr);
+    label->SetParent(form.get());
+    label->SetCaption("stray");
+    EXPECT_NE(label->Peer(), nullptr);
+    EXPECT_EQ(form->ControlCount(), 10);
+    form.reset();
+    // The form took its window and the label's with it; the label goes on alone.
+    EXPECT_EQ(label->Parent(), nullptr);
+    EXPECT_EQ(label->Peer(), nullptr);
+    label->SetCaption("still here");
+    EXPECT_EQ(label->Caption(), "still here");
+}
+
 TEST_F(Forms, CloseCarriesOutTheActionOnClosePicks) {
     TSampleForm* main = nullptr;
     TSampleForm* other = nullptr;
