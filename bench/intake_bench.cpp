@@ -137,6 +137,7 @@ class IntakeBench {
 
     std::vector<std::string> NewRows() {
         std::vector<std::string> rows;
+        rows.reserve(kBlockRows);
         for (int i = 0; i < kBlockRows; ++i) rows.push_back(BenchSpotRow(nextSerial_++));
         return rows;
     }
@@ -215,6 +216,7 @@ class IntakeBench {
 
     void MeasureIndex(Case which) {
         std::vector<double> times;
+        times.reserve(static_cast<std::size_t>(config_.runs));
         for (int r = 0; r < config_.runs; ++r) times.push_back(TimeIndexRun(which));
         Fields fields = Head("index", which);
         for (const auto& f : SummaryFields(Summarize(times))) fields.push_back(f);

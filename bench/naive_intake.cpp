@@ -5,8 +5,8 @@
 #include "vplusdde/spot_rows.h"
 
 void NaiveIntake::Run(const std::string& itemText) {
-    const std::string text = itemText;
-    ForEachSpotRow(text, [this](const std::string& row) {
+    // The rows are cut from a copy (ForEachSpotRow's), as in SpotIntake.
+    ForEachSpotRow(itemText, [this](const std::string& row) {
         if (IsShown(row)) return;
         const std::int32_t frequency = ReadFrequency(row);
         if (frequency > StrToInt(host_.UpperLimitText())) return;

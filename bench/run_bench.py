@@ -193,8 +193,8 @@ class Bench:
                     scan = "%s (n=%s)" % (fmt(scan_value), naive["n"])
                 row += [fmt(idx), scan, ratio(scan_value, idx)]
             rows.append(row)
-        table(["lines", "shown: index", "shown: scan", "scan/index",
-               "new: index", "new: scan", "scan/index"], rows)
+        table(["lines", "all shown: index", "all shown: scan", "scan/index",
+               "all new: index", "all new: scan", "scan/index"], rows)
         stop = [r for r in self.records if r["kind"] == "intake" and r.get("stopped")]
         if stop:
             r = stop[0]
@@ -269,6 +269,10 @@ class Bench:
         t = self.value("pty", key="per_line", method="tcomm")
         r = self.value("pty", key="per_line", method="raw")
         print("\n   TComm / straight calls: %s per line" % ratio(t, r))
+        c = self.find("pty", method="tcomm")
+        if c and "open" in c:
+            print("   TComm per line: Open %s, Write %s, Close %s (means)"
+                  % (fmt(float(c["open"])), fmt(float(c["write"])), fmt(float(c["close"]))))
         for note in self.notes:
             print("   " + note)
 
@@ -302,7 +306,7 @@ def main():
     ap.add_argument("--quick", action="store_true", help="fewer runs, views up to 10,000 lines")
     ap.add_argument("--sizes", default="100,1000,10000,100000")
     ap.add_argument("--intake-runs", type=int, default=5)
-    ap.add_argument("--naive-budget", type=float, default=15)
+    ap.add_argument("--naive-budget", type=float, default=40)
     ap.add_argument("--rounds", type=int, default=100)
     ap.add_argument("--starts", type=int, default=10)
     ap.add_argument("--lines", type=int, default=2000)

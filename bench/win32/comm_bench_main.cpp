@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
         component.SetMonitorEvents(AllCommEvents());
 
         int failed = 0;
+        double opening = 0;  // the component's steps, summed over the lines
+        double writing = 0;
+        double closing = 0;
         const double start = BenchNow();
         for (int i = 0; i < lines; ++i) {
             const std::string line = BenchSpotRow(i) + "\r\n";
@@ -71,17 +74,30 @@ int main(int argc, char** argv) {
                 if (!WriteRaw(port, line)) ++failed;
                 continue;
             }
+            const double t0 = BenchNow();
             component.Open();
+            const double t1 = BenchNow();
             if (component.Write(line.data(), static_cast<int>(line.size())) == -1) ++failed;
+            const double t2 = BenchNow();
             component.Close();
+            const double t3 = BenchNow();
+            opening += t1 - t0;
+            writing += t2 - t1;
+            closing += t3 - t2;
         }
         const double seconds = BenchNow() - start;
-        PrintRecord("pty", {{"method", method},
-                            {"lines", std::to_string(lines)},
-                            {"bytes", std::to_string(lines * 44)},
-                            {"failed", std::to_string(failed)},
-                            {"seconds", Number(seconds)},
-                            {"per_line", Number(seconds / lines)}});
+        Fields fields{{"method", method},
+                      {"lines", std::to_string(lines)},
+                      {"bytes", std::to_string(lines * 44)},
+                      {"failed", std::to_string(failed)},
+                      {"seconds", Number(seconds)},
+                      {"per_line", Number(seconds / lines)}};
+        if (method == "tcomm") {
+            fields.push_back({"open", Number(opening / lines)});
+            fields.push_back({"write", Number(writing / lines)});
+            fields.push_back({"close", Number(closing / lines)});
+        }
+        PrintRecord("pty", fields);
         return failed == 0 ? 0 : 1;
     } catch (const std::exception& e) {
         Say(std::string("comm_bench: ") + e.what());
