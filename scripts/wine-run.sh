@@ -6,6 +6,13 @@ set -euo pipefail
 exe=${1:?usage: wine-run.sh PROGRAM.exe [ARGS...]}
 here=$(cd "$(dirname "$0")" && pwd)
 
+# Everything below, the warm-up of wine's desktop included, must see the same
+# display: a desktop started without one has no display driver, and every
+# window of a later program in that session fails.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
 if [ -z "${VARELI_WINEPREFIX:-}" ]; then
   dir=$(cd "$(dirname "$exe")" && pwd)
   while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
@@ -20,9 +27,5 @@ export WINEPREFIX=$VARELI_WINEPREFIX WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRID
 # to close. Start them detached first when none is running.
 if wineserver -p 60 </dev/null >/dev/null 2>&1; then
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-fi
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
 fi
 exec wine "$@"

@@ -60,7 +60,11 @@ const char* TWin32WidgetSet::FormClass(const std::string& className) {
     form.style = CS_DBLCLKS;
     form.lpfnWndProc = &TWin32FormPeer::WindowProc;
     form.hInstance = instance_;
-    form.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    // The program's own icon when its resources carry one (Vareli.exe does),
+    // else the system's.
+    form.hIcon = LoadIconA(instance_, "VARELI_ICON");
+    if (form.hIcon == nullptr)
+        form.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     form.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     form.lpszClassName = className.c_str();
     if (RegisterClassA(&form) == 0)
