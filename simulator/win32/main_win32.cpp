@@ -23,10 +23,10 @@
 
 #include "simulator/command_queue.h"
 #include "simulator/controller.h"
-#include "simulator/win32/dde_server_win32.h"
 #include "simulator/event_log.h"
-#include "simulator/win32/mailbox_win32.h"
 #include "simulator/options.h"
+#include "simulator/win32/dde_server_win32.h"
+#include "simulator/win32/mailbox_win32.h"
 
 namespace vtsim {
 namespace {
