@@ -60,8 +60,12 @@ def ratio(a, b):
 
 def table(header, rows):
     widths = [max(len(str(r[i])) for r in [header] + rows) for i in range(len(header))]
-    line = lambda cells: "  ".join(str(c).rjust(w) if i else str(c).ljust(w)
-                                   for i, (c, w) in enumerate(zip(cells, widths)))
+
+    def line(cells):
+        # The first column left-aligned, the figures right-aligned.
+        return "  ".join(str(c).rjust(w) if i else str(c).ljust(w)
+                         for i, (c, w) in enumerate(zip(cells, widths)))
+
     print(line(header))
     print("  ".join("-" * w for w in widths))
     for r in rows:

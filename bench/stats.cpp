@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numeric>
 
 double Percentile(const std::vector<double>& sorted, double p) {
@@ -26,24 +25,4 @@ Summary Summarize(std::vector<double> samples) {
     s.p99 = Percentile(samples, 99);
     s.mean = std::accumulate(samples.begin(), samples.end(), 0.0) / s.count;
     return s;
-}
-
-std::string FormatSeconds(double seconds) {
-    static const struct {
-        double scale;
-        const char* unit;
-    } units[] = {{1, "s"}, {1e-3, "ms"}, {1e-6, "us"}, {1e-9, "ns"}};
-    for (const auto& u : units) {
-        if (seconds >= u.scale || u.scale == 1e-9) {
-            const double value = seconds / u.scale;
-            char text[32];
-            std::snprintf(text, sizeof text,
-                          value >= 100  ? "%.0f %s"
-                          : value >= 10 ? "%.1f %s"
-                                        : "%.2f %s",
-                          value, u.unit);
-            return text;
-        }
-    }
-    return "0 s";
 }

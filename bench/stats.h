@@ -1,10 +1,9 @@
 // Summaries of timing samples for the benchmark programs: count, minimum,
-// median, percentiles, maximum and mean, and the text they print.
+// median, percentiles, maximum and mean.
 //
 // Pure functions; any thread; throw nothing beyond allocation.
 #pragma once
 
-#include <string>
 #include <vector>
 
 struct Summary {
@@ -22,6 +21,3 @@ Summary Summarize(std::vector<double> samples);
 
 // The sample at nearest rank p (0..100) of the sorted samples.
 double Percentile(const std::vector<double>& sorted, double p);
-
-// Seconds as a short text in a fitting unit: "812 ns", "4.31 us", "17.2 ms", "2.48 s".
-std::string FormatSeconds(double seconds);
