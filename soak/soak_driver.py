@@ -20,6 +20,7 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True  # leave no __pycache__ in the work tree
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "scripts"))
 sys.path.insert(0, HERE)
