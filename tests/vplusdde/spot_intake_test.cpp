@@ -14,7 +14,7 @@ namespace {
 std::string Row(const std::string& freq, const std::string& dx, const std::string& spotter,
                 const std::string& time = "1305", const std::string& comment = "cq dx") {
     auto field = [](std::string s, size_t width, bool right) {
-        s = s.substr(0, width);
+        if (s.size() > width) s.resize(width);
         const std::string pad(width - s.size(), ' ');
         return right ? pad + s : s + pad;
     };
