@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fake.Advise(kBlockItem);
         text = bytes;
     }
-    text = text.substr(0, text.find('\0'));
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
 
     std::vector<std::string> want = before;
     if (!text.empty()) {
