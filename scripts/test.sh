@@ -33,4 +33,7 @@ cleanup() {
 }
 trap cleanup EXIT
 ctest --preset win32
+
+echo "== the Windows release: resources checked, installed, run and uninstalled under wine"
+scripts/package.sh --build build/win32
 echo "== all tests passed"
