@@ -13,6 +13,8 @@ shift || true
 build="$(realpath -m "${VARELI_SOAK_BUILD:-$here/build/win32}")"
 
 "$here/scripts/setup.sh"
+# The driver's own reasoning first: the ledger of owed rows and the memory fit.
+python3 "$here/soak/test_soak_models.py" -q
 [ -f "$build/CMakeCache.txt" ] || (cd "$here" && cmake --preset win32 -B "$build" >/dev/null)
 cmake --build "$build" --target Vareli VTSim winctl -j2 >/dev/null
 # The yardsticks for the memory: a bare DDE client and a bare rich-text view.
@@ -26,4 +28,5 @@ done
 
 exec python3 "$here/soak/soak_driver.py" --minutes "$minutes" --build "$build" \
   --vareli "$build/vareli/Vareli.exe" --simulator "$build/simulator/VTSim.exe" \
-  --winctl "$build/tools/winctl.exe" --dde-probe "$build/soak/dde_client_probe.exe" --view-probe "$build/soak/rich_edit_probe.exe" "$@"
+  --winctl "$build/tools/winctl.exe" --dde-probe "$build/soak/dde_client_probe.exe" \
+  --view-probe "$build/soak/rich_edit_probe.exe" "$@"
