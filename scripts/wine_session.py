@@ -4,11 +4,7 @@ process id when the session ends."""
 
 import os
 import pty
-import select
-import shutil
-import signal
 import subprocess
-import sys
 import threading
 import time
 import tty
@@ -128,23 +124,6 @@ class PortReader:
         with self.lock:
             data, self.data = self.data, b""
         return data
-
-
-def read_available(fd, seconds):
-    """Bytes that arrive on fd within the given time."""
-    data = b""
-    end = time.time() + seconds
-    while True:
-        left = end - time.time()
-        if left <= 0:
-            return data
-        ready, _, _ = select.select([fd], [], [], left)
-        if ready:
-            try:
-                chunk = os.read(fd, 4096)
-            except OSError:
-                return data
-            data += chunk
 
 
 class Simulator:
