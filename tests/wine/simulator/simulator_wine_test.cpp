@@ -249,9 +249,11 @@ TEST_F(SimulatorControlTest, ScriptRunsFirstAndItsSleepLeavesDdeServed) {
     const std::string script = std::string(folder) + "vtsim_script_test.txt";
     {
         std::ofstream file(script, std::ios::binary);
+        // The sleep must outlast starting the client, connecting and the first
+        // request on a loaded machine (1.5 s was not enough under CI load).
         file << "# set up, wait, change\r\n"
              << "row 0 FROM SCRIPT\r\n"
-             << "sleep 1500\r\n"
+             << "sleep 6000\r\n"
              << "row 0 AFTER SLEEP\r\n"
              << "notify\r\n"
              << "echo script-done\r\n";
