@@ -138,11 +138,12 @@ int ProcessThreads() {
     return n;
 }
 
-// Waits up to 3 s for a count to come back to what it was.
+// Waits up to 3 s for a count to come back to what it was (or below: an
+// object the previous test left to wine may be freed meanwhile).
 template <class Count>
 int Settled(Count count, int baseline) {
     int now = count();
-    for (int i = 0; i < 300 && now != baseline; ++i) {
+    for (int i = 0; i < 300 && now > baseline; ++i) {
         Sleep(10);
         now = count();
     }
@@ -379,7 +380,7 @@ TEST_F(ComPort, AWriteThatCannotFinishReturnsMinusOneAndLeavesNothingPending) {
         std::fflush(stdout);
         port.Close();
     }
-    EXPECT_EQ(Settled(ProcessHandles, handles), handles);
+    EXPECT_LE(Settled(ProcessHandles, handles), handles);
 }
 
 TEST_F(ComPort, ReceivedCharactersReachOnRxCharOnTheMainThread) {
