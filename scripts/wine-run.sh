@@ -22,10 +22,5 @@ fi
 "$here/wineprefix.sh" "$VARELI_WINEPREFIX"
 export WINEPREFIX=$VARELI_WINEPREFIX WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 
-# wine's server and its service processes outlive the program; started from
-# here they would inherit our output and keep a caller (ctest) waiting for it
-# to close. Start them detached first when none is running.
-if wineserver -p 60 </dev/null >/dev/null 2>&1; then
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-fi
+"$here/wine-warm.sh" "$VARELI_WINEPREFIX"
 exec wine "$@"

@@ -27,10 +27,8 @@ class WineSession:
             self._start_xvfb()
         # The wine server and its services start detached, so that they do not
         # hold our caller's output open.
-        subprocess.run(["wineserver", "-p", "60"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wine", "cmd", "/c", "exit"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([os.path.join(scripts, "wine-warm.sh"), self.prefix], env=self.env,
+                       check=True)
 
     def _start_xvfb(self):
         for n in range(140, 200):
