@@ -93,6 +93,16 @@ class WineDde : public ::testing::Test {
         return events.size() >= count;
     }
 
+    // The requests the simulator has served so far: its events come through
+    // a pipe, so an echo answered after them shows they have all arrived.
+    int RequestsServed(ChildProcess& sim) {
+        const std::string mark = "counted " + std::to_string(++counts);
+        sim.Send("echo " + mark);
+        EXPECT_TRUE(sim.WaitFor(mark));
+        return sim.Count(std::string("request ") + kItem);
+    }
+
+    int counts = 0;
     Win32Ddeml ddeml;
     std::unique_ptr<TDdeMgr> manager;
     std::unique_ptr<TDdeClientConv> conv;
@@ -124,14 +134,14 @@ TEST_F(WineDde, TheShowStepsAndEveryNoticeGiveOneChangeWithTheWholeBlock) {
     // A notice with unchanged text: one event, one request, the same text.
     events.clear();
     texts.clear();
-    const int requests = sim.Count(std::string("request ") + kItem);
+    const int requests = RequestsServed(sim);
     for (int notice = 0; notice < 2; ++notice) {
         sim.Send("notify");
         ASSERT_TRUE(WaitEvents(notice + 1u));
     }
     EXPECT_EQ(events, (std::vector<std::string>{"change 798", "change 798"}));
     EXPECT_EQ(texts, (std::vector<std::string>{first, first}));
-    EXPECT_EQ(sim.Count(std::string("request ") + kItem), requests + 2);
+    EXPECT_EQ(RequestsServed(sim), requests + 2);
 
     // Changed rows, one notice.
     sim.Send("spot 1 14025 OH2AB qrz OH9ZZ 1310");
