@@ -72,7 +72,7 @@ StartTimes StartOnce(const Target& target) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    std::string command = "\"" + WindowsPath(target.exe) + "\"";
+    std::string command = "\"" + WinePath(target.exe) + "\"";
     const double start = BenchNow();
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                         target.folder.empty() ? nullptr : target.folder.c_str(), &startup, &info))

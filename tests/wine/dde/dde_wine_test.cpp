@@ -16,12 +16,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "child_process.h"
 #include "dde/dde_client_conv.h"
 #include "dde/dde_client_item.h"
 #include "dde/dde_mgr.h"
 #include "platform/win32/ddeml_win32.h"
 #include "rtl/error_report.h"
+#include "tools/piped_child.h"
 
 namespace {
 
@@ -88,21 +88,18 @@ class WineDde : public ::testing::Test {
     // extra one show; false when too few came.
     bool WaitEvents(size_t count, DWORD ms = 5000) {
         const DWORD start = GetTickCount();
-        while (events.size() < count && GetTickCount() - start < ms) PumpMessages(10);
-        PumpMessages(300);
+        while (events.size() < count && GetTickCount() - start < ms) PumpMessagesFor(10);
+        PumpMessagesFor(300);
         return events.size() >= count;
     }
 
     // The requests the simulator has served so far: its events come through
     // a pipe, so an echo answered after them shows they have all arrived.
-    int RequestsServed(ChildProcess& sim) {
-        const std::string mark = "counted " + std::to_string(++counts);
-        sim.Send("echo " + mark);
-        EXPECT_TRUE(sim.WaitFor(mark));
+    static int RequestsServed(PipedChild& sim) {
+        EXPECT_TRUE(sim.Sync());
         return sim.Count(std::string("request ") + kItem);
     }
 
-    int counts = 0;
     Win32Ddeml ddeml;
     std::unique_ptr<TDdeMgr> manager;
     std::unique_ptr<TDdeClientConv> conv;
@@ -112,7 +109,7 @@ class WineDde : public ::testing::Test {
 };
 
 TEST_F(WineDde, TheShowStepsAndEveryNoticeGiveOneChangeWithTheWholeBlock) {
-    ChildProcess sim(WinePath(VTSIM_EXE), "--service " + Service());
+    PipedChild sim(WinePath(VTSIM_EXE), "--service " + Service());
     ASSERT_TRUE(sim.Started());
     ASSERT_TRUE(sim.WaitFor("ready"));
     sim.Send("spot 0 7025 Q1AAA cq dx Q9ZZZ 1305");
@@ -157,7 +154,7 @@ TEST_F(WineDde, TheShowStepsAndEveryNoticeGiveOneChangeWithTheWholeBlock) {
 }
 
 TEST_F(WineDde, AChangeHandlerThatRaisesUnderANoticeIsReportedAndTheLinkGoesOn) {
-    ChildProcess sim(WinePath(VTSIM_EXE), "--service " + Service());
+    PipedChild sim(WinePath(VTSIM_EXE), "--service " + Service());
     ASSERT_TRUE(sim.WaitFor("ready"));
     ASSERT_TRUE(conv->Reconnect(Service(), "590"));
     item->SetDdeItem(kItem);
@@ -172,7 +169,7 @@ TEST_F(WineDde, AChangeHandlerThatRaisesUnderANoticeIsReportedAndTheLinkGoesOn) 
     item->OnChange = [](TObject*) { throw Exception("bad limit"); };
     sim.Send("notify");
     const DWORD start = GetTickCount();
-    while (reported.empty() && GetTickCount() - start < 5000) PumpMessages(10);
+    while (reported.empty() && GetTickCount() - start < 5000) PumpMessagesFor(10);
     ErrorReport::SetHandler(nullptr);
     EXPECT_EQ(reported, std::vector<std::string>{"bad limit"});
     // The next notice is served as usual.
@@ -184,7 +181,7 @@ TEST_F(WineDde, AChangeHandlerThatRaisesUnderANoticeIsReportedAndTheLinkGoesOn) 
 }
 
 TEST_F(WineDde, ARefusedWarmLinkDetachesTheItem) {
-    ChildProcess sim(WinePath(VTSIM_EXE), "--service " + Service());
+    PipedChild sim(WinePath(VTSIM_EXE), "--service " + Service());
     ASSERT_TRUE(sim.WaitFor("ready"));
     sim.Send("refuse-advise on");
     sim.Send("echo refusing");
@@ -198,7 +195,7 @@ TEST_F(WineDde, ARefusedWarmLinkDetachesTheItem) {
 }
 
 TEST_F(WineDde, ADecoderThatQuitsLeavesTheNamesAndTheLastText) {
-    ChildProcess sim(WinePath(VTSIM_EXE), "--service " + Service());
+    PipedChild sim(WinePath(VTSIM_EXE), "--service " + Service());
     ASSERT_TRUE(sim.WaitFor("ready"));
     ASSERT_TRUE(conv->Reconnect(Service(), "590"));
     item->SetDdeItem(kItem);
@@ -259,7 +256,7 @@ TEST_F(WineDde, ADecoderThatIsNotRunningIsStartedOnceAndConnected) {
     }
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(process, 0) == WAIT_TIMEOUT && GetTickCount() - start < 5000)
-        PumpMessages(10);
+        PumpMessagesFor(10);
     if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
     CloseHandle(process);
 }
@@ -267,13 +264,13 @@ TEST_F(WineDde, ADecoderThatIsNotRunningIsStartedOnceAndConnected) {
 TEST_F(WineDde, AnOutsideClientMayConnectToAWindowCaptionButGetsNothing) {
     int most = 0;
     {
-        ChildProcess probe(WinePath(DDE_PROBE_EXE),
-                           manager->AppName() + " Vareli " + std::string(kItem));
+        PipedChild probe(WinePath(DDE_PROBE_EXE),
+                         manager->AppName() + " Vareli " + std::string(kItem));
         ASSERT_TRUE(probe.Started());
         const DWORD start = GetTickCount();
         while (probe.Count("request data") + probe.Count("request none") == 0 &&
                GetTickCount() - start < 10000) {
-            PumpMessages(5);
+            PumpMessagesFor(5);
             most = std::max(most, manager->ServerConvCount());
         }
         EXPECT_EQ(probe.WaitExit(), 0);
@@ -281,10 +278,10 @@ TEST_F(WineDde, AnOutsideClientMayConnectToAWindowCaptionButGetsNothing) {
                   (std::vector<std::string>{"connect ok", "advstart refused", "request none"}));
     }
     EXPECT_EQ(most, 1);
-    PumpMessages(300);
+    PumpMessagesFor(300);
     EXPECT_EQ(manager->ServerConvCount(), 0);
 
-    ChildProcess foreign(WinePath(DDE_PROBE_EXE), manager->AppName() + " Foreign x");
+    PipedChild foreign(WinePath(DDE_PROBE_EXE), manager->AppName() + " Foreign x");
     EXPECT_EQ(foreign.WaitExit(), 0);
     EXPECT_EQ(foreign.Lines(), std::vector<std::string>{"connect refused"});
     EXPECT_EQ(manager->ServerConvCount(), 0);

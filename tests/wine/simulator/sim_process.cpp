@@ -14,27 +14,8 @@ DdeClient* g_client = nullptr;
 
 }  // namespace
 
-void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount() - start < ms);
-}
-
 std::string SimulatorPath() {
-    std::string path = VTSIM_EXE;
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-        for (char& c : path) {
-            if (c == '/') c = '\\';
-        }
-    }
-    return path;
+    return WinePath(VTSIM_EXE);
 }
 
 std::string UniqueService() {
@@ -42,128 +23,12 @@ std::string UniqueService() {
     return "VTsimTest" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
 }
 
-SimProcess::SimProcess(const std::string& args) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE child_in = nullptr, child_out = nullptr;
-    if (!CreatePipe(&child_in, &input_, &inherit, 0) ||
-        !CreatePipe(&output_, &child_out, &inherit, 0)) {
-        ADD_FAILURE() << "CreatePipe failed: " << GetLastError();
-        return;
-    }
-    SetHandleInformation(input_, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = child_in;
-    startup.hStdOutput = child_out;
-    startup.hStdError = child_out;
-    PROCESS_INFORMATION info = {};
-    std::string command = "\"" + SimulatorPath() + "\" " + args;
-    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &info)) {
-        process_ = info.hProcess;
-        CloseHandle(info.hThread);
-    } else {
-        ADD_FAILURE() << "cannot start " << command << ": " << GetLastError();
-    }
-    // Only the child holds these ends now, so its exit ends our reads.
-    CloseHandle(child_in);
-    CloseHandle(child_out);
-    reader_ = std::thread([this] { ReadOutput(); });
-}
-
-SimProcess::~SimProcess() {
-    CloseInput();
-    if (process_ != nullptr) {
-        if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_, 99);
-            WaitForSingleObject(process_, 5000);
-        }
-        CloseHandle(process_);
-    }
-    if (reader_.joinable()) reader_.join();
-    if (output_ != nullptr) CloseHandle(output_);
-}
-
-void SimProcess::ReadOutput() {
-    std::string line;
-    char buffer[1024];
-    DWORD got = 0;
-    while (ReadFile(output_, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        for (DWORD i = 0; i < got; ++i) {
-            if (buffer[i] == '\n') {
-                std::lock_guard<std::mutex> hold(lock_);
-                lines_.push_back(line);
-                line.clear();
-            } else if (buffer[i] != '\r') {
-                line += buffer[i];
-            }
-        }
-    }
+SimProcess::SimProcess(const std::string& args) : PipedChild(SimulatorPath(), args) {
+    if (!Started()) ADD_FAILURE() << "cannot start " << Command() << ": " << GetLastError();
 }
 
 void SimProcess::Send(const std::string& line) {
-    const std::string text = line + "\n";
-    DWORD written = 0;
-    if (input_ == nullptr ||
-        !WriteFile(input_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
-        ADD_FAILURE() << "cannot send '" << line << "' to the simulator";
-    }
-}
-
-void SimProcess::CloseInput() {
-    if (input_ != nullptr) {
-        CloseHandle(input_);
-        input_ = nullptr;
-    }
-}
-
-bool SimProcess::WaitFor(const std::string& wanted, DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            for (std::size_t i = consumed_; i < lines_.size(); ++i) {
-                if (lines_[i] == wanted) {
-                    consumed_ = i + 1;
-                    return true;
-                }
-            }
-        }
-        if (GetTickCount() - start >= ms) return false;
-        Pump(10);
-    }
-}
-
-bool SimProcess::Sync(DWORD ms) {
-    const std::string token = "sync-" + std::to_string(++sync_count_);
-    Send("echo " + token);
-    return WaitFor(token, ms);
-}
-
-std::vector<std::string> SimProcess::Lines() {
-    std::lock_guard<std::mutex> hold(lock_);
-    return lines_;
-}
-
-int SimProcess::Count(const std::string& wanted) {
-    int count = 0;
-    for (const auto& line : Lines()) count += line == wanted ? 1 : 0;
-    return count;
-}
-
-int SimProcess::WaitExit(DWORD ms) {
-    if (process_ == nullptr) return -1;
-    const DWORD start = GetTickCount();
-    while (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-        if (GetTickCount() - start >= ms) return -1;
-        Pump(10);
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
-    return static_cast<int>(code);
+    if (!PipedChild::Send(line)) ADD_FAILURE() << "cannot send '" << line << "' to the simulator";
 }
 
 DdeClient::DdeClient() {

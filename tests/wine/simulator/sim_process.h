@@ -10,17 +10,17 @@
 #include <ddeml.h>
 // clang-format on
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "tools/piped_child.h"
 
 namespace simtest {
 
 // Takes and dispatches the test thread's messages for `ms` milliseconds.
-void Pump(DWORD ms);
+inline void Pump(DWORD ms) {
+    PumpMessagesFor(ms);
+}
 
 // The simulator's path: the build's VTSim.exe, a Linux path turned into
 // wine's drive Z:.
@@ -30,42 +30,12 @@ std::string SimulatorPath();
 // parallel in the same wine prefix never reach each other's simulator.
 std::string UniqueService();
 
-class SimProcess {
+// VTSim.exe started with ARGS; failing to start it or to send it a line
+// fails the test (ADD_FAILURE).
+class SimProcess : public PipedChild {
   public:
-    // Starts "VTSim.exe ARGS"; fails the test (ADD_FAILURE) if it cannot.
     explicit SimProcess(const std::string& args);
-    ~SimProcess();  // terminates the child if it still runs
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-
     void Send(const std::string& line);
-    void CloseInput();
-
-    // Waits (pumping messages) until an event line equal to `line` has been
-    // printed after the last one already consumed; the lines before it are
-    // consumed too. False on time-out.
-    bool WaitFor(const std::string& line, DWORD ms = 10000);
-    // Sends "echo TOKEN" and waits for it: every command sent earlier has run.
-    bool Sync(DWORD ms = 10000);
-
-    // Every line printed so far, consumed or not.
-    std::vector<std::string> Lines();
-    int Count(const std::string& line);
-
-    // Waits for the process to end; its exit code, or -1 on time-out.
-    int WaitExit(DWORD ms);
-
-  private:
-    void ReadOutput();
-
-    HANDLE process_ = nullptr;
-    HANDLE input_ = nullptr;
-    HANDLE output_ = nullptr;
-    std::thread reader_;
-    std::mutex lock_;
-    std::vector<std::string> lines_;
-    std::size_t consumed_ = 0;
-    int sync_count_ = 0;
 };
 
 struct Answer {
