@@ -2,6 +2,7 @@
 #include "bench/bench_form.h"
 
 #include "ui/layout.h"
+#include "vplusdde/spot_view_layout.h"
 
 namespace {
 
@@ -21,23 +22,7 @@ const TLayoutObject& BenchLayout() {
          {"PixelsPerInch", 96},
          {"TextHeight", 13}},
         {
-            {"TRichEdit",
-             "memo1",
-             {{"Left", 0},
-              {"Top", 0},
-              {"Width", 609},
-              {"Height", 273},
-              {"Color", Ident("clInfoBk")},
-              {"Font.Color", Ident("clNavy")},
-              {"Font.Height", -13},
-              {"Font.Name", "Courier New"},
-              {"Font.Style", SetOf({})},
-              {"ParentFont", false},
-              {"ReadOnly", true},
-              {"ScrollBars", Ident("ssVertical")},
-              {"TabOrder", 0},
-              {"WantReturns", false},
-              {"WordWrap", false}}},
+            SpotViewLayout(),
             {"TLabel", "Label1", {{"Left", 0}, {"Top", 280}, {"Height", 13}, {"Caption", ""}}},
             {"TLabel", "Label4", {{"Left", 120}, {"Top", 296}, {"Height", 13}, {"Caption", ""}}},
         }};

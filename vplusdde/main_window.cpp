@@ -11,6 +11,7 @@
 #include "ui/application.h"
 #include "ui/glyphs.h"
 #include "ui/layout.h"
+#include "vplusdde/spot_view_layout.h"
 
 const char* const kSpotItemName = "10,10,,,B(0/5/39/23)";
 const char* const kDecoderService = "VTplus";
@@ -68,23 +69,7 @@ const TLayoutObject& Form1Layout() {
          {"PixelsPerInch", 96},
          {"TextHeight", 13}},
         {
-            {"TRichEdit",
-             "memo1",
-             {{"Left", 0},
-              {"Top", 0},
-              {"Width", 609},
-              {"Height", 273},
-              {"Color", Ident("clInfoBk")},
-              {"Font.Color", Ident("clNavy")},
-              {"Font.Height", -13},
-              {"Font.Name", "Courier New"},
-              {"Font.Style", SetOf({})},
-              {"ParentFont", false},
-              {"ReadOnly", true},
-              {"ScrollBars", Ident("ssVertical")},
-              {"TabOrder", 0},
-              {"WantReturns", false},
-              {"WordWrap", false}}},
+            SpotViewLayout(),
             {"TLabel",
              "Label1",
              {{"Left", 0},
