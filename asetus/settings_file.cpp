@@ -1,5 +1,8 @@
 #include "asetus/settings_file.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "CommInt/comm.h"
 #include "rtl/text_file.h"
 #include "ui/check_box.h"
@@ -9,11 +12,27 @@ const char* const kSettingsFileName = "vareli.ini";
 
 namespace {
 
-// Characters from 1-based position `from`, at most `count`; empty when the
-// line is shorter.
-std::string Copy(const std::string& line, std::size_t from, std::size_t count) {
-    if (line.size() < from) return std::string();
-    return line.substr(from - 1, count);
+// What counts as a blank around a value: a hand-edited file may hold tabs, and
+// a file with lone LF line ends is one long line whose values end in an LF.
+constexpr const char* kBlanks = " \t\n\v\f";
+
+// The text after the key, up to the line's end or the next "[", without the
+// blanks at either end; nullopt when the line does not hold the key. Taken
+// from where the key stands, so a blank before it shifts nothing, and ending
+// at the next key, so two keys on one line each keep their own value.
+std::optional<std::string> ValueAfter(const std::string& line, const std::string& key) {
+    const std::size_t at = line.find(key);
+    if (at == std::string::npos) return std::nullopt;
+    const std::size_t from = at + key.size();
+    const std::size_t to = std::min(line.find('[', from), line.size());
+    const std::size_t first = line.find_first_not_of(kBlanks, from);
+    if (first == std::string::npos || first >= to) return std::string();
+    const std::size_t last = line.find_last_not_of(kBlanks, to - 1);
+    return line.substr(first, last + 1 - first);
+}
+
+void SetFrom(const std::string& line, const char* key, TComboBox& box) {
+    if (const auto value = ValueAfter(line, key)) box.SetText(*value);
 }
 
 bool Holds(const std::string& line, const char* key) {
@@ -37,9 +56,9 @@ void ReadSettingsFile(const SettingsControls& controls, TComm& comm) {
     TextFileReader file(kSettingsFileName);
     while (!file.Eof()) {
         const std::string line = file.ReadLine();
-        if (Holds(line, "[AlaMHZ]")) controls.lowerLimit.SetText(Copy(line, 9, 7));
-        if (Holds(line, "[YlaMHZ]")) controls.upperLimit.SetText(Copy(line, 9, 7));
-        if (Holds(line, "[COMPort]")) controls.port.SetText(Copy(line, 10, 4));
+        SetFrom(line, "[AlaMHZ]", controls.lowerLimit);
+        SetFrom(line, "[YlaMHZ]", controls.upperLimit);
+        SetFrom(line, "[COMPort]", controls.port);
         if (Holds(line, "[Com]0")) controls.forwarding.SetChecked(false);
         if (Holds(line, "[Com]1")) controls.forwarding.SetChecked(true);
     }

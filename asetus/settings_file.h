@@ -29,8 +29,8 @@ struct SettingsControls {
 void WriteSettingsFile(const SettingsControls& controls);
 
 // Reads every line and tests it for each key anywhere in it, in order; a
-// value is copied from fixed positions of the line (a limit from position 9,
-// at most 7 characters; the port from position 10, at most 4). The last
-// line holding a key wins. Then hands the port box's text to the serial
-// component as its device name.
+// value is the text after its key up to the line's end or the next "[",
+// without blanks at either end, so whatever the writer stored comes back
+// whole. The last line holding a key wins. Then hands the port box's text to
+// the serial component as its device name.
 void ReadSettingsFile(const SettingsControls& controls, TComm& comm);

@@ -52,6 +52,9 @@ class MemoryFiles : public IFiles {
     bool MoveFileExA(const std::string&, const std::string&, std::uint32_t) override {
         return Fail(files::kErrorAccessDenied, nullptr);
     }
+    bool ReplaceFileA(const std::string&, const std::string&, std::uint32_t) override {
+        return Fail(files::kErrorAccessDenied, nullptr);
+    }
     bool DeleteFileA(const std::string&) override {
         return Fail(files::kErrorAccessDenied, nullptr);
     }

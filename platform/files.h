@@ -60,6 +60,12 @@ constexpr std::uint32_t kErrorDiskFull = 112;
 constexpr std::uint32_t kErrorInvalidName = 123;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorFilenameTooLong = 206;
+// ReplaceFileA: the replaced file could not be removed (it is held open
+// without delete sharing) and both files keep their names.
+constexpr std::uint32_t kErrorUnableToRemoveReplaced = 1175;
+// ReplaceFileA without a backup name: the replaced file is gone, the
+// replacement still has its own name.
+constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;
 
 }  // namespace files
 
@@ -80,6 +86,11 @@ class IFiles {
     virtual bool CloseHandle(std::uintptr_t file) = 0;
     virtual bool MoveFileExA(const std::string& existing, const std::string& newFileName,
                              std::uint32_t flags) = 0;
+    // Puts `replacement` in the place of `replaced`, which keeps its
+    // attributes and access rights; no backup file (the program keeps none).
+    // Fails with 2 when `replaced` does not exist.
+    virtual bool ReplaceFileA(const std::string& replaced, const std::string& replacement,
+                              std::uint32_t flags) = 0;
     virtual bool DeleteFileA(const std::string& fileName) = 0;
     virtual std::uint32_t GetLastError() = 0;
 };

@@ -128,8 +128,19 @@ void TextFileWriter::Commit() {
     const std::uintptr_t handle = handle_;
     handle_ = files::kInvalidHandle;
     if (!files_.CloseHandle(handle)) RaiseLastError(files_);
-    if (!files_.MoveFileExA(tempName_, fileName_,
-                            files::kMoveReplaceExisting | files::kMoveWriteThrough))
-        RaiseLastError(files_);
+    // Replacing keeps the old file's attributes and access rights; a plain
+    // move is for when there is no old file (or it has just gone).
+    if (!files_.ReplaceFileA(fileName_, tempName_, 0)) {
+        const std::uint32_t code = files_.GetLastError();
+        // Held open by another program without delete sharing: a sharing
+        // conflict, as when the file itself is opened for writing.
+        if (code == files::kErrorUnableToRemoveReplaced)
+            throw EInOutError(static_cast<int>(files::kErrorSharingViolation));
+        if (code != files::kErrorFileNotFound && code != files::kErrorUnableToMoveReplacement)
+            throw EInOutError(static_cast<int>(code));
+        if (!files_.MoveFileExA(tempName_, fileName_,
+                                files::kMoveReplaceExisting | files::kMoveWriteThrough))
+            RaiseLastError(files_);
+    }
     committed_ = true;
 }

@@ -8,9 +8,10 @@
 //
 // TextFileWriter writes a file in full and replaces the old one only when all
 // of it is written: the bytes go to "<name>.tmp" in the same folder, and
-// Commit renames that over the file in one step. A writer that is destroyed
-// without a successful Commit deletes its temporary file and leaves the old
-// file untouched, so a failed write never leaves a half-written file behind.
+// Commit puts that in the file's place in one step (ReplaceFileA, which keeps
+// the old file's attributes and access rights; a move when there is none). A writer that is
+// destroyed without a successful Commit deletes its temporary file and leaves the old file
+// untouched, so a failed write never leaves a half-written file behind.
 //
 // While either is open, other programs may read the file but not write it
 // (share mode FILE_SHARE_READ).
@@ -19,7 +20,8 @@
 // EInOutError with the system's error code (2 file not found, 3 path not
 // found, 5 access denied, 32 sharing violation, ...), except that a write
 // that falls short or fails for a full disk (112, 39) raises code 101, "Disk
-// full". Destructors never throw.
+// full", and a file held open by another program without delete sharing
+// cannot be replaced and raises 32. Destructors never throw.
 //
 // Ownership: each object owns its handle and closes it; the IFiles it is
 // given (by default the installed Seam<IFiles>) must outlive it. One thread

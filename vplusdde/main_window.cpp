@@ -321,7 +321,9 @@ void TForm1::lahetaporttiin(std::string row) {
     // The port is let go before the box: the box's loop may deliver a newer
     // block, and that run's rows must find the port free to be forwarded.
     Comm1->Close();
-    if (written == -1) ShowMessage("Error writing to: " + Comm1->DeviceName());
+    // A cut line would run into the next spot's line at the other end.
+    if (written != static_cast<int>(row.size()))
+        ShowMessage("Error writing to: " + Comm1->DeviceName());
 }
 
 void TForm1::ShowMessage(const std::string& text) {

@@ -272,6 +272,23 @@ bool PosixFiles::MoveFileExA(const std::string& existing, const std::string& new
     return true;
 }
 
+bool PosixFiles::ReplaceFileA(const std::string& replaced, const std::string& replacement,
+                              std::uint32_t /*flags*/) {
+    ShareTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    struct stat old;
+    if (lstat(replaced.c_str(), &old) != 0) return Fail(MissingCode(replaced));
+    struct stat from;
+    if (lstat(replacement.c_str(), &from) != 0) return Fail(MissingCode(replacement));
+    if (S_ISDIR(old.st_mode) || ReadOnly(old)) return Fail(files::kErrorAccessDenied);
+    if (HeldAgainstDeletion(table.files, old)) return Fail(files::kErrorUnableToRemoveReplaced);
+    if (HeldAgainstDeletion(table.files, from)) return Fail(files::kErrorSharingViolation);
+    // The new file takes the old one's access rights, as on Windows.
+    if (chmod(replacement.c_str(), old.st_mode & 07777) != 0) return Fail(WindowsErrorOf(errno));
+    if (rename(replacement.c_str(), replaced.c_str()) != 0) return Fail(WindowsErrorOf(errno));
+    return true;
+}
+
 bool PosixFiles::DeleteFileA(const std::string& fileName) {
     ShareTable& table = Table();
     std::lock_guard<std::mutex> lock(table.mutex);

@@ -6,7 +6,7 @@
 //  - share modes, among the handles of this process (a handle that does not
 //    share writing makes a second open for writing fail with 32, sharing
 //    violation; deleting a file open without FILE_SHARE_DELETE fails with
-//    32, replacing it with 5);
+//    32, replacing it with 5, or with 1175 through ReplaceFileA);
 //  - the read-only attribute, taken from the owner's write bit: a file
 //    without it cannot be opened for writing, emptied, replaced or deleted
 //    (5, access denied), even by root, who ignores the mode bits.
@@ -29,6 +29,8 @@ class PosixFiles : public IFiles {
     bool CloseHandle(std::uintptr_t file) override;
     bool MoveFileExA(const std::string& existing, const std::string& newFileName,
                      std::uint32_t flags) override;
+    bool ReplaceFileA(const std::string& replaced, const std::string& replacement,
+                      std::uint32_t flags) override;
     bool DeleteFileA(const std::string& fileName) override;
     std::uint32_t GetLastError() override;
 };

@@ -32,7 +32,9 @@ static_assert(files::kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
               files::kErrorDiskFull == ERROR_DISK_FULL &&
               files::kErrorInvalidName == ERROR_INVALID_NAME &&
               files::kErrorAlreadyExists == ERROR_ALREADY_EXISTS &&
-              files::kErrorFilenameTooLong == ERROR_FILENAME_EXCED_RANGE);
+              files::kErrorFilenameTooLong == ERROR_FILENAME_EXCED_RANGE &&
+              files::kErrorUnableToRemoveReplaced == ERROR_UNABLE_TO_REMOVE_REPLACED &&
+              files::kErrorUnableToMoveReplacement == ERROR_UNABLE_TO_MOVE_REPLACEMENT);
 
 namespace {
 
@@ -74,6 +76,12 @@ bool Win32Files::CloseHandle(std::uintptr_t file) {
 bool Win32Files::MoveFileExA(const std::string& existing, const std::string& newFileName,
                              std::uint32_t flags) {
     return ::MoveFileExA(existing.c_str(), newFileName.c_str(), flags) != FALSE;
+}
+
+bool Win32Files::ReplaceFileA(const std::string& replaced, const std::string& replacement,
+                              std::uint32_t flags) {
+    return ::ReplaceFileA(replaced.c_str(), replacement.c_str(), nullptr, flags, nullptr,
+                          nullptr) != FALSE;
 }
 
 bool Win32Files::DeleteFileA(const std::string& fileName) {

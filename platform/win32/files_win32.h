@@ -15,6 +15,8 @@ class Win32Files : public IFiles {
     bool CloseHandle(std::uintptr_t file) override;
     bool MoveFileExA(const std::string& existing, const std::string& newFileName,
                      std::uint32_t flags) override;
+    bool ReplaceFileA(const std::string& replaced, const std::string& replacement,
+                      std::uint32_t flags) override;
     bool DeleteFileA(const std::string& fileName) override;
     std::uint32_t GetLastError() override;
 };

@@ -163,32 +163,51 @@ TEST_F(SettingsDialogTest, EveryWayOfClosingStoresTheSettingsAndReadsThemBack) {
         file += "\r\n[YlaMHZ]" + upper;
         file += checked ? "\r\n[Com]1\r\n" : "\r\n[Com]0\r\n";
         EXPECT_EQ(SettingsFolder::Get(), file) << way.name;
-        // Read back at once: four characters of a port, seven of a limit.
-        EXPECT_EQ(Combo(dialog->ComboBox3).text, "Com1") << way.name;
-        EXPECT_EQ(Combo(dialog->ComboBox2).text, upper.substr(0, 7)) << way.name;
+        // Read back at once, whole.
+        EXPECT_EQ(Combo(dialog->ComboBox3).text, port) << way.name;
+        EXPECT_EQ(Combo(dialog->ComboBox2).text, upper) << way.name;
         EXPECT_EQ(dialog->CheckBox1->Checked(), checked) << way.name;
-        EXPECT_EQ(comm.DeviceName(), "Com1") << way.name;
+        EXPECT_EQ(comm.DeviceName(), port) << way.name;
         EXPECT_FALSE(DialogPeer().visible) << way.name;
         EXPECT_TRUE(TMemoryWidgetSet::PeerOf(mainForm).enabled) << way.name;
     }
     EXPECT_EQ(BoxTexts(), Texts{});
 }
 
-TEST_F(SettingsDialogTest, OkWithoutChangesStoresTheFormTextsAndShowsThemCut) {
+TEST_F(SettingsDialogTest, OkWithoutChangesStoresTheFormTextsAndReadsThemBack) {
     // No file yet: the first close stores the texts the dialog was made with.
+    const std::string formTexts =
+        "[COMPort]ComboBox3\r\n[AlaMHZ]ComboBox1\r\n[YlaMHZ]ComboBox1\r\n[Com]0\r\n";
     ShowModal({[&] { widgets.Click(dialog->BitBtn1); }});
-    EXPECT_EQ(SettingsFolder::Get(),
-              "[COMPort]ComboBox3\r\n[AlaMHZ]ComboBox1\r\n[YlaMHZ]ComboBox1\r\n[Com]0\r\n");
-    EXPECT_EQ(Combo(dialog->ComboBox1).text, "ComboBo");
-    EXPECT_EQ(Combo(dialog->ComboBox2).text, "ComboBo");
-    EXPECT_EQ(Combo(dialog->ComboBox3).text, "Comb");
-    EXPECT_EQ(comm.DeviceName(), "Comb");
+    EXPECT_EQ(SettingsFolder::Get(), formTexts);
+    EXPECT_EQ(Combo(dialog->ComboBox1).text, "ComboBox1");
+    EXPECT_EQ(Combo(dialog->ComboBox3).text, "ComboBox3");
+    EXPECT_EQ(comm.DeviceName(), "ComboBox3");
 
     // Unchanged, it is written again all the same.
     SettingsFolder::Put("stale");
     ShowModal({[&] { widgets.Click(dialog->BitBtn1); }});
-    EXPECT_EQ(SettingsFolder::Get(),
-              "[COMPort]Comb\r\n[AlaMHZ]ComboBo\r\n[YlaMHZ]ComboBo\r\n[Com]0\r\n");
+    EXPECT_EQ(SettingsFolder::Get(), formTexts);
+}
+
+TEST_F(SettingsDialogTest, AFailedReadBackKeepsTheDialogOpenWithTheNewFileInPlace) {
+    folder.Files().failReadCall = 1;  // the first read is the read-back
+    folder.Files().readError = 30;
+    ShowModal({
+        [&] {
+            widgets.TypeText(dialog->ComboBox3, "Com3");
+            widgets.Click(dialog->BitBtn1);
+        },
+        [&] {
+            EXPECT_TRUE(DialogPeer().visible);
+            EXPECT_EQ(BoxTexts(), Texts{"I/O error 30."});
+            EXPECT_EQ(SettingsFolder::Get().substr(0, 15), "[COMPort]Com3\r\n");
+            EXPECT_EQ(comm.DeviceName(), "Com2");
+            widgets.Click(dialog->BitBtn1);
+        },
+    });
+    EXPECT_FALSE(DialogPeer().visible);
+    EXPECT_EQ(comm.DeviceName(), "Com3");
 }
 
 TEST_F(SettingsDialogTest, AFileThatCannotBeWrittenKeepsTheDialogOpenUntilItCan) {

@@ -57,45 +57,53 @@ TEST_F(SettingsFileTest, WritesTheFourLinesAndReadsThemBack) {
     EXPECT_EQ(SettingsFolder::Get().substr(SettingsFolder::Get().size() - 8), "[Com]0\r\n");
 }
 
-TEST_F(SettingsFileTest, LongValuesComeBackCutAndEmptyOnesStayEmpty) {
-    port.SetText("Com10");
-    lower.SetText("12345678");
+TEST_F(SettingsFileTest, ValuesOfAnyLengthComeBackWholeAndEmptyOnesStayEmpty) {
+    port.SetText("Com12");
+    lower.SetText("1234567890");
     upper.SetText("");
     WriteSettingsFile(controls);
     EXPECT_NE(SettingsFolder::Get().find("[YlaMHZ]\r\n"), std::string::npos);
     Read();
-    EXPECT_EQ(port.Text(), "Com1");
-    EXPECT_EQ(lower.Text(), "1234567");
+    EXPECT_EQ(port.Text(), "Com12");
+    EXPECT_EQ(lower.Text(), "1234567890");
     EXPECT_EQ(upper.Text(), "");
-    EXPECT_EQ(comm.DeviceName(), "Com1");
+    EXPECT_EQ(comm.DeviceName(), "Com12");
 }
 
-TEST_F(SettingsFileTest, KeysAreFoundAnywhereButValuesComeFromFixedPlaces) {
+TEST_F(SettingsFileTest, AValueRunsFromItsKeyToTheLineEndOrTheNextKeyWithoutBlanks) {
     SettingsFolder::Put(
-        " [AlaMHZ]7000\r\n"  // a blank before the key shifts the value
-        "[ylamhz]9999\r\n"   // other letter case: not a key
-        "[Com]0 [Com]1\r\n"  // both: the last test wins
+        " [AlaMHZ] 7000 \r\n"  // blanks around key and value shift nothing
+        "[ylamhz]9999\r\n"     // other letter case: not a key
+        "[Com]0 [Com]1\r\n"    // both: the last test wins
         "[COMPort]Com5\r\n"
-        "[COMPort]Com6\r\n");  // the last line with a key wins
+        "[COMPort]Com6[YlaMHZ]50000");  // two keys on a line; the last line ends the file
     Read();
-    EXPECT_EQ(lower.Text(), "]7000");
-    EXPECT_EQ(upper.Text(), "ComboBox1");
+    EXPECT_EQ(lower.Text(), "7000");
+    EXPECT_EQ(upper.Text(), "50000");
     EXPECT_TRUE(forwarding.Checked());
     EXPECT_EQ(port.Text(), "Com6");
+
+    // The value that ends exactly where its line ends, with and without one
+    // character, and a key with nothing after it at the end of the file.
+    SettingsFolder::Put("[AlaMHZ]7\r\n[COMPort]\r\n[YlaMHZ]");
+    Read();
+    EXPECT_EQ(lower.Text(), "7");
+    EXPECT_EQ(port.Text(), "");
+    EXPECT_EQ(upper.Text(), "");
 }
 
 TEST_F(SettingsFileTest, LoneLineFeedsMakeOneLineAndCtrlZEndsTheFile) {
     SettingsFolder::Put("[AlaMHZ]1800\n[YlaMHZ]3500\n[Com]1\n");
     Read();
-    // One line: both keys found, both values copied from the same positions.
-    EXPECT_EQ(lower.Text(), "1800\n[Y");
-    EXPECT_EQ(upper.Text(), "1800\n[Y");
+    // One line, but each key still takes the text up to the next one.
+    EXPECT_EQ(lower.Text(), "1800");
+    EXPECT_EQ(upper.Text(), "3500");
     EXPECT_TRUE(forwarding.Checked());
 
-    SettingsFolder::Put("[AlaMHZ]3500\r\n\x1a[YlaMHZ]7000\r\n[Com]0\r\n");
+    SettingsFolder::Put("[AlaMHZ]7000\r\n\x1a[YlaMHZ]14000\r\n[Com]0\r\n");
     Read();
-    EXPECT_EQ(lower.Text(), "3500");
-    EXPECT_EQ(upper.Text(), "1800\n[Y");
+    EXPECT_EQ(lower.Text(), "7000");
+    EXPECT_EQ(upper.Text(), "3500");
     EXPECT_TRUE(forwarding.Checked());
 }
 
@@ -117,6 +125,29 @@ TEST_F(SettingsFileTest, AMissingFileChangesNothing) {
     }
     EXPECT_EQ(lower.Text(), "ComboBox1");
     EXPECT_EQ(comm.DeviceName(), "Com2");
+}
+
+TEST_F(SettingsFileTest, AReadThatFailsHalfWayKeepsWhatWasSetAndSetsNoDeviceName) {
+    // The first read of the file's buffer ends inside the long second line.
+    SettingsFolder::Put("[AlaMHZ]3500\r\n" + std::string(5000, 'x') +
+                        "\r\n[YlaMHZ]7000\r\n[COMPort]Com5\r\n");
+    folder.Files().failReadCall = 2;
+    folder.Files().readError = 30;
+    EXPECT_THROW(Read(), EInOutError);
+    EXPECT_EQ(lower.Text(), "3500");
+    EXPECT_EQ(upper.Text(), "ComboBox1");
+    EXPECT_EQ(port.Text(), "ComboBox3");
+    EXPECT_EQ(comm.DeviceName(), "Com2");
+}
+
+TEST_F(SettingsFileTest, ADeviceNameTheOpenPortRefusesComesOutAsAnError) {
+    fakeComm.AddDevice("Com2");
+    comm.Open();
+    SettingsFolder::Put("[COMPort]Com5\r\n");
+    EXPECT_THROW(Read(), ECommError);
+    EXPECT_EQ(port.Text(), "Com5");
+    EXPECT_EQ(comm.DeviceName(), "Com2");
+    comm.Close();
 }
 
 TEST_F(SettingsFileTest, AFailureHalfWayThroughWritingKeepsTheOldFile) {

@@ -11,6 +11,7 @@
 // issue the operation (which cancels nothing).
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -63,6 +64,8 @@ class FakeComm : public IComm {
 
     WriteMode writeMode = WriteMode::Complete;
     std::uint32_t writeError = 0;  // WriteMode::Fail
+    // WriteMode::Complete: at most this many bytes of a write go out.
+    std::uint32_t writeLimit = UINT32_MAX;
     // Run (outside the fake's lock) at the start of every WriteFile and
     // WaitCommEvent.
     std::function<void()> onWriteFile;
@@ -220,6 +223,7 @@ class FakeComm : public IComm {
             case WriteMode::Fail:
                 return Result(writeError);
             case WriteMode::Complete:
+                bytesToWrite = std::min(bytesToWrite, writeLimit);
                 written_.append(bytes, bytesToWrite);
                 Start(*record, Record::Write, false, file, bytesToWrite, nullptr);
                 sync_.SetEvent(record->event);

@@ -22,10 +22,12 @@ class FakeFiles : public IFiles {
     std::uint32_t writeError = 0;  // 0: the write stops after half its bytes
     std::uint32_t closeError = 0;  // CloseHandle closes, then reports it
     std::uint32_t moveError = 0;
+    std::uint32_t replaceError = 0;
 
     // "CreateFileA <name> <access> <share> <disposition>", "ReadFile <n>",
     // "WriteFile <bytes>", "CloseHandle", "MoveFileExA <from> <to> <flags>",
-    // "DeleteFileA <name>"; numbers in hexadecimal.
+    // "ReplaceFileA <replaced> <replacement> <flags>", "DeleteFileA <name>";
+    // numbers in hexadecimal.
     std::vector<std::string> calls;
     int openHandles = 0;
 
@@ -76,6 +78,12 @@ class FakeFiles : public IFiles {
         Note("MoveFileExA " + existing + " " + newFileName + " " + Hex(flags));
         if (moveError != 0) return Failed(moveError);
         return real_.MoveFileExA(existing, newFileName, flags);
+    }
+    bool ReplaceFileA(const std::string& replaced, const std::string& replacement,
+                      std::uint32_t flags) override {
+        Note("ReplaceFileA " + replaced + " " + replacement + " " + Hex(flags));
+        if (replaceError != 0) return Failed(replaceError);
+        return real_.ReplaceFileA(replaced, replacement, flags);
     }
     bool DeleteFileA(const std::string& fileName) override {
         Note("DeleteFileA " + fileName);

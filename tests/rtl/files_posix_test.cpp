@@ -1,5 +1,5 @@
 // What only the POSIX stand-in is asked: ENOSPC as Windows' disk-full code,
-// and the read-only attribute kept against root.
+// the read-only attribute kept against root, and what replacing keeps.
 #include "platform/posix/files_posix.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +39,26 @@ TEST(PosixFiles, ReadOnlyAttributeHoldsEvenForRoot) {
               files::kInvalidHandle);
     EXPECT_EQ(fs.GetLastError(), files::kErrorAccessDenied);
     EXPECT_EQ(TempFolder::Read(file), "x");
+}
+
+// Replacing keeps the old file's access rights, as ReplaceFileA does; a
+// missing file is error 2, for the caller to move the new one in instead.
+TEST(PosixFiles, ReplaceKeepsTheAccessRightsOfTheReplacedFile) {
+    TempFolder folder;
+    const std::string file = folder.Path("vareli.ini");
+    const std::string temp = file + ".tmp";
+    TempFolder::Write(temp, "new");
+    PosixFiles fs;
+    EXPECT_FALSE(fs.ReplaceFileA(file, temp, 0));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorFileNotFound);
+    TempFolder::Write(file, "old");
+    namespace fsys = std::filesystem;
+    fsys::permissions(file, fsys::perms::owner_read | fsys::perms::owner_write);
+    fsys::permissions(temp, fsys::perms::all);
+    EXPECT_TRUE(fs.ReplaceFileA(file, temp, 0));
+    EXPECT_EQ(TempFolder::Read(file), "new");
+    EXPECT_FALSE(TempFolder::Exists(temp));
+    EXPECT_EQ(fsys::status(file).permissions(), fsys::perms::owner_read | fsys::perms::owner_write);
 }
 
 }  // namespace

@@ -192,7 +192,7 @@ TEST_F(TextFileWriting, ReplacesTheFileWholeOnlyAtCommit) {
     EXPECT_EQ(files.calls,
               (Lines{"CreateFileA " + temp + " 40000000 1 2", "WriteFile [COMPort]Com1\r\n",
                      "WriteFile [Com]", "WriteFile 0\r\n", "CloseHandle",
-                     "MoveFileExA " + temp + " " + file + " 9"}));
+                     "ReplaceFileA " + file + " " + temp + " 0"}));
     EXPECT_EQ(files.openHandles, 0);
 }
 
@@ -204,6 +204,11 @@ TEST_F(TextFileWriting, CreatesAMissingFileAndReadsBackByteForByte) {
         writer.WriteLine("");
         writer.Commit();
     }
+    // Nothing to replace: the temporary file is moved into place.
+    EXPECT_EQ(Lines(files.calls.end() - 2, files.calls.end()),
+              (Lines{"ReplaceFileA " + file + " " + temp + " 0",
+                     "MoveFileExA " + temp + " " + file + " 9"}));
+    EXPECT_FALSE(TempFolder::Exists(temp));
     TextFileReader reader(file, files);
     EXPECT_EQ(ReadAll(reader), (Lines{odd, ""}));
 }
@@ -241,12 +246,16 @@ TEST_F(TextFileWriting, ReadOnlyFileIsAccessDeniedAndKept) {
 TEST_F(TextFileWriting, FileHeldOpenByAReaderIsNotReplaced) {
     TempFolder::Write(file, "old\r\n");
     TextFileReader reader(file, SystemFiles());
-    const int code = InOutCode([&] {  // the reader does not share deletion
-        TextFileWriter writer(file, files);
-        writer.WriteLine("new");
-        writer.Commit();
-    });
-    EXPECT_EQ(code, 5);
+    std::string message;
+    const int code = InOutCode(
+        [&] {  // the reader does not share deletion
+            TextFileWriter writer(file, files);
+            writer.WriteLine("new");
+            writer.Commit();
+        },
+        &message);
+    EXPECT_EQ(code, 32);
+    EXPECT_EQ(message, "I/O error 32");
     EXPECT_EQ(ReadAll(reader), (Lines{"old"}));
     EXPECT_FALSE(TempFolder::Exists(temp));
 }
@@ -291,16 +300,21 @@ TEST_F(TextFileWriting, DiskFullAndOtherWriteFailures) {
 
 TEST_F(TextFileWriting, CloseOrReplaceFailureAtCommitKeepsTheOldFile) {
     TempFolder::Write(file, "old\r\n");
-    for (int step = 0; step < 2; ++step) {
+    // A failed close; a replace that fails outright; one that cannot remove
+    // the old file (held open elsewhere), which is a sharing conflict.
+    const std::uint32_t closeErrors[] = {6, 0, 0};
+    const std::uint32_t replaceErrors[] = {0, 5, files::kErrorUnableToRemoveReplaced};
+    const int codes[] = {6, 5, 32};
+    for (int step = 0; step < 3; ++step) {
         FakeFiles failing(SystemFiles());
-        if (step == 0) failing.closeError = 6;
-        if (step == 1) failing.moveError = 32;
+        failing.closeError = closeErrors[step];
+        failing.replaceError = replaceErrors[step];
         EXPECT_EQ(InOutCode([&] {
                       TextFileWriter writer(file, failing);
                       writer.WriteLine("new");
                       writer.Commit();
                   }),
-                  step == 0 ? 6 : 32);
+                  codes[step]);
         EXPECT_EQ(TempFolder::Read(file), "old\r\n");
         EXPECT_FALSE(TempFolder::Exists(temp));
         EXPECT_EQ(failing.openHandles, 0);

@@ -264,7 +264,7 @@ TEST_F(ProgramTest, WithoutASettingsFileTheFirstShowStopsAtItsFirstStep) {
     EXPECT_EQ(Caption(form1->Label4), "Label4");
     EXPECT_EQ(SettingsFolder::Get(),
               "[COMPort]ComboBox3\r\n[AlaMHZ]ComboBox1\r\n[YlaMHZ]ComboBox1\r\n[Com]0\r\n");
-    EXPECT_EQ(form1->Comm1->DeviceName(), "Comb");
+    EXPECT_EQ(form1->Comm1->DeviceName(), "ComboBox3");
 }
 
 TEST_F(ProgramTest, ABadLimitInTheSettingsStopsTheFirstShowAtTheFirstBlock) {
@@ -351,8 +351,8 @@ TEST_F(ProgramTest, TheSettingsDialogIsModalAndSpotsUseItsTextsAsTheyStand) {
         s.widgets.ChooseMenu(form1, {"Tiedosto", "Asetukset"});
     }});
     EXPECT_TRUE(mainDisabled);
-    EXPECT_EQ(form3->ComboBox3->Text(), "Com1");
-    EXPECT_EQ(form1->Comm1->DeviceName(), "Com1");
+    EXPECT_EQ(form3->ComboBox3->Text(), "Com10");
+    EXPECT_EQ(form1->Comm1->DeviceName(), "Com10");
     EXPECT_EQ(SettingsFolder::Get(),
               "[COMPort]Com10\r\n[AlaMHZ]1800\r\n[YlaMHZ]144000\r\n[Com]1\r\n");
     EXPECT_TRUE(TMemoryWidgetSet::PeerOf(form1).enabled);

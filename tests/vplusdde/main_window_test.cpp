@@ -359,6 +359,28 @@ TEST_F(MainWindowTest, APortThatCannotBeOpenedIsReportedAndTheRowStaysShown) {
     EXPECT_EQ(s.comm.Written(), "");
 }
 
+TEST_F(MainWindowTest, AShortWriteIsReportedLikeATimeOut) {
+    Show(Settings("Com5", "1800", "30000", true));
+    s.comm.writeLimit = 20;  // the line's end never reaches the other end
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    s.Serve(Page({a}));
+    EXPECT_EQ(s.BoxTexts(), Texts{"Error writing to: Com5"});
+    EXPECT_EQ(s.comm.Written(), SpotRow(a).substr(0, 20));
+    EXPECT_EQ(View().LineCount(), 1);
+    EXPECT_EQ(Caption(form1->Label4), "1 vihjett\xE4");
+    EXPECT_EQ(s.comm.OpenPorts(), 0);
+}
+
+TEST_F(MainWindowTest, AForwardingFailureAtTheFirstShowLeavesTheStartLineUnwritten) {
+    SettingsFolder::Put(Settings("Com9", "1800", "30000", true));
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    s.ddeml.server.items[ProgramSeams::kItem] = Page({a});
+    form1->Show();
+    EXPECT_EQ(s.BoxTexts(), Texts{"Error accessing specified device (Error: 2) "});
+    EXPECT_EQ(ViewLines(), Texts{SpotRow(a) + kToday});
+    EXPECT_EQ(Caption(form1->Label3), "Label3");
+}
+
 TEST_F(MainWindowTest, AFailedSetUpOrWriteLeavesThePortClosedForTheNextRow) {
     Show(Settings("Com5", "1800", "30000", true));
     // The device opens, then refuses its buffers.

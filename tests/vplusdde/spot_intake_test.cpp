@@ -32,6 +32,7 @@ class Host : public ISpotIntakeHost {
     std::string label4 = "Label4";
     int limitReads = 0;
     std::function<void(const std::string&)> onForward;
+    std::function<void()> onTone;
 
     std::string UpperLimitText() override {
         ++limitReads;
@@ -44,6 +45,7 @@ class Host : public ISpotIntakeHost {
     bool ForwardingOn() override { return forwarding; }
     void PlayTone(std::uint16_t f, std::int32_t ms) override {
         events.push_back("tone " + std::to_string(f) + " " + std::to_string(ms));
+        if (onTone) onTone();
     }
     void Forward(const std::string& row) override {
         events.push_back("forward " + row);
@@ -147,6 +149,13 @@ TEST_F(SpotIntakeTest, OhInEitherCallIsRedWithASecondTone) {
     EXPECT_EQ(host.events[0], "tone 1500 50");
     EXPECT_EQ(host.events[1], "tone 2000 150");
     EXPECT_EQ(host.events[2], "label1 9.41.07");
+}
+
+TEST_F(SpotIntakeTest, EveryToneOfARowEndsBeforeItsLineIsAppended) {
+    std::vector<size_t> shownAtTone;
+    host.onTone = [&] { shownAtTone.push_back(lines.lines.size()); };
+    intake.Run(Row("7000", "OH2AB", "Q9ZZZ") + Row("7001", "Q1AAA", "Q9ZZZ"));
+    EXPECT_EQ(shownAtTone, (std::vector<size_t>{0, 0, 1}));
 }
 
 TEST_F(SpotIntakeTest, ARowDifferingOnlyInTimeIsANewSpot) {

@@ -165,7 +165,7 @@ TEST_F(SettingsDialogOnWine, OkStoresWhatWasTypedAndShowsWhatWasReadBack) {
         mainDisabled = !IsWindowEnabled(WindowOf(mainForm));
         before = Shown();
         Type(dialog->ComboBox1, "3500");
-        Type(dialog->ComboBox2, "14000123");  // one digit more than the file keeps
+        Type(dialog->ComboBox2, "14000123");  // longer than the old reader kept
         Type(dialog->ComboBox3, "Com10");
         SendMessageA(WindowOf(dialog->CheckBox1), BM_CLICK, 0, 0);
         PostMessageA(WindowOf(dialog->BitBtn1), BM_CLICK, 0, 0);
@@ -178,10 +178,10 @@ TEST_F(SettingsDialogOnWine, OkStoresWhatWasTypedAndShowsWhatWasReadBack) {
               "[COMPort]Com10\r\n[AlaMHZ]3500\r\n[YlaMHZ]14000123\r\n[Com]1\r\n");
     // Written in place: nothing but the file is left in the folder.
     EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"vareli.ini"});
-    // Read back at once: four characters of a port, seven of a limit.
-    EXPECT_EQ(Shown(), (std::vector<std::string>{"3500", "1400012", "Com1"}));
+    // Read back at once, whole.
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"3500", "14000123", "Com10"}));
     EXPECT_TRUE(Checked(dialog->CheckBox1));
-    EXPECT_EQ(comm.DeviceName(), "Com1");
+    EXPECT_EQ(comm.DeviceName(), "Com10");
     EXPECT_FALSE(IsWindowVisible(WindowOf(dialog)));
     EXPECT_TRUE(IsWindowEnabled(WindowOf(mainForm)));
 }
