@@ -42,6 +42,13 @@ HANDLE ToHandle(std::uintptr_t file) {
     return reinterpret_cast<HANDLE>(file);
 }
 
+// wine's ReplaceFileA fails with 267 (ERROR_DIRECTORY) for a name without a
+// folder, such as "vareli.ini"; ".\\vareli.ini" names the same file everywhere.
+std::string WithFolder(const std::string& name) {
+    if (name.find_first_of("\\/:") != std::string::npos) return name;
+    return ".\\" + name;
+}
+
 }  // namespace
 
 std::uintptr_t Win32Files::CreateFileA(const std::string& fileName, std::uint32_t desiredAccess,
@@ -80,8 +87,8 @@ bool Win32Files::MoveFileExA(const std::string& existing, const std::string& new
 
 bool Win32Files::ReplaceFileA(const std::string& replaced, const std::string& replacement,
                               std::uint32_t flags) {
-    return ::ReplaceFileA(replaced.c_str(), replacement.c_str(), nullptr, flags, nullptr,
-                          nullptr) != FALSE;
+    return ::ReplaceFileA(WithFolder(replaced).c_str(), WithFolder(replacement).c_str(), nullptr,
+                          flags, nullptr, nullptr) != FALSE;
 }
 
 bool Win32Files::DeleteFileA(const std::string& fileName) {
