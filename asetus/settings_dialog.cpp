@@ -122,6 +122,10 @@ void TForm3::BitBtn1Click(TObject*) {
 
 void TForm3::FormClose(TObject*, TCloseAction&) {
     // The close action stays as proposed: the dialog is hidden, not destroyed.
+    StoreSettings();
+}
+
+void TForm3::StoreSettings() {
     WriteSettingsFile(Controls());
     if (ReadSettings) ReadSettings();
 }

@@ -33,11 +33,19 @@ class TForm3 : public TForm {
     TCheckBox* CheckBox1 = nullptr;
     TBitBtn* BitBtn1 = nullptr;
 
-    SettingsControls Controls() const { return {*ComboBox1, *ComboBox2, *ComboBox3, *CheckBox1}; }
+    SettingsControls Controls() const {
+        return {*ComboBox1, *ComboBox2, *ComboBox3, *CheckBox1, Relay};
+    }
 
     // The settings reader run after the file is written (the main window's
     // haeasetukset), set at start-up.
     std::function<void()> ReadSettings;
+    // The "Välitys" dialog's options, stored in the same file; set at start-up.
+    RelayControls Relay;
+
+    // Writes the settings file and reads it back: the body of closing this
+    // dialog and the "Välitys" dialog.
+    void StoreSettings();
 
   private:
     void BitBtn1Click(TObject* Sender);

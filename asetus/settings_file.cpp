@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "CommInt/comm.h"
 #include "rtl/text_file.h"
@@ -39,6 +40,15 @@ bool Holds(const std::string& line, const char* key) {
     return line.find(key) != std::string::npos;
 }
 
+struct RelayOption {
+    TCheckBox* box;
+    const char* line;  // written when on, the key and its value in one
+};
+
+std::vector<RelayOption> RelayOptions(const RelayControls& relay) {
+    return {{relay.clusterLines, "[SarjaDX]1"}, {relay.spotFile, "[Loki]1"}};
+}
+
 }  // namespace
 
 void WriteSettingsFile(const SettingsControls& controls) {
@@ -49,13 +59,19 @@ void WriteSettingsFile(const SettingsControls& controls) {
     // The check box is asked twice, once for each line it may write.
     if (controls.forwarding.Checked()) file.WriteLine("[Com]1");
     if (!controls.forwarding.Checked()) file.WriteLine("[Com]0");
+    for (const RelayOption& option : RelayOptions(controls.relay))
+        if (option.box != nullptr && option.box->Checked()) file.WriteLine(option.line);
     file.Commit();
 }
 
 void ReadSettingsFile(const SettingsControls& controls, TComm& comm) {
     TextFileReader file(kSettingsFileName);
+    const std::vector<RelayOption> options = RelayOptions(controls.relay);
+    std::vector<bool> on(options.size(), false);
     while (!file.Eof()) {
         const std::string line = file.ReadLine();
+        for (std::size_t i = 0; i < options.size(); ++i)
+            if (Holds(line, options[i].line)) on[i] = true;
         SetFrom(line, "[AlaMHZ]", controls.lowerLimit);
         SetFrom(line, "[YlaMHZ]", controls.upperLimit);
         SetFrom(line, "[COMPort]", controls.port);
@@ -63,5 +79,8 @@ void ReadSettingsFile(const SettingsControls& controls, TComm& comm) {
         if (Holds(line, "[Com]1")) controls.forwarding.SetChecked(true);
     }
     file.Close();
+    // Set only once the whole file is read: a line further on may hold one.
+    for (std::size_t i = 0; i < options.size(); ++i)
+        if (options[i].box != nullptr) options[i].box->SetChecked(on[i]);
     comm.SetDeviceName(controls.port.Text());
 }

@@ -16,16 +16,26 @@ class TComm;
 
 extern const char* const kSettingsFileName;  // "vareli.ini"
 
-// The settings dialog's four controls.
+// The "Välitys" dialog's options. Each is stored only when it is on, after
+// the four lines, so that a user who never turns one on keeps the four-line
+// file; a file without its line means off.
+struct RelayControls {
+    TCheckBox* clusterLines = nullptr;  // "[SarjaDX]1"
+    TCheckBox* spotFile = nullptr;      // "[Loki]1"
+};
+
+// The settings dialog's four controls, and the relay options when there is a
+// "Välitys" dialog.
 struct SettingsControls {
     TComboBox& lowerLimit;  // ComboBox1
     TComboBox& upperLimit;  // ComboBox2
     TComboBox& port;        // ComboBox3
     TCheckBox& forwarding;  // CheckBox1
+    RelayControls relay = {};
 };
 
-// Writes the four lines, CR LF after each. The file is replaced only once
-// the whole new content is written, so a failure keeps the old file.
+// Writes the four lines, then the relay options that are on, CR LF after each. The file is replaced
+// only once the whole new content is written, so a failure keeps the old file.
 void WriteSettingsFile(const SettingsControls& controls);
 
 // Reads every line and tests it for each key anywhere in it, in order; a

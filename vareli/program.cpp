@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Bleeper/bleeper.h"
+#include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
 #include "vplusdde/main_window.h"
 
@@ -24,9 +25,14 @@ VareliProgram::VareliProgram(IWidgetSet& widgets, const std::string& exeFileName
     });
     application_->CreateForm(Form1);
     application_->CreateForm(Form3);
+    application_->CreateForm(Form4);
     Form1->SetSettingsDialog(Form3);
+    Form1->SetRelayDialog(Form4);
     TForm1* form1 = Form1;
+    TForm3* form3 = Form3;
     Form3->ReadSettings = [form1] { form1->haeasetukset(); };
+    Form3->Relay = Form4->Controls();
+    Form4->StoreSettings = [form3] { form3->StoreSettings(); };
 }
 
 VareliProgram::~VareliProgram() {

@@ -19,6 +19,7 @@
 
 class TForm1;
 class TForm3;
+class TForm4;
 
 class VareliProgram {
   public:
@@ -34,6 +35,7 @@ class VareliProgram {
     TDdeMgr& DdeMgr() { return *ddeMgr_; }
     TForm1* Form1 = nullptr;
     TForm3* Form3 = nullptr;
+    TForm4* Form4 = nullptr;
 
   private:
     std::unique_ptr<TDdeMgr> ddeMgr_;

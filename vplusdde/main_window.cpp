@@ -4,6 +4,7 @@
 #include "vplusdde/main_window.h"
 
 #include "Bleeper/bleeper.h"
+#include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
 #include "platform/locale.h"
 #include "platform/seam.h"
@@ -138,6 +139,9 @@ const TLayoutObject& Form1Layout() {
                  "Asetukset1",
                  {{"Caption", "Asetukset"}, {"OnClick", Ident("BitBtn1Click")}}},
                 {"TMenuItem",
+                 "Valitys1",
+                 {{"Caption", "V\xE4litys"}, {"OnClick", Ident("Valitys1Click")}}},
+                {"TMenuItem",
                  "Sulje1",
                  {{"Caption", "Sulje"}, {"OnClick", Ident("Button1Click")}}}}},
               {"TMenuItem",
@@ -226,6 +230,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     reader.Field("MainMenu1", &MainMenu1);
     reader.Field("Tiedosto1", &Tiedosto1);
     reader.Field("Asetukset1", &Asetukset1);
+    reader.Field("Valitys1", &Valitys1);
     reader.Field("Sulje1", &Sulje1);
     reader.Field("Apua1", &Apua1);
     reader.Field("Tietojaohjelmasta1", &Tietojaohjelmasta1);
@@ -236,6 +241,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     reader.Method("lienttiClose", this, &TForm1::lienttiClose);
     reader.Method("Button1Click", this, &TForm1::Button1Click);
     reader.Method("BitBtn1Click", this, &TForm1::BitBtn1Click);
+    reader.Method("Valitys1Click", this, &TForm1::Valitys1Click);
     reader.Method("Tietojaohjelmasta1Click", this, &TForm1::Tietojaohjelmasta1Click);
     reader.Method("DdeClientItem1Change", this, &TForm1::DdeClientItem1Change);
     reader.Read(Form1Layout());
@@ -251,6 +257,10 @@ TForm1::~TForm1() {
 
 void TForm1::SetSettingsDialog(TForm3* dialog) {
     settings_ = dialog;
+}
+
+void TForm1::SetRelayDialog(TForm4* dialog) {
+    relay_ = dialog;
 }
 
 void TForm1::FormShow(TObject*) {
@@ -290,6 +300,10 @@ void TForm1::Button1Click(TObject*) {
 
 void TForm1::BitBtn1Click(TObject*) {
     settings_->ShowModal();
+}
+
+void TForm1::Valitys1Click(TObject*) {
+    relay_->ShowModal();
 }
 
 void TForm1::Tietojaohjelmasta1Click(TObject*) {

@@ -23,6 +23,7 @@
 #include "vplusdde/spot_view.h"
 
 class TForm3;
+class TForm4;
 
 // The spot block's item and the decoder's service and topic.
 extern const char* const kSpotItemName;    // "10,10,,,B(0/5/39/23)"
@@ -46,6 +47,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     TMainMenu* MainMenu1 = nullptr;
     TMenuItem* Tiedosto1 = nullptr;
     TMenuItem* Asetukset1 = nullptr;
+    TMenuItem* Valitys1 = nullptr;
     TMenuItem* Sulje1 = nullptr;
     TMenuItem* Apua1 = nullptr;
     TMenuItem* Tietojaohjelmasta1 = nullptr;
@@ -56,6 +58,9 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // The settings dialog whose controls hold the settings; set at start-up,
     // before the window is first shown.
     void SetSettingsDialog(TForm3* dialog);
+    // The "Välitys" dialog, whose controls hold the relay options; set at
+    // start-up like the settings dialog.
+    void SetRelayDialog(TForm4* dialog);
 
     // The settings reader: "vareli.ini" into the dialog's controls, then the
     // port name to Comm1.
@@ -73,6 +78,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void lienttiClose(TObject* Sender);
     void Button1Click(TObject* Sender);
     void BitBtn1Click(TObject* Sender);
+    void Valitys1Click(TObject* Sender);
     void Tietojaohjelmasta1Click(TObject* Sender);
     void DdeClientItem1Change(TObject* Sender);
 
@@ -96,6 +102,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void ShowMessage(const std::string& text);
 
     TForm3* settings_ = nullptr;
+    TForm4* relay_ = nullptr;
     SpotView view_{*this};
     SpotIntake intake_{*this, view_};
 };

@@ -148,7 +148,7 @@ TEST_F(ProgramTest, WithTheDecoderRunningTheFirstShowLoadsSettingsThenTakesTheBl
     Make();
     // The link opened while the main window was built, before it was shown.
     EXPECT_EQ(Story(), (Texts{"DdeInitializeA", "DdeNameService", "window TForm1", "DdeConnect",
-                              "window TForm3"}));
+                              "window TForm3", "window TForm4"}));
     EXPECT_TRUE(form1->Label2->Visible());
     EXPECT_FALSE(TMemoryWidgetSet::PeerOf(form1).visible);
     EXPECT_FALSE(TMemoryWidgetSet::PeerOf(form3).visible);

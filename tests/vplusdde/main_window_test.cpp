@@ -140,9 +140,10 @@ TEST_F(MainWindowTest, IsBuiltFromItsStoredLayout) {
 
     ASSERT_EQ(window.menu.size(), 2u);
     EXPECT_EQ(window.menu[0].Caption, "Tiedosto");
-    ASSERT_EQ(window.menu[0].Items.size(), 2u);
+    ASSERT_EQ(window.menu[0].Items.size(), 3u);
     EXPECT_EQ(window.menu[0].Items[0].Caption, "Asetukset");
-    EXPECT_EQ(window.menu[0].Items[1].Caption, "Sulje");
+    EXPECT_EQ(window.menu[0].Items[1].Caption, "V\xE4litys");
+    EXPECT_EQ(window.menu[0].Items[2].Caption, "Sulje");
     EXPECT_EQ(window.menu[1].Caption, "Apua");
     ASSERT_EQ(window.menu[1].Items.size(), 1u);
     EXPECT_EQ(window.menu[1].Items[0].Caption, "Tietoja ohjelmasta");
