@@ -1,7 +1,9 @@
 // TDdeCliItem: the item link's transactions. Every transaction is synchronous
 // with a 1000 ms time-out, in the conversation's data format. A change event
-// may destroy this link (its handler can detach the item), so nothing here
-// touches the link after raising one.
+// may destroy this link (its handler can detach the item), and so may any
+// notice that DDEML delivers while a transaction waits: nothing here touches
+// the link after raising an event, nor after a transaction once Life() has
+// expired.
 #include "dde/dde_cli_item.h"
 
 #include <exception>
@@ -39,13 +41,18 @@ TDdeCliItem::~TDdeCliItem() {
 }
 
 bool TDdeCliItem::SetName(const std::string& name) {
-    if (hszItem_) CloseWarmLink();
+    const std::weak_ptr<const void> life = life_;
+    if (hszItem_) {
+        CloseWarmLink();
+        if (life.expired()) return false;
+    }
     name_ = name;
     item_->Lines().clear();
     bool result = false;
     if (!name.empty()) {
         if (conversation_->IsOpen()) {
             result = OpenWarmLink();
+            if (life.expired()) return false;
             if (!result) name_.clear();
         } else {
             result = conversation_->ConnectMode() == ddeManual;
@@ -60,10 +67,12 @@ bool TDdeCliItem::OpenWarmLink() {
     TDdeMgr& manager = DdeManager();
     IDdeml& ddeml = manager.Ddeml();
     if (!hszItem_) hszItem_.Create(ddeml, manager.DdeInstId(), name_);
-    if (ddeml.DdeClientTransaction(
-            nullptr, 0, conversation_->Conv(), hszItem_.Get(), conversation_->DataFormat(),
-            ddeml::kXtypAdvStart | ddeml::kXtypfNoData, kTransactionTimeoutMs, nullptr) != 0)
-        return true;
+    const std::weak_ptr<const void> life = life_;
+    const std::uintptr_t started = ddeml.DdeClientTransaction(
+        nullptr, 0, conversation_->Conv(), hszItem_.Get(), conversation_->DataFormat(),
+        ddeml::kXtypAdvStart | ddeml::kXtypfNoData, kTransactionTimeoutMs, nullptr);
+    if (life.expired()) return false;
+    if (started != 0) return true;
     // Clears the instance's last error; the code itself is of no use here.
     ddeml.DdeGetLastError(manager.DdeInstId());
     hszItem_.Release();
@@ -73,9 +82,11 @@ bool TDdeCliItem::OpenWarmLink() {
 
 void TDdeCliItem::CloseWarmLink() {
     if (conversation_->IsOpen() && hszItem_) {
+        const std::weak_ptr<const void> life = life_;
         DdeManager().Ddeml().DdeClientTransaction(nullptr, 0, conversation_->Conv(), hszItem_.Get(),
                                                   conversation_->DataFormat(), ddeml::kXtypAdvStop,
                                                   kTransactionTimeoutMs, nullptr);
+        if (life.expired()) return;
     }
     hszItem_.Release();
 }
@@ -86,11 +97,13 @@ bool TDdeCliItem::FetchValue() {
         return false;
     }
     IDdeml& ddeml = DdeManager().Ddeml();
+    const std::weak_ptr<const void> life = life_;
     const std::uintptr_t data = ddeml.DdeClientTransaction(
         nullptr, 0, conversation_->Conv(), hszItem_.Get(), conversation_->DataFormat(),
         ddeml::kXtypRequest, kTransactionTimeoutMs, nullptr);
     if (data == 0) return false;
     FetchedData fetched(ddeml, data);
+    if (life.expired()) return false;
     TakeData(data);
     return true;
 }

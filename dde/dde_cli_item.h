@@ -6,9 +6,15 @@
 // without owning them. Main thread only. Throws only what the item's change
 // event raises (from SetName, FetchValue and TakeData); a data handle it
 // fetched is freed all the same.
+//
+// While a transaction waits, DDEML may run the callback for other notices,
+// and their handlers may detach this very link (naming its item "" or freeing
+// it), which destroys it. Each transaction is therefore followed by a look at
+// Life(): once that has expired the link stops and touches nothing of its own.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "dde/dde_string_handle.h"
@@ -45,6 +51,10 @@ class TDdeCliItem : public TPersistent {
     // New data (0: fetch it): fills the item's Lines, raises its change event.
     void TakeData(std::uintptr_t data);
 
+    // Expires when this link is destroyed; for code that holds the link
+    // across a call that can run the DDE callback.
+    std::weak_ptr<const void> Life() const { return life_; }
+
     // The conversation has ended: the item handle goes.
     void ReleaseItemHandle() { hszItem_.Release(); }
     // The DDE instance has ended, and the handle with it.
@@ -55,4 +65,5 @@ class TDdeCliItem : public TPersistent {
     DdeStringHandle hszItem_;
     TDdeClientConv* conversation_;
     TDdeClientItem* item_;
+    std::shared_ptr<const bool> life_ = std::make_shared<const bool>(true);
 };

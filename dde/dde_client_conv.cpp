@@ -67,6 +67,7 @@ bool TDdeClientConv::ConnectServer() {
     context.iCodePage = static_cast<std::int32_t>(ddeml::kCpWinAnsi);
     conv_ = ddeml.DdeConnect(manager.DdeInstId(), hszService_.Get(), hszTopic_.Get(), &context);
     if (conv_ != 0) {
+        ++session_;
         convInfo_ = DdeConvInfo();
         convInfo_.cb = sizeof(DdeConvInfo);
         ddeml.DdeQueryConvInfo(conv_, ddeml::kQidSync, &convInfo_);
@@ -101,7 +102,11 @@ bool TDdeClientConv::OpenConversation() {
         return false;
     }
     dataFormat_ = convInfo_.wFmt != 0 ? convInfo_.wFmt : ddeml::kCfText;
+    const std::uint32_t session = session_;
     StartItemLinks();
+    // The server may end the conversation while the links start (its notice
+    // arrives inside an advise start's wait): then nothing has been opened.
+    if (!InSession(session)) return false;
     NotifyOpen();
     DeliverData(0, 0);
     return true;
@@ -172,18 +177,19 @@ void TDdeClientConv::ReleaseItemHandles() {
 }
 
 void TDdeClientConv::StartItemLinks() {
-    size_t index = 0;
-    // Stops if an event handler closes the conversation meanwhile.
-    while (conv_ != 0 && index < items_.size()) {
-        TDdeCliItem* link = items_[index].get();
-        if (link->OpenWarmLink()) {
-            ++index;
-            continue;
-        }
-        // Refused: the item loses its name, which destroys the link, and the
-        // next link moves up to this index.
-        link->Item()->SetDdeItem(std::string());
-        if (index < items_.size() && items_[index].get() == link) ++index;
+    const std::uint32_t session = session_;
+    // A link attached meanwhile starts its own warm link; one detached
+    // meanwhile is skipped.
+    for (const LinkRef& ref : Links(0)) {
+        // Stops when the conversation ends meanwhile: the links keep their
+        // names, as when the server quits.
+        if (!InSession(session)) return;
+        if (ref.life.expired() || ref.link->OpenWarmLink()) continue;
+        // Gone meanwhile, or failed because the conversation ended: not a
+        // refusal.
+        if (ref.life.expired() || !InSession(session)) continue;
+        // Refused: the item loses its name, which destroys the link.
+        ref.link->Item()->SetDdeItem(std::string());
     }
 }
 
@@ -202,14 +208,16 @@ void TDdeClientConv::AttachItem(TDdeClientItem* item) {
 void TDdeClientConv::DetachItem(TDdeClientItem* item) {
     TDdeCliItem* link = FindItemLink(item);
     if (link == nullptr) return;
-    // The link goes even when the change event raises.
+    // The link goes even when the change event raises, unless a handler has
+    // already taken it away.
+    const std::weak_ptr<const void> life = link->Life();
     try {
         link->SetName(std::string());
     } catch (...) {
-        RemoveLink(link);
+        if (!life.expired()) RemoveLink(link);
         throw;
     }
-    RemoveLink(link);
+    if (!life.expired()) RemoveLink(link);
 }
 
 void TDdeClientConv::RemoveLink(const TDdeCliItem* link) {
@@ -229,23 +237,37 @@ TDdeCliItem* TDdeClientConv::FindItemLink(const TDdeClientItem* item) const {
     return nullptr;
 }
 
-bool TDdeClientConv::HoldsLink(const TDdeCliItem* link) const {
-    return std::any_of(items_.begin(), items_.end(),
-                       [link](const std::unique_ptr<TDdeCliItem>& l) { return l.get() == link; });
+std::vector<TDdeClientConv::LinkRef> TDdeClientConv::Links(std::uintptr_t item) const {
+    std::vector<LinkRef> links;
+    for (const auto& link : items_) {
+        if (item == 0 || link->ItemHandle() == item) links.push_back({link.get(), link->Life()});
+    }
+    return links;
+}
+
+bool TDdeClientConv::InSession(std::uint32_t session) const {
+    return conv_ != 0 && session_ == session;
 }
 
 bool TDdeClientConv::SetItemLink(TDdeClientItem* item, const std::string& name) {
     TDdeCliItem* link = FindItemLink(item);
-    if (link == nullptr && !name.empty()) {
+    if (link == nullptr) {
+        if (name.empty()) return true;
         AttachItem(item);
         link = FindItemLink(item);
+        // The first change handler detached (or freed) the item at once: its
+        // word stands.
+        if (link == nullptr) return true;
     }
-    if (link == nullptr) return name.empty();
     if (name.empty()) {
         DetachItem(item);
         return true;
     }
+    const std::weak_ptr<const void> life = link->Life();
     const bool ok = link->SetName(name);
+    // A handler that detached the link meanwhile (under a notice that came
+    // during one of its transactions) has had the last word.
+    if (life.expired()) return true;
     // While this conversation is being loaded the link stays: the open after
     // loading starts its warm link.
     if (!ok && !Loading()) DetachItem(item);
@@ -253,13 +275,9 @@ bool TDdeClientConv::SetItemLink(TDdeClientItem* item, const std::string& name) 
 }
 
 void TDdeClientConv::DeliverData(std::uintptr_t data, std::uintptr_t item) {
-    std::vector<TDdeCliItem*> targets;
-    for (const auto& link : items_) {
-        if (item == 0 || link->ItemHandle() == item) targets.push_back(link.get());
-    }
-    for (TDdeCliItem* target : targets) {
+    for (const LinkRef& target : Links(item)) {
         // A handler may have detached a link further on.
-        if (HoldsLink(target)) target->TakeData(data);
+        if (!target.life.expired()) target.link->TakeData(data);
     }
 }
 

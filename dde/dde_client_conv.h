@@ -118,7 +118,15 @@ class TDdeClientConv : public TComponent {
     void AttachItem(TDdeClientItem* item);
     void DetachItem(TDdeClientItem* item);
     TDdeCliItem* FindItemLink(const TDdeClientItem* item) const;
-    bool HoldsLink(const TDdeCliItem* link) const;
+    // A link with its life token, for walks that run event handlers.
+    struct LinkRef {
+        TDdeCliItem* link;
+        std::weak_ptr<const void> life;
+    };
+    // The links whose item handle is item (0: all of them), in list order.
+    std::vector<LinkRef> Links(std::uintptr_t item) const;
+    // Still the conversation that the given connect opened.
+    bool InSession(std::uint32_t session) const;
     void ReleaseItemHandles();
     void FinishClose(std::uintptr_t conversation);
     void RemoveLink(const TDdeCliItem* link);
@@ -130,6 +138,9 @@ class TDdeClientConv : public TComponent {
     std::string ddeService_;
     std::string ddeTopic_;
     std::uintptr_t conv_ = 0;
+    // Counts successful connects: tells a conversation from a later one that
+    // may even have the same handle.
+    std::uint32_t session_ = 0;
     DdeConvInfo convInfo_;
     std::vector<std::unique_ptr<TDdeCliItem>> items_;
     DdeStringHandle hszService_;

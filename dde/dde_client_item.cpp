@@ -24,7 +24,8 @@ void TDdeClientItem::SetDdeItem(const std::string& value) {
         return;
     }
     ddeItem_ = value;
-    if (conv->SetItemLink(this, value)) return;
+    const std::weak_ptr<const void> life = life_;
+    if (conv->SetItemLink(this, value) || life.expired()) return;
     // Refused. A link that survives (its conversation is still loading and
     // will open it) keeps the name; otherwise the item has none.
     const TDdeCliItem* link = conv->ItemLinkOf(this);

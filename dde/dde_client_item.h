@@ -12,8 +12,11 @@
 //
 // Throws: only what OnChange raises, out of the write or notice that raised
 // it. Events are not raised while the item is being destroyed with its owner.
+// OnChange may free the item even inside a write to its own DdeItem: the
+// write then stops without touching it.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,4 +60,6 @@ class TDdeClientItem : public TComponent {
     std::vector<std::string> lines_;
     TDdeClientConv* conv_ = nullptr;
     std::string ddeItem_;
+    // Expires when the item is destroyed.
+    std::shared_ptr<const bool> life_ = std::make_shared<const bool>(true);
 };

@@ -18,6 +18,9 @@ namespace {
 // A topic is read into a buffer of this size.
 constexpr std::uint32_t kTopicBuffer = 4096;
 
+// Outside conversations held at once; a connect beyond them is refused.
+constexpr size_t kMaxServerConversations = 64;
+
 TDdeMgr*& CurrentManager() {
     static TDdeMgr* current = nullptr;
     return current;
@@ -83,7 +86,9 @@ TDdeMgr::TDdeMgr(TComponent* AOwner, const std::string& exeFileName, IDdeml& dde
             return DdeManagerCallback(type, format, conversation, hsz1, hsz2, data, data1, data2);
         },
         ddeml::kAppClassStandard, 0);
-    if (result != 0) throw EDdeError(DdeErrorMessage(ddeml_.DdeGetLastError(instance_)));
+    // A failed DdeInitializeA leaves no instance to ask for its last error:
+    // its own result is the code.
+    if (result != 0) throw EDdeError(DdeErrorMessage(result));
     CurrentManager() = this;
     appNameHandle_.Create(ddeml_, instance_, appName_);
     ddeml_.DdeNameService(instance_, appNameHandle_.Get(), 0, ddeml::kDnsRegister);
@@ -160,6 +165,9 @@ std::uintptr_t TDdeMgr::Dispatch(std::uint32_t type, std::uintptr_t conversation
 }
 
 bool TDdeMgr::AcceptsConnect(std::uintptr_t topic, std::uintptr_t service) {
+    // Each outside conversation costs a record and a DDEML window: a client
+    // that keeps connecting must not grow them without end.
+    if (serverConvs_.size() >= kMaxServerConversations) return false;
     if (service != 0 && service != appNameHandle_.Get()) return false;
     if (topic == 0) return false;
     return IsWindowCaption(QueryString(topic));

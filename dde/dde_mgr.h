@@ -4,7 +4,8 @@
 // they belong to (found through the conversation's user handle), and answers
 // outside programs under the program's own service name (the executable's
 // file name up to its first "."), accepting a conversation whose topic is one
-// of the program's window captions and offering nothing on it.
+// of the program's window captions (at most 64 at once) and offering nothing
+// on it.
 //
 // Exactly one exists at a time, made at start-up before any window and
 // destroyed last; client conversations reach it through Current(). It owns
@@ -50,8 +51,10 @@ class TDdeMgr : public TComponent {
 
     // How the manager learns the captions of the program's windows, which an
     // outside program may name as topic. The window toolkit sets it at
-    // start-up; until then no topic is accepted. Called from the callback on
-    // the main thread; it must not throw (a throw refuses the connect).
+    // start-up; until then, and once it is taken down again (nullptr), no
+    // topic is accepted. Called from the callback on the main thread; it must
+    // not throw (a throw refuses the connect). Whoever sets it takes it down
+    // before the windows it reads go: the callback lives on until the end.
     using WindowCaptionsHook = std::function<std::vector<std::string>()>;
     void SetWindowCaptions(WindowCaptionsHook hook) { windowCaptions_ = std::move(hook); }
 

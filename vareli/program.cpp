@@ -1,3 +1,6 @@
+// The program's start-up order and its teardown: what is made in which
+// order, which hooks join the parts, and that those hooks go before the
+// objects they reach.
 #include "vareli/program.h"
 
 #include <vector>
@@ -8,7 +11,7 @@
 #include "vplusdde/main_window.h"
 
 VareliProgram::VareliProgram(IWidgetSet& widgets, const std::string& exeFileName)
-    : ddeMgr_(std::make_unique<TDdeMgr>(nullptr, exeFileName)) {
+    : ddeMgr_(std::make_unique<TDdeMgr>(nullptr, exeFileName)), hooks_(*ddeMgr_) {
     DetectPlatform();
     application_ = std::make_unique<TApplication>(nullptr, widgets);
     application_->SetTitle("Vareli");
@@ -35,10 +38,15 @@ VareliProgram::VareliProgram(IWidgetSet& widgets, const std::string& exeFileName
     Form4->StoreSettings = [form3] { form3->StoreSettings(); };
 }
 
-VareliProgram::~VareliProgram() {
+// The members go in reverse order: the hooks, the application with its
+// windows, then the DDE manager.
+VareliProgram::~VareliProgram() = default;
+
+VareliProgram::ApplicationHooks::~ApplicationHooks() {
     SetProcessMessages(nullptr);
-    application_.reset();
-    ddeMgr_.reset();
+    // The DDE callback stays live until the manager goes: an outside connect
+    // meanwhile must not read the captions of windows already destroyed.
+    manager_.SetWindowCaptions(nullptr);
 }
 
 void VareliProgram::Run() {

@@ -6,8 +6,10 @@
 // starts spot intake) and runs until the main window closes.
 //
 // Owns the manager and the application (and through it the windows); the
-// windows go first, the DDE instance last. Main thread only. The constructor
-// raises what the DDE manager raises when no DDE instance can be made.
+// windows go first, the DDE instance last, and before the windows the hooks
+// that reach into them (the DDE callback stays live until the manager goes).
+// Main thread only. The constructor raises what the DDE manager raises when
+// no DDE instance can be made.
 #pragma once
 
 #include <memory>
@@ -38,6 +40,22 @@ class VareliProgram {
     TForm4* Form4 = nullptr;
 
   private:
+    // Takes down the hooks that reach into the application: the DDE
+    // manager's window captions and the tone generator's message pump.
+    // Declared after the application so that it goes first, also when the
+    // constructor stops half-way.
+    class ApplicationHooks {
+      public:
+        explicit ApplicationHooks(TDdeMgr& manager) : manager_(manager) {}
+        ~ApplicationHooks();
+        ApplicationHooks(const ApplicationHooks&) = delete;
+        ApplicationHooks& operator=(const ApplicationHooks&) = delete;
+
+      private:
+        TDdeMgr& manager_;
+    };
+
     std::unique_ptr<TDdeMgr> ddeMgr_;
     std::unique_ptr<TApplication> application_;
+    ApplicationHooks hooks_;
 };

@@ -94,6 +94,36 @@ TEST_F(Conversation, ADecoderThatDoesNotAnswerIsStartedOnceMinimisedAndTriedOnce
     EXPECT_EQ(h.LinkHandles(), 0);
 }
 
+TEST_F(Conversation, AStartThatReturnsExactly32CountsAndOneBelowDoesNot) {
+    h.fake.server.running = false;
+    h.fake.winExecStartsServer = false;
+    for (const std::uint32_t result : {32u, 31u}) {
+        h.fake.log.clear();
+        h.fake.winExecResult = result;
+        EXPECT_FALSE(conv.Reconnect("VTplus", "590"));
+        EXPECT_EQ(h.fake.Calls("DdeConnect").size(), result == 32 ? 2u : 1u) << result;
+    }
+}
+
+TEST_F(Conversation, AServerThatQuitsWhileTheLinksStartFailsTheOpenWithoutOnOpen) {
+    ASSERT_TRUE(conv.Reconnect("VTplus", "590"));
+    Link();
+    // The disconnect notice arrives inside the open's own advise start.
+    h.fake.onTransaction = [this](std::uint32_t type) {
+        if (type == (ddeml::kXtypAdvStart | ddeml::kXtypfNoData)) h.fake.ServerQuits();
+    };
+    EXPECT_FALSE(conv.Reconnect("VTplus", "590"));
+    EXPECT_FALSE(conv.IsOpen());
+    EXPECT_EQ(
+        h.Story(),
+        (Log{"conv OnClose", "DdeDisconnect(c1)", "DdeConnect(inst,\"VTplus\",\"590\",cb,cp=1004)",
+             "DdeClientTransaction(null,0,c2,\"10,10,,,B(0/5/39/23)\",1,ADVSTART|NODATA,1000)",
+             "conv OnClose"}));
+    h.fake.onTransaction = nullptr;
+    conv.CloseConversation();
+    EXPECT_EQ(h.LinkHandles(), 0);
+}
+
 TEST_F(Conversation, NamesAndStartCommandPassThroughA256ByteBuffer) {
     h.fake.server.running = false;
     h.fake.winExecStartsServer = false;

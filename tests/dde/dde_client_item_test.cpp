@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 #include "dde/dde_cli_item.h"
 #include "dde/dde_harness.h"
 
@@ -141,6 +144,54 @@ TEST_F(Item, AChangeHandlerThatRaisesLeavesTheLinkAndDataInOrder) {
     EXPECT_THROW(item.SetDdeItem(""), Exception);
     EXPECT_EQ(conv.ItemLinkCount(), 0);
     item.OnChange = nullptr;
+}
+
+TEST_F(Item, AHandlerThatDetachesALinkInsideItsOwnTransactionStopsThatLink) {
+    h.fake.server.items["other"] = "x\r\n";
+    h.fake.server.items["renamed"] = "y\r\n";
+    TDdeClientItem other(nullptr);
+    other.SetDdeConv(&conv);
+    other.SetDdeItem("other");
+    auto doomed = std::make_unique<TDdeClientItem>(nullptr);
+    doomed->SetDdeConv(&conv);
+    // Inside the first transaction of type `inside`, the server announces new
+    // data on "other", whose change handler runs `act`.
+    auto during = [&](std::uint32_t inside, const std::function<void()>& act,
+                      const std::function<void()>& start) {
+        bool fired = false;
+        h.fake.onTransaction = [&, inside](std::uint32_t type) {
+            if (type != inside || fired) return;
+            fired = true;
+            h.fake.Advise("other");
+        };
+        other.OnChange = [&act](TObject*) { act(); };
+        start();
+        h.fake.onTransaction = nullptr;
+        other.OnChange = nullptr;
+        EXPECT_TRUE(fired) << inside;
+    };
+    const auto unname = [this] { item.SetDdeItem(""); };
+    // Renaming: the old warm link's advise stop.
+    item.SetDdeItem(kBlockItem);
+    during(ddeml::kXtypAdvStop, unname, [this] { item.SetDdeItem("renamed"); });
+    EXPECT_EQ(item.DdeItem(), "");
+    // Naming: the new warm link's advise start.
+    during(ddeml::kXtypAdvStart | ddeml::kXtypfNoData, unname,
+           [this] { item.SetDdeItem(kBlockItem); });
+    EXPECT_EQ(item.DdeItem(), "");
+    // A data notice's request; the handler detaches by name, then by freeing.
+    item.SetDdeItem(kBlockItem);
+    during(ddeml::kXtypRequest, unname, [this] { h.fake.Advise(kBlockItem); });
+    EXPECT_EQ(item.DdeItem(), "");
+    doomed->SetDdeItem(kBlockItem);
+    during(
+        ddeml::kXtypRequest, [&doomed] { doomed.reset(); }, [this] { h.fake.Advise(kBlockItem); });
+    // Only "other" is left, with its handles and data in order.
+    EXPECT_EQ(conv.ItemLinkCount(), 1);
+    EXPECT_EQ(h.fake.Calls("DdeClientTransaction(null,0,c1,\"renamed\""), Log{});
+    EXPECT_EQ(h.LinkHandles(), 3);  // service, topic, "other"
+    EXPECT_EQ(h.fake.badFrees, 0);
+    EXPECT_EQ(h.fake.UnfreedRequestData(), 0);
 }
 
 TEST_F(Item, NoEventReachesAWindowThatIsBeingDestroyed) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -39,7 +40,7 @@ TEST(DdeMgr, MakesTheInstanceRegistersItsNameAndUndoesBothInOrder) {
     EXPECT_EQ(fake.LiveStringHandles(), 0);
 }
 
-TEST(DdeMgr, AnInstanceThatCannotBeMadeRaisesTheMessageOfItsLastError) {
+TEST(DdeMgr, AnInstanceThatCannotBeMadeRaisesTheMessageOfTheCodeItReturned) {
     const std::pair<std::uint32_t, const char*> cases[] = {
         {0x4007, "Error occurred when DDE ran out of memory ($04007)"},
         {0x4008, "Error occurred when DDE ran out of memory ($04008)"},
@@ -48,8 +49,9 @@ TEST(DdeMgr, AnInstanceThatCannotBeMadeRaisesTheMessageOfItsLastError) {
     };
     for (const auto& c : cases) {
         FakeDdeml fake;
-        fake.initializeResult = 0x4006;
-        fake.lastError = c.first;
+        // There is no instance whose last error could be asked.
+        fake.initializeResult = c.first;
+        fake.lastError = 0x4009;
         try {
             TDdeMgr manager(nullptr, "Vareli.exe", fake);
             ADD_FAILURE() << "no error for " << c.first;
@@ -58,6 +60,7 @@ TEST(DdeMgr, AnInstanceThatCannotBeMadeRaisesTheMessageOfItsLastError) {
         }
         EXPECT_EQ(TDdeMgr::Current(), nullptr);
         EXPECT_EQ(fake.Calls("DdeNameService").size(), 0u);
+        EXPECT_EQ(fake.Calls("DdeGetLastError").size(), 0u);
     }
 }
 
@@ -122,6 +125,23 @@ TEST(DdeMgr, OutsideConversationsGetARecordAndNothingElse) {
     // A refused outside connect leaves no record.
     EXPECT_EQ(h.fake.OutsideConnect("Vareli", "Foreign"), 0u);
     EXPECT_EQ(h.manager->ServerConvCount(), 0);
+}
+
+TEST(DdeMgr, NoMoreThan64OutsideConversationsAreHeldAtOnce) {
+    DdeHarness h;
+    std::vector<std::uintptr_t> held;
+    held.reserve(64);
+    for (int i = 0; i < 64; ++i) held.push_back(h.fake.OutsideConnect("Vareli", "Vareli"));
+    EXPECT_EQ(std::count(held.begin(), held.end(), 0u), 0);
+    EXPECT_EQ(h.fake.OutsideConnect("Vareli", "Vareli"), 0u);
+    EXPECT_EQ(h.fake.Call(ddeml::kXtypWildConnect, 0, h.fake.Hsz("Vareli"), 0), 0u);
+    EXPECT_EQ(h.manager->ServerConvCount(), 64);
+    // A conversation that ends frees its place.
+    h.fake.OutsideDisconnect(held[10]);
+    EXPECT_NE(h.fake.Call(ddeml::kXtypWildConnect, 0, h.fake.Hsz("Vareli"), 0), 0u);
+    EXPECT_NE(h.fake.OutsideConnect("", "Asetukset"), 0u);
+    EXPECT_EQ(h.fake.OutsideConnect("Vareli", "Vareli"), 0u);
+    EXPECT_EQ(h.manager->ServerConvCount(), 64);
 }
 
 TEST(DdeMgr, DataNoticesReachOnlyTheirConversationAndNeedItsUserHandle) {

@@ -126,6 +126,7 @@ class FakeDdeml : public IDdeml {
                        : afCmd == ddeml::kDnsUnregister ? std::string("DNS_UNREGISTER")
                                                         : std::to_string(afCmd)) +
                       ")");
+        if (onNameService) onNameService(afCmd);
         return 1;
     }
     std::uintptr_t DdeConnect(std::uint32_t idInst, std::uintptr_t hszService,
@@ -266,6 +267,8 @@ class FakeDdeml : public IDdeml {
     bool queryConvInfoFails = false;
     // Called at the start of every transaction with its type (after logging).
     std::function<void(std::uint32_t)> onTransaction;
+    // Called inside every DdeNameService with its command (after logging).
+    std::function<void(std::uint32_t)> onNameService;
     int badFrees = 0;
 
     // The handle of a text, as the library would pass it (no reference).

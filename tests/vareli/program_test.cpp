@@ -283,6 +283,24 @@ TEST_F(ProgramTest, ABadLimitInTheSettingsStopsTheFirstShowAtTheFirstBlock) {
     EXPECT_EQ(s.comm.Written(), "");
 }
 
+TEST_F(ProgramTest, AnOutsideConnectAfterTheWindowsHaveGoneIsRefused) {
+    SettingsFolder::Put(kSettings);
+    Make();
+    Run();
+    // The windows go before the DDE manager; an outside program connecting
+    // while the manager unregisters its name finds no caption to match.
+    std::vector<std::uintptr_t> answers;
+    s.ddeml.onNameService = [&](std::uint32_t command) {
+        if (command != ddeml::kDnsUnregister) return;
+        answers.push_back(
+            s.ddeml.Call(ddeml::kXtypConnect, 0, s.ddeml.Hsz("Vareli"), s.ddeml.Hsz("Vareli")));
+        answers.push_back(s.ddeml.Call(ddeml::kXtypWildConnect, 0, s.ddeml.Hsz("Vareli"), 0));
+    };
+    program.reset();
+    s.ddeml.onNameService = nullptr;
+    EXPECT_EQ(answers, (std::vector<std::uintptr_t>{0, 0}));
+}
+
 TEST_F(ProgramTest, StartedMinimisedNothingIsLoadedUntilTheFirstRestore) {
     SettingsFolder::Put(kSettings);
     s.ddeml.server.items[ProgramSeams::kItem] = Page(BlockRows());
