@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "CommInt/comm.h"
+#include "asetus/relay_dialog.h"
 #include "fakes/fake_comm.h"
 #include "fakes/fake_sync.h"
 #include "settings_folder.h"
@@ -33,10 +34,13 @@ class SettingsDialogTest : public ::testing::Test {
     // Shows the dialog modally; the user takes the steps one per turn of its
     // loop, so that a close asked for in one step is tried before the next.
     void ShowModal(std::vector<std::function<void()>> steps) {
+        ShowModal(dialog, std::move(steps));
+    }
+    void ShowModal(TForm* form, std::vector<std::function<void()>> steps) {
         steps_ = std::move(steps);
         next_ = 0;
         PostNextStep();
-        dialog->ShowModal();
+        form->ShowModal();
         EXPECT_EQ(next_, steps_.size()) << "the dialog closed before the last step";
     }
     void PostNextStep() {
@@ -248,6 +252,43 @@ TEST_F(SettingsDialogTest, AFileThatCannotBeWrittenKeepsTheDialogOpenUntilItCan)
     EXPECT_EQ(widgets.messageBoxes.size(), 3u);
     EXPECT_EQ(SettingsFolder::Get(), "[COMPort]Com3\r\n[AlaMHZ]1800\r\n[YlaMHZ]3500\r\n[Com]0\r\n");
     EXPECT_EQ(comm.DeviceName(), "Com3");
+}
+
+TEST_F(SettingsDialogTest, TheRelayOptionsFollowTheFourLinesOnlyWhenOnAndBothDialogsKeepThem) {
+    TForm4* relay = nullptr;
+    app.CreateForm(relay);
+    dialog->Relay = relay->Controls();
+    relay->StoreSettings = [this] { dialog->StoreSettings(); };
+    const std::string four = "[COMPort]Com4\r\n[AlaMHZ]1800\r\n[YlaMHZ]3500\r\n[Com]0\r\n";
+    SettingsFolder::Put(four);
+    dialog->ReadSettings();
+    // Options off: the four lines, byte for byte.
+    ShowModal({[&] { widgets.Click(dialog->BitBtn1); }});
+    EXPECT_EQ(SettingsFolder::Get(), four);
+
+    ShowModal(relay, {[&] {
+                  widgets.Click(relay->CheckBox1);
+                  widgets.Click(relay->CheckBox2);
+                  widgets.Click(relay->BitBtn1);
+              }});
+    EXPECT_EQ(SettingsFolder::Get(), four + "[SarjaDX]1\r\n[Loki]1\r\n");
+    relay->CheckBox1->SetChecked(false);
+    relay->CheckBox2->SetChecked(false);
+    dialog->ReadSettings();
+    EXPECT_TRUE(relay->CheckBox1->Checked());
+    EXPECT_TRUE(relay->CheckBox2->Checked());
+
+    // Closing "Asetukset" keeps them; closing "Välitys" keeps the four.
+    ShowModal({[&] { widgets.Click(dialog->BitBtn1); }});
+    EXPECT_EQ(SettingsFolder::Get(), four + "[SarjaDX]1\r\n[Loki]1\r\n");
+    ShowModal(relay, {[&] {
+                  widgets.Click(relay->CheckBox1);
+                  widgets.PressCloseBox(relay);
+              }});
+    EXPECT_EQ(SettingsFolder::Get(), four + "[Loki]1\r\n");
+    EXPECT_FALSE(relay->CheckBox1->Checked());
+    EXPECT_TRUE(relay->CheckBox2->Checked());
+    EXPECT_EQ(BoxTexts(), Texts{});
 }
 
 }  // namespace
