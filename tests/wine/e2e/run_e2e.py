@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """End to end: the unmodified Vareli.exe in a folder with a vareli.ini, the
-decoder simulator scripted through several updates, COM6 mapped to a pty.
+decoder simulator scripted through several updates, COM12 mapped to a pty
+(ports above 9 need the device-namespace name and a whole port name from the
+settings file).
 Checks the bytes on the pty, the lines of the window (read from outside the
 process), the colours on a screenshot, the link indicator and the counter,
 and a clean close. Then a start with no vareli.ini: "File not found.", no
@@ -108,10 +110,10 @@ def main():
 
 
 def run(session, args):
-    port = PortReader(session.com_port(6))
+    port = PortReader(session.com_port(12))
     work = tempfile.mkdtemp(prefix="vareli-e2e-")
     with open(os.path.join(work, "vareli.ini"), "wb") as f:
-        f.write(b"[COMPort]Com6\r\n[AlaMHZ]7000\r\n[YlaMHZ]14350\r\n[Com]1\r\n")
+        f.write(b"[COMPort]Com12\r\n[AlaMHZ]7000\r\n[YlaMHZ]14350\r\n[Com]1\r\n")
 
     sim = Simulator(session, args.simulator, ["--log", "Z:" + os.path.join(work, "sim.log")
                                               .replace("/", "\\")])
