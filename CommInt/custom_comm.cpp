@@ -2,6 +2,7 @@
 // closing, over the IComm seam. Its watcher thread is in comm_event_thread.cpp.
 #include "CommInt/custom_comm.h"
 
+#include <cctype>
 #include <thread>
 
 #include "CommInt/overlapped_record.h"
@@ -24,6 +25,20 @@ class LockHeld {
   private:
     TCriticalSection& lock_;
 };
+
+// The name CreateFileA is given for a device name. The system finds the COM
+// ports numbered 10 and up only in the device namespace ("\\.\COM10"; plain
+// "COM10" fails with error 2), and every COM port can be named there, so a
+// name of "COM" and a number, in any letter case, goes there. Anything else
+// (another device, a path, a name already in that form) stays as written.
+std::string SystemDeviceName(const std::string& name) {
+    if (name.size() <= 3) return name;
+    for (std::size_t i = 0; i < 3; ++i)
+        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return name;
+    for (std::size_t i = 3; i < name.size(); ++i)
+        if (std::isdigit(static_cast<unsigned char>(name[i])) == 0) return name;
+    return "\\\\.\\" + name;
+}
 
 }  // namespace
 
@@ -67,8 +82,9 @@ void TCustomComm::Open() {
 }
 
 void TCustomComm::CreateHandle() {
-    comHandle_ = comm_.CreateFileA(deviceName_.c_str(), kGenericRead | kGenericWrite, 0,
-                                   kOpenExisting, kFileFlagOverlapped);
+    comHandle_ =
+        comm_.CreateFileA(SystemDeviceName(deviceName_).c_str(), kGenericRead | kGenericWrite, 0,
+                          kOpenExisting, kFileFlagOverlapped);
     if (comHandle_ == kInvalidHandleValue)
         RaiseCommError("Error accessing specified device", LastError());
     if (comm_.GetFileType(comHandle_) != kFileTypeChar) {

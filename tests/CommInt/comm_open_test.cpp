@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 #include "comm_fixture.h"
 
@@ -38,7 +40,7 @@ TEST_F(CommOpenTest, OpensExclusivelyForOverlappedIOAndSetsUpInOrder) {
     EXPECT_TRUE(port.IsOpen());
     const auto create = comm.CreateFileArgs();
     ASSERT_EQ(create.size(), 1u);
-    EXPECT_EQ(create[0].name, "Com2");
+    EXPECT_EQ(create[0].name, "\\\\.\\Com2");
     EXPECT_EQ(create[0].access, 0xC0000000u);
     EXPECT_EQ(create[0].share, 0u);
     EXPECT_EQ(create[0].disposition, 3u);
@@ -65,6 +67,25 @@ TEST_F(CommOpenTest, TheDeviceNameGoesToTheSystemUnchanged) {
     port.Open();
     EXPECT_EQ(comm.CreateFileArgs().at(0).name, "\\\\.\\COM12");
     EXPECT_EQ(comm.Masks(), std::vector<std::uint32_t>{0x0005});
+}
+
+TEST_F(CommOpenTest, AComPortNameGoesToTheSystemInTheDeviceNamespace) {
+    // What CreateFileA is asked for, for what the user wrote.
+    const std::pair<std::string, std::string> names[] = {{"Com12", "\\\\.\\Com12"},
+                                                         {"com1", "\\\\.\\com1"},
+                                                         {"COM", "COM"},
+                                                         {"COMX", "COMX"},
+                                                         {"Com1x", "Com1x"},
+                                                         {"LPT1", "LPT1"},
+                                                         {"\\\\.\\COM5", "\\\\.\\COM5"}};
+    for (const auto& name : names) {
+        comm.AddDevice(name.first);
+        TestComm port(nullptr);
+        port.SetDeviceName(name.first);
+        port.Open();
+        EXPECT_EQ(comm.CreateFileArgs().back().name, name.second) << name.first;
+        EXPECT_EQ(port.DeviceName(), name.first);
+    }
 }
 
 TEST_F(CommOpenTest, ANameThatOpensNothingRaisesWithTheSystemsCodeAndStaysClosed) {

@@ -45,7 +45,8 @@ class FakeComm : public IComm {
     enum class WriteMode { Complete, Pending, Fail };
 
     // --- the devices
-    // A name CreateFileA opens, and the file type it reports.
+    // A name CreateFileA opens (also as "\\.\" and the name), and the file
+    // type it reports.
     void AddDevice(const std::string& name, std::uint32_t fileType = kFileTypeChar) {
         std::lock_guard<std::mutex> lock(mutex_);
         devices_[name] = fileType;
@@ -77,6 +78,9 @@ class FakeComm : public IComm {
         createArgs_.push_back(
             {fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes});
         auto it = devices_.find(fileName);
+        // The system's device namespace: "\\.\COM5" names the device "COM5".
+        if (it == devices_.end() && std::strncmp(fileName, "\\\\.\\", 4) == 0)
+            it = devices_.find(fileName + 4);
         if (it == devices_.end()) {
             SetError(createFileError);
             return kInvalidHandleValue;
