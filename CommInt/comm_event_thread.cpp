@@ -34,6 +34,7 @@
 // it, gathered, at the next wait.
 #include "CommInt/comm_event_thread.h"
 
+#include "CommInt/comm_error.h"
 #include "CommInt/overlapped_record.h"
 #include "platform/seam.h"
 
@@ -42,6 +43,9 @@ TCommEventThread::TCommEventThread(std::uintptr_t ComHandle, TCommEventTypes Eve
     SetFreeOnTerminate(true);
     comm_.SetCommMask(comHandle_, EventMask(Events));
     event_ = std::make_unique<TSimpleEvent>();
+    // Without it the loop below could wait for nothing and would spin; the
+    // thread has not started yet, so raising leaves nothing behind.
+    CheckEventMade(*event_);
     SetPriority(TThreadPriority::tpHigher);  // THREAD_PRIORITY_ABOVE_NORMAL
     // Runs on the main thread after the body, while this object still exists.
     OnTerminate = [end = end_, comm = &comm_](TObject*) {

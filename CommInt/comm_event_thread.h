@@ -8,7 +8,8 @@
 // nobody else deletes it. Its end is recorded in a TCommWatcherEnd that the
 // component keeps (shared), so the component can tell, on the main thread,
 // whether the watcher still exists. The watcher owns its event.
-// Throws: the constructor, nothing of its own; an exception raised by
+// Throws: the constructor, ECommError "Error creating event" when its event
+// cannot be made (the thread is then not started); an exception raised by
 // OnCommEvent is raised again on the watcher's thread and ends the body (kept
 // as the thread's FatalException).
 #pragma once
@@ -50,6 +51,7 @@ class TCommEventThread : public TThread {
     static constexpr std::uint32_t kIdlePauseMs = 50;
 
     // Sets the device's event mask for Events and starts the thread at once.
+    // Raises "Error creating event" (not started) when its event fails.
     TCommEventThread(std::uintptr_t ComHandle, TCommEventTypes Events);
     ~TCommEventThread() override;
 

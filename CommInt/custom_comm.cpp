@@ -66,9 +66,18 @@ void TCustomComm::CheckClosed() const {
 
 void TCustomComm::Open() {
     CheckClosed();
+    MakeWriteEvent();
     CreateHandle();
     if (!IsOpen()) return;
-    auto* watcher = new TCommEventThread(comHandle_, monitorEvents_);  // frees itself
+    TCommEventThread* watcher = nullptr;
+    try {
+        watcher = new TCommEventThread(comHandle_, monitorEvents_);  // frees itself
+    } catch (...) {
+        // No watcher, no open port.
+        comm_.CloseHandle(comHandle_);
+        comHandle_ = kInvalidHandleValue;
+        throw;
+    }
     watcher_ = watcher;
     watcherEnd_ = watcher->EndRecord();
     watcher->OnCommEvent = [this](TObject* Sender, std::uint32_t Mask) {
@@ -79,6 +88,15 @@ void TCustomComm::Open() {
     if (!comm_.SetupComm(comHandle_, static_cast<std::uint32_t>(readBufSize_),
                          static_cast<std::uint32_t>(writeBufSize_)))
         RaiseCommError("Error initializing Read/Write Buffers", LastError());
+}
+
+void TCustomComm::MakeWriteEvent() {
+    // The one made with the component failed: try again, since no write
+    // could be waited for without it.
+    if (writeEvent_->Handle() != 0) return;
+    LockHeld held(*lock_);
+    writeEvent_ = std::make_unique<TSimpleEvent>();
+    CheckEventMade(*writeEvent_);
 }
 
 void TCustomComm::CreateHandle() {

@@ -53,8 +53,9 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
 
     // Opens DeviceName and sets it up: watcher, time-outs, line settings,
     // buffers. Raises "Port already assigned (open)" when open, and the
-    // failing step's ECommError; once the device is open it stays open even
-    // when a later step raises.
+    // failing step's ECommError; "Error creating event" leaves it closed;
+    // once the watcher runs the device stays open even when a later step
+    // raises.
     void Open();
     // Stops the watcher, waits until it has ended (running its hand-overs
     // meanwhile) and closes the device. Does nothing when closed; never raises.
@@ -127,6 +128,8 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
     // Raises "Port already assigned (open)" while open.
     void CheckClosed() const;
     int LastError() const;
+    // Raises "Error creating event" when the write event cannot be had.
+    void MakeWriteEvent();
     void WaitForWatcherEnd(const TCommWatcherEnd& end);
     void AbandonWrite(std::uintptr_t overlapped);
 

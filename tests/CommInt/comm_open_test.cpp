@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "comm_fixture.h"
@@ -114,6 +116,38 @@ TEST_F(CommOpenTest, SomethingThatIsNotACharacterDeviceIsClosedAgainAndRefused) 
     EXPECT_EQ(comm.OpenPorts(), 0);
     const std::vector<std::string> expected = {"CreateFileA", "GetFileType", "CloseHandle"};
     EXPECT_EQ(SetupCalls(), expected);
+}
+
+TEST_F(CommOpenTest, AnEventThatCannotBeMadeRaisesWithTheSystemsCodeAndThePortStaysClosed) {
+    // The watcher's, made once the device is open: it is closed again.
+    TestComm port(nullptr);
+    sync.failCreateEvent = true;  // ERROR_NOT_ENOUGH_MEMORY
+    ECommError e = Raised([&] { port.Open(); });
+    EXPECT_EQ(e.Message(), "Error creating event (Error: 8) ");
+    EXPECT_EQ(e.ErrorCode(), 8);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(comm.OpenPorts(), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(comm.WaitCalls(), 0) << "a watcher runs";
+
+    // The write event, made with the component: no device is opened without it.
+    TestComm other(nullptr);
+    const std::size_t opened = comm.CreateFileArgs().size();
+    e = Raised([&] { other.Open(); });
+    EXPECT_EQ(e.Message(), "Error creating event (Error: 8) ");
+    EXPECT_FALSE(other.IsOpen());
+    EXPECT_EQ(comm.CreateFileArgs().size(), opened);
+
+    // Both open once events can be made again.
+    sync.failCreateEvent = false;
+    port.Open();
+    other.SetDeviceName("Com3");
+    comm.AddDevice("Com3");
+    other.Open();
+    EXPECT_EQ(other.Write("ok", 2), 2);
+    port.Close();
+    other.Close();
+    EXPECT_EQ(comm.OpenPorts(), 0);
 }
 
 TEST_F(CommOpenTest, EachRefusedSetUpStepRaisesItsErrorAndLeavesThePortOpen) {
