@@ -3,6 +3,8 @@
 #include "CommInt/custom_comm.h"
 
 #include <cctype>
+#include <chrono>
+#include <mutex>
 #include <thread>
 
 #include "CommInt/overlapped_record.h"
@@ -130,17 +132,32 @@ void TCustomComm::Close() {
             end->portToClose = port;
             return;
         }
-        WaitForWatcherEnd(*end);
+        if (!WaitForWatcherEnd(*end)) {
+            // Still in a device wait that the driver has not ended. Closing
+            // the port lets a driver end it; the watcher, told so under the
+            // lock, touches the port no more and frees its record and event
+            // when the system has let go of them.
+            std::lock_guard<std::mutex> lock(end->portLock);
+            end->portClosed = true;
+            comm_.CloseHandle(port);
+            return;
+        }
     }
     comm_.CloseHandle(port);
 }
 
-void TCustomComm::WaitForWatcherEnd(const TCommWatcherEnd& end) {
+bool TCustomComm::WaitForWatcherEnd(const TCommWatcherEnd& end) const {
     // The watcher may be blocked in a hand-over, so keep running them. Its
     // termination notice arrives the same way and sets end.ended.
-    while (!end.ended) MainThread::CheckSynchronize(kPollMs);
+    const auto limit =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(closeTimeoutMs_);
+    while (!end.ended) {
+        if (std::chrono::steady_clock::now() >= limit) return false;
+        MainThread::CheckSynchronize(kPollMs);
+    }
     // What is left of it is the destructor freeing its event: moments.
     while (!end.gone) std::this_thread::yield();
+    return true;
 }
 
 int TCustomComm::Write(const void* Buffer, int Count) {

@@ -45,6 +45,8 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
     static constexpr TStopbits kDefaultStopbits = sb10;
     static constexpr TDatabits kDefaultDatabits = da8;
     static constexpr TFlowControl kDefaultFlowControl = fcDefault;
+    // How long Close waits for the watcher (not a published property).
+    static constexpr int kDefaultCloseTimeout = 5000;
 
     explicit TCustomComm(TComponent* AOwner);
     ~TCustomComm() override;
@@ -58,13 +60,18 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
     // raises.
     void Open();
     // Stops the watcher, waits until it has ended (running its hand-overs
-    // meanwhile) and closes the device. Does nothing when closed; never raises.
+    // meanwhile) and closes the device. The wait lasts the close time-out at
+    // most: past it the device is closed all the same and the watcher is left
+    // to end on its own. Does nothing when closed; never raises.
     void Close();
     // Writes Count bytes and waits up to WriteTimeout ms (-1: no limit) for
     // them. Returns the count written, or -1 when the wait ran out or failed
     // (the write is cancelled and waited out first). Raises "Write error" when
     // the system refuses the write.
     int Write(const void* Buffer, int Count);
+
+    // How long Close waits for the watcher to end, in milliseconds.
+    void SetCloseTimeout(int Milliseconds) { closeTimeoutMs_ = Milliseconds; }
 
     bool IsOpen() const { return comHandle_ != kInvalidHandleValue; }
     std::uintptr_t Handle() const { return comHandle_; }
@@ -130,7 +137,8 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
     int LastError() const;
     // Raises "Error creating event" when the write event cannot be had.
     void MakeWriteEvent();
-    void WaitForWatcherEnd(const TCommWatcherEnd& end);
+    // Whether the watcher ended within the close time-out.
+    bool WaitForWatcherEnd(const TCommWatcherEnd& end) const;
     void AbandonWrite(std::uintptr_t overlapped);
 
     Dcb dcb_;
@@ -141,6 +149,7 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
     int writeTimeout_ = kDefaultWriteTimeout;
     int readBufSize_ = kDefaultReadBufSize;
     int writeBufSize_ = kDefaultWriteBufSize;
+    int closeTimeoutMs_ = kDefaultCloseTimeout;
     TCommEventTypes monitorEvents_ = AllCommEvents();
     TBaudrate baudRate_ = kDefaultBaudRate;
     TParity parity_ = kDefaultParity;

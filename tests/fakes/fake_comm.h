@@ -62,6 +62,10 @@ class FakeComm : public IComm {
     std::uint32_t commErrors = 0;
     std::uint32_t inQueue = 0;
 
+    // A driver that never lets go of a device wait: neither CancelIo nor
+    // closing the port ends it, only CompleteWait.
+    bool waitsOutliveCancel = false;
+
     WriteMode writeMode = WriteMode::Complete;
     std::uint32_t writeError = 0;  // WriteMode::Fail
     // Run (outside the fake's lock) at the start of every WriteFile and
@@ -100,7 +104,7 @@ class FakeComm : public IComm {
         Log("CloseHandle", handle);
         if (!Usable(handle, "CloseHandle")) return false;
         for (auto& r : records_)
-            if (r.second.pending && r.second.file == handle)
+            if (r.second.pending && r.second.file == handle && Cancellable(r.second))
                 Finish(r.second, kErrorOperationAborted, 0);  // closing ends its I/O
         open_.erase(handle);
         closed_.insert(handle);
@@ -254,7 +258,7 @@ class FakeComm : public IComm {
         if (!Usable(file, "CancelIo")) return false;
         for (auto& r : records_) {
             if (r.second.pending && r.second.file == file &&
-                r.second.issuer == std::this_thread::get_id())
+                r.second.issuer == std::this_thread::get_id() && Cancellable(r.second))
                 Finish(r.second, kErrorOperationAborted, 0);
         }
         return true;
@@ -407,6 +411,9 @@ class FakeComm : public IComm {
         std::thread::id issuer;
     };
 
+    bool Cancellable(const Record& r) const {
+        return !(waitsOutliveCancel && r.kind == Record::Wait);
+    }
     void Log(const char* name, std::uintptr_t handle) {
         calls_.push_back(Call{name, handle, std::this_thread::get_id()});
     }
