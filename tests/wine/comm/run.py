@@ -6,8 +6,9 @@ of two new ptys, and COM12 a second link to COM7's (a port numbered above 9,
 which the system opens only in the device namespace). The test program
 writes to them through the component; this driver reads the master side of
 COM7 all along and checks, when the program has ended, that it received
-exactly the bytes the program announced (through COM7 or COM12), in order. COM8 is not read while the program runs (its writes cannot finish);
-what reached it must be a leading part of the pattern the program wrote.
+exactly the bytes the program announced (through COM7 or COM12), in order.
+COM8 is not read while the program runs (its writes cannot finish); what
+reached it must be a leading part of the pattern the program wrote.
 
 The program talks to the driver on its standard output, one line each:
   @@EXPECT <hex>   these bytes were written to COM7, in this order
