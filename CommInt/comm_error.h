@@ -20,3 +20,9 @@ class ECommError : public Exception {
 };
 
 [[noreturn]] void RaiseCommError(const std::string& text, int errorCode);
+
+class TSimpleEvent;
+// Raises "Error creating event" with the system's code when the event could
+// not be made (its handle is 0); an event without a handle would make every
+// wait on it fail at once.
+void CheckEventMade(const TSimpleEvent& event);

@@ -18,9 +18,17 @@
 // record and the mask field (both live in this object and its scope); then it
 // purges the port's receive side. The component's Close waits for the
 // termination notice (and then for the destructor to have freed the event)
-// before it closes the port handle, so nothing here ever acts on a closed (and
-// perhaps reused) handle; and a hand-over that finds the terminate flag set
-// calls nothing, so no handler runs for a wake-up caused by Stop.
+// before it closes the port handle; and a hand-over that finds the terminate
+// flag set calls nothing, so no handler runs for a wake-up caused by Stop.
+//
+// A driver that never ends the cancelled wait would hold Close for good, so
+// Close waits a bounded time only (5 s). Past it, it closes the port, which
+// lets a driver end the wait, and returns; the watcher is left to end on its
+// own. Every call of the watcher's on the port runs under the end record's
+// lock and not at all once Close has closed the port that way, so nothing
+// here ever acts on a closed (and perhaps reused) handle. The record, the mask
+// field and the event stay with the watcher until the system has let go of
+// them, and go with it; if the system never does, they are never freed.
 //
 // No busy loop: a pass counts as idle unless the device made the watcher wait
 // and then reported an event. Under wine on a pty WaitCommEvent fails at once
@@ -34,6 +42,7 @@
 // it, gathered, at the next wait.
 #include "CommInt/comm_event_thread.h"
 
+#include "CommInt/comm_error.h"
 #include "CommInt/overlapped_record.h"
 #include "platform/seam.h"
 
@@ -42,6 +51,9 @@ TCommEventThread::TCommEventThread(std::uintptr_t ComHandle, TCommEventTypes Eve
     SetFreeOnTerminate(true);
     comm_.SetCommMask(comHandle_, EventMask(Events));
     event_ = std::make_unique<TSimpleEvent>();
+    // Without it the loop below could wait for nothing and would spin; the
+    // thread has not started yet, so raising leaves nothing behind.
+    CheckEventMade(*event_);
     SetPriority(TThreadPriority::tpHigher);  // THREAD_PRIORITY_ABOVE_NORMAL
     // Runs on the main thread after the body, while this object still exists.
     OnTerminate = [end = end_, comm = &comm_](TObject*) {
@@ -68,6 +80,14 @@ void TCommEventThread::Stop() {
     event_->SetEvent();
 }
 
+template <class Call>
+bool TCommEventThread::OnPort(const Call& call) {
+    std::lock_guard<std::mutex> lock(end_->portLock);
+    if (end_->portClosed) return false;
+    call();
+    return true;
+}
+
 void TCommEventThread::Execute() {
     ScopedOverlapped overlapped(comm_, event_->Handle());
     int idlePasses = 0;
@@ -76,11 +96,14 @@ void TCommEventThread::Execute() {
         bool happened = false;
         bool waited = false;  // the device made us wait for this one
         if (!pending) {
-            eventMask_ = 0;
-            if (comm_.WaitCommEvent(comHandle_, &eventMask_, overlapped.Get()))
-                happened = true;
-            else
-                pending = comm_.GetLastError() == kErrorIoPending;
+            const bool issued = OnPort([&] {
+                eventMask_ = 0;
+                if (comm_.WaitCommEvent(comHandle_, &eventMask_, overlapped.Get()))
+                    happened = true;
+                else
+                    pending = comm_.GetLastError() == kErrorIoPending;
+            });
+            if (!issued) break;  // Close gave up waiting and closed the port
             // Starting the wait cleared the event, and with it perhaps the
             // stop signal: the flag says so.
             if (pending && Terminated()) break;
@@ -88,6 +111,8 @@ void TCommEventThread::Execute() {
         if (pending && event_->WaitFor(kInfinite) == wrSignaled) {
             // Signalled by the device, or by Stop while the device wait is
             // still on; a new wait must not be issued over that one.
+            // GetOverlappedResult reads the record (and waits on its event),
+            // never the port handle, so it needs no OnPort.
             std::uint32_t transferred = 0;
             if (!comm_.GetOverlappedResult(comHandle_, overlapped.Get(), &transferred, false) &&
                 comm_.GetLastError() == kErrorIoIncomplete) {
@@ -114,7 +139,7 @@ void TCommEventThread::Execute() {
     // one open-write-close in eight lost its line that way. No write is ever
     // outstanding here (Write ends or cancels its own), so TXABORT had
     // nothing else to do.
-    comm_.PurgeComm(comHandle_, kPurgeRxAbort | kPurgeRxClear);
+    OnPort([&] { comm_.PurgeComm(comHandle_, kPurgeRxAbort | kPurgeRxClear); });
 }
 
 void TCommEventThread::HandOver() {
@@ -138,7 +163,10 @@ void TCommEventThread::EndPendingWait(std::uintptr_t overlapped) {
     // clear it so that the wait below lasts until the system has finished.
     // A wait that had already completed returns at once.
     event_->ResetEvent();
-    comm_.CancelIo(comHandle_);
+    OnPort([&] { comm_.CancelIo(comHandle_); });
+    // Until the system is done with the record: a driver that does not end
+    // the cancelled wait keeps the watcher here past Close's bound, and Close
+    // then closes the port, which ends it on a driver that honours that.
     std::uint32_t transferred = 0;
     comm_.GetOverlappedResult(comHandle_, overlapped, &transferred, true);
 }

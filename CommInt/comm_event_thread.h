@@ -8,7 +8,8 @@
 // nobody else deletes it. Its end is recorded in a TCommWatcherEnd that the
 // component keeps (shared), so the component can tell, on the main thread,
 // whether the watcher still exists. The watcher owns its event.
-// Throws: the constructor, nothing of its own; an exception raised by
+// Throws: the constructor, ECommError "Error creating event" when its event
+// cannot be made (the thread is then not started); an exception raised by
 // OnCommEvent is raised again on the watcher's thread and ends the body (kept
 // as the thread's FatalException).
 #pragma once
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "CommInt/comm_types.h"
 #include "CommObjs/events.h"
@@ -25,7 +27,7 @@
 
 // The main thread's view of one watcher's end; outlives the watcher. Read and
 // written on the main thread only (the watcher reaches it through hand-overs),
-// apart from gone.
+// apart from gone, portLock and portClosed.
 struct TCommWatcherEnd {
     // The body has ended and the watcher is about to go; do not touch it.
     bool ended = false;
@@ -37,6 +39,12 @@ struct TCommWatcherEnd {
     // A port handle to close once the watcher has ended (set by a Close that
     // could not wait for it).
     std::uintptr_t portToClose = kInvalidHandleValue;
+    // Held by the watcher for each of its calls on the port, and by a Close
+    // that closes the port before the watcher has ended (its wait for the end
+    // ran out), which sets portClosed: from then on the watcher leaves the
+    // port alone, since the number may already name another device.
+    std::mutex portLock;
+    bool portClosed = false;
 };
 
 class TCommEventThread : public TThread {
@@ -50,6 +58,7 @@ class TCommEventThread : public TThread {
     static constexpr std::uint32_t kIdlePauseMs = 50;
 
     // Sets the device's event mask for Events and starts the thread at once.
+    // Raises "Error creating event" (not started) when its event fails.
     TCommEventThread(std::uintptr_t ComHandle, TCommEventTypes Events);
     ~TCommEventThread() override;
 
@@ -67,6 +76,10 @@ class TCommEventThread : public TThread {
 
   private:
     void HandOver();
+    // Runs call (which acts on the port) unless Close has closed the port
+    // under the watcher; false then.
+    template <class Call>
+    bool OnPort(const Call& call);
     void EndPendingWait(std::uintptr_t overlapped);
 
     IComm& comm_;

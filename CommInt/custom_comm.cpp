@@ -2,6 +2,9 @@
 // closing, over the IComm seam. Its watcher thread is in comm_event_thread.cpp.
 #include "CommInt/custom_comm.h"
 
+#include <cctype>
+#include <chrono>
+#include <mutex>
 #include <thread>
 
 #include "CommInt/overlapped_record.h"
@@ -24,6 +27,20 @@ class LockHeld {
   private:
     TCriticalSection& lock_;
 };
+
+// The name CreateFileA is given for a device name. The system finds the COM
+// ports numbered 10 and up only in the device namespace ("\\.\COM10"; plain
+// "COM10" fails with error 2), and every COM port can be named there, so a
+// name of "COM" and a number, in any letter case, goes there. Anything else
+// (another device, a path, a name already in that form) stays as written.
+std::string SystemDeviceName(const std::string& name) {
+    if (name.size() <= 3) return name;
+    for (std::size_t i = 0; i < 3; ++i)
+        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return name;
+    for (std::size_t i = 3; i < name.size(); ++i)
+        if (std::isdigit(static_cast<unsigned char>(name[i])) == 0) return name;
+    return "\\\\.\\" + name;
+}
 
 }  // namespace
 
@@ -51,9 +68,18 @@ void TCustomComm::CheckClosed() const {
 
 void TCustomComm::Open() {
     CheckClosed();
+    MakeWriteEvent();
     CreateHandle();
     if (!IsOpen()) return;
-    auto* watcher = new TCommEventThread(comHandle_, monitorEvents_);  // frees itself
+    TCommEventThread* watcher = nullptr;
+    try {
+        watcher = new TCommEventThread(comHandle_, monitorEvents_);  // frees itself
+    } catch (...) {
+        // No watcher, no open port.
+        comm_.CloseHandle(comHandle_);
+        comHandle_ = kInvalidHandleValue;
+        throw;
+    }
     watcher_ = watcher;
     watcherEnd_ = watcher->EndRecord();
     watcher->OnCommEvent = [this](TObject* Sender, std::uint32_t Mask) {
@@ -66,9 +92,19 @@ void TCustomComm::Open() {
         RaiseCommError("Error initializing Read/Write Buffers", LastError());
 }
 
+void TCustomComm::MakeWriteEvent() {
+    // The one made with the component failed: try again, since no write
+    // could be waited for without it.
+    if (writeEvent_->Handle() != 0) return;
+    LockHeld held(*lock_);
+    writeEvent_ = std::make_unique<TSimpleEvent>();
+    CheckEventMade(*writeEvent_);
+}
+
 void TCustomComm::CreateHandle() {
-    comHandle_ = comm_.CreateFileA(deviceName_.c_str(), kGenericRead | kGenericWrite, 0,
-                                   kOpenExisting, kFileFlagOverlapped);
+    comHandle_ =
+        comm_.CreateFileA(SystemDeviceName(deviceName_).c_str(), kGenericRead | kGenericWrite, 0,
+                          kOpenExisting, kFileFlagOverlapped);
     if (comHandle_ == kInvalidHandleValue)
         RaiseCommError("Error accessing specified device", LastError());
     if (comm_.GetFileType(comHandle_) != kFileTypeChar) {
@@ -96,17 +132,32 @@ void TCustomComm::Close() {
             end->portToClose = port;
             return;
         }
-        WaitForWatcherEnd(*end);
+        if (!WaitForWatcherEnd(*end)) {
+            // Still in a device wait that the driver has not ended. Closing
+            // the port lets a driver end it; the watcher, told so under the
+            // lock, touches the port no more and frees its record and event
+            // when the system has let go of them.
+            std::lock_guard<std::mutex> lock(end->portLock);
+            end->portClosed = true;
+            comm_.CloseHandle(port);
+            return;
+        }
     }
     comm_.CloseHandle(port);
 }
 
-void TCustomComm::WaitForWatcherEnd(const TCommWatcherEnd& end) {
+bool TCustomComm::WaitForWatcherEnd(const TCommWatcherEnd& end) const {
     // The watcher may be blocked in a hand-over, so keep running them. Its
     // termination notice arrives the same way and sets end.ended.
-    while (!end.ended) MainThread::CheckSynchronize(kPollMs);
+    const auto limit =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(closeTimeoutMs_);
+    while (!end.ended) {
+        if (std::chrono::steady_clock::now() >= limit) return false;
+        MainThread::CheckSynchronize(kPollMs);
+    }
     // What is left of it is the destructor freeing its event: moments.
     while (!end.gone) std::this_thread::yield();
+    return true;
 }
 
 int TCustomComm::Write(const void* Buffer, int Count) {

@@ -45,6 +45,8 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
     static constexpr TStopbits kDefaultStopbits = sb10;
     static constexpr TDatabits kDefaultDatabits = da8;
     static constexpr TFlowControl kDefaultFlowControl = fcDefault;
+    // How long Close waits for the watcher (not a published property).
+    static constexpr int kDefaultCloseTimeout = 5000;
 
     explicit TCustomComm(TComponent* AOwner);
     ~TCustomComm() override;
@@ -53,17 +55,23 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
 
     // Opens DeviceName and sets it up: watcher, time-outs, line settings,
     // buffers. Raises "Port already assigned (open)" when open, and the
-    // failing step's ECommError; once the device is open it stays open even
-    // when a later step raises.
+    // failing step's ECommError; "Error creating event" leaves it closed;
+    // once the watcher runs the device stays open even when a later step
+    // raises.
     void Open();
     // Stops the watcher, waits until it has ended (running its hand-overs
-    // meanwhile) and closes the device. Does nothing when closed; never raises.
+    // meanwhile) and closes the device. The wait lasts the close time-out at
+    // most: past it the device is closed all the same and the watcher is left
+    // to end on its own. Does nothing when closed; never raises.
     void Close();
     // Writes Count bytes and waits up to WriteTimeout ms (-1: no limit) for
     // them. Returns the count written, or -1 when the wait ran out or failed
     // (the write is cancelled and waited out first). Raises "Write error" when
     // the system refuses the write.
     int Write(const void* Buffer, int Count);
+
+    // How long Close waits for the watcher to end, in milliseconds.
+    void SetCloseTimeout(int Milliseconds) { closeTimeoutMs_ = Milliseconds; }
 
     bool IsOpen() const { return comHandle_ != kInvalidHandleValue; }
     std::uintptr_t Handle() const { return comHandle_; }
@@ -127,7 +135,10 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
     // Raises "Port already assigned (open)" while open.
     void CheckClosed() const;
     int LastError() const;
-    void WaitForWatcherEnd(const TCommWatcherEnd& end);
+    // Raises "Error creating event" when the write event cannot be had.
+    void MakeWriteEvent();
+    // Whether the watcher ended within the close time-out.
+    bool WaitForWatcherEnd(const TCommWatcherEnd& end) const;
     void AbandonWrite(std::uintptr_t overlapped);
 
     Dcb dcb_;
@@ -138,6 +149,7 @@ class TCustomComm : public TComponent, public TCommEventCharsOwner {
     int writeTimeout_ = kDefaultWriteTimeout;
     int readBufSize_ = kDefaultReadBufSize;
     int writeBufSize_ = kDefaultWriteBufSize;
+    int closeTimeoutMs_ = kDefaultCloseTimeout;
     TCommEventTypes monitorEvents_ = AllCommEvents();
     TBaudrate baudRate_ = kDefaultBaudRate;
     TParity parity_ = kDefaultParity;

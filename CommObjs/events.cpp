@@ -35,4 +35,6 @@ void TEvent::ResetEvent() {
 
 TSimpleEvent::TSimpleEvent() {
     handle_ = sync_.CreateEventA(true, false, nullptr);
+    // Read at once: the next call may change the thread's last error.
+    if (handle_ == 0) lastError_ = static_cast<int>(sync_.GetLastError());
 }

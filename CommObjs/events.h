@@ -23,7 +23,8 @@ class THandleObject : public TObject {
     ~THandleObject() override;
 
     std::uintptr_t Handle() const { return handle_; }
-    // The system's error code of the last failed wait; 0 until then.
+    // The system's error code of the last failed wait (or of a failed
+    // creation); 0 until then.
     int LastError() const { return lastError_; }
 
   protected:
@@ -48,6 +49,7 @@ class TEvent : public THandleObject {
 class TSimpleEvent : public TEvent {
   public:
     // A manual-reset event, clear, without a name. The handle is kept as the
-    // system gives it: a failed creation leaves 0, and waits then fail.
+    // system gives it: a failed creation leaves 0 (waits then fail) and the
+    // system's error code in LastError, for the owner to report.
     TSimpleEvent();
 };

@@ -1,9 +1,15 @@
 // Closing: the watcher is stopped and has ended before the handle is closed,
 // a wake-up caused by the stop reaches no handler, a pending device wait is
-// cancelled and waited out, and repeated opening leaves nothing behind.
+// cancelled and waited out (or, when the driver never ends it, outlives a
+// Close that stops waiting for it), and repeated opening leaves nothing
+// behind. A Close that hangs fails its test within seconds.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +31,28 @@ class CommCloseTest : public CommTest {
         for (const FakeComm::Call& c : comm.Calls())
             if (c.name == name) return c.thread;
         return {};
+    }
+    // Runs Close on a thread of its own, which serves the watcher's
+    // hand-overs meanwhile as the main thread would, and fails with the fault
+    // named when Close has not returned within 10 s, well past its own bound
+    // on the wait for the watcher.
+    static void CloseOrEnd(TestComm& port, const char* fault) {
+        std::promise<void> returned;
+        std::future<void> done = returned.get_future();
+        std::thread closer([&] {
+            port.Close();
+            returned.set_value();
+        });
+        if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready) EndHung(fault);
+        closer.join();
+    }
+    // Nothing can end a hung Close or watcher cleanly (the fakes would go
+    // while they still wait inside them): the test program ends here instead
+    // of hanging until its time-out.
+    [[noreturn]] static void EndHung(const char* fault) {
+        ADD_FAILURE() << fault;
+        std::fflush(stdout);
+        std::_Exit(1);
     }
     std::thread::id mainThread = std::this_thread::get_id();
 };
@@ -71,6 +99,43 @@ TEST_F(CommCloseTest, TheWatcherEndsAndPurgesBeforeTheHandleIsClosed) {
     EXPECT_TRUE(comm.Violations().empty());
     EXPECT_EQ(comm.LiveRecords(), 0);
     EXPECT_EQ(sync.OpenEvents(), 1);  // only the component's write event is left
+}
+
+TEST_F(CommCloseTest, StopWakesTheWatcherSoThatItEndsBeforeCloseClosesThePort) {
+    TestComm port(nullptr);
+    port.Open();
+    ASSERT_TRUE(comm.AwaitPendingWait());  // the watcher waits on the device
+    CloseOrEnd(port, "Close did not return: the watcher was not woken by Stop");
+    const int purged = IndexOf("PurgeComm");
+    EXPECT_GE(purged, 0) << "the watcher had not ended when Close closed the port: "
+                            "Stop did not wake it, and Close gave up waiting";
+    EXPECT_LT(purged, IndexOf("CloseHandle")) << "Close closed the port before the watcher ended";
+    // Its end (the termination notice, then its event freed) must not be
+    // left waiting for a main thread that has moved on.
+    if (!PumpUntil([&] { return comm.LiveRecords() == 0 && sync.OpenEvents() == 1; }))
+        EndHung("the watcher never ended");
+    for (const std::string& v : comm.Violations()) ADD_FAILURE() << v;
+}
+
+TEST_F(CommCloseTest, ADeviceWaitTheDriverNeverEndsHoldsCloseOnlyForItsBound) {
+    comm.waitsOutliveCancel = true;
+    TestComm port(nullptr);
+    port.SetCloseTimeout(100);
+    port.Open();
+    ASSERT_TRUE(comm.AwaitPendingWait());
+    CloseOrEnd(port,
+               "Close did not return: it waits without bound for the watcher, "
+               "whose device wait the driver never ends");
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(comm.OpenPorts(), 0);    // closed, so that the driver can end the wait
+    EXPECT_EQ(comm.LiveRecords(), 1);  // still the watcher's: the system may write into it
+    // The driver lets go at last and writes into the record and the mask
+    // field: both must still be there (ASan), and then go with the watcher.
+    ASSERT_TRUE(comm.CompleteWait(kEvRxChar));
+    if (!PumpUntil([&] { return comm.LiveRecords() == 0 && sync.OpenEvents() == 1; }))
+        EndHung("the watcher did not end once its device wait was over");
+    EXPECT_EQ(comm.Count("PurgeComm"), 0);  // the port was no longer its to use
+    for (const std::string& v : comm.Violations()) ADD_FAILURE() << v;
 }
 
 TEST_F(CommCloseTest, AnEventHandedOverAsThePortClosesReachesNoHandler) {

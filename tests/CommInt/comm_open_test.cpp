@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <utility>
 
 #include "comm_fixture.h"
 
@@ -38,7 +42,7 @@ TEST_F(CommOpenTest, OpensExclusivelyForOverlappedIOAndSetsUpInOrder) {
     EXPECT_TRUE(port.IsOpen());
     const auto create = comm.CreateFileArgs();
     ASSERT_EQ(create.size(), 1u);
-    EXPECT_EQ(create[0].name, "Com2");
+    EXPECT_EQ(create[0].name, "\\\\.\\Com2");
     EXPECT_EQ(create[0].access, 0xC0000000u);
     EXPECT_EQ(create[0].share, 0u);
     EXPECT_EQ(create[0].disposition, 3u);
@@ -67,6 +71,25 @@ TEST_F(CommOpenTest, TheDeviceNameGoesToTheSystemUnchanged) {
     EXPECT_EQ(comm.Masks(), std::vector<std::uint32_t>{0x0005});
 }
 
+TEST_F(CommOpenTest, AComPortNameGoesToTheSystemInTheDeviceNamespace) {
+    // What CreateFileA is asked for, for what the user wrote.
+    const std::pair<std::string, std::string> names[] = {{"Com12", "\\\\.\\Com12"},
+                                                         {"com1", "\\\\.\\com1"},
+                                                         {"COM", "COM"},
+                                                         {"COMX", "COMX"},
+                                                         {"Com1x", "Com1x"},
+                                                         {"LPT1", "LPT1"},
+                                                         {"\\\\.\\COM5", "\\\\.\\COM5"}};
+    for (const auto& name : names) {
+        comm.AddDevice(name.first);
+        TestComm port(nullptr);
+        port.SetDeviceName(name.first);
+        port.Open();
+        EXPECT_EQ(comm.CreateFileArgs().back().name, name.second) << name.first;
+        EXPECT_EQ(port.DeviceName(), name.first);
+    }
+}
+
 TEST_F(CommOpenTest, ANameThatOpensNothingRaisesWithTheSystemsCodeAndStaysClosed) {
     comm.createFileError = 2;
     TestComm port(nullptr);
@@ -93,6 +116,38 @@ TEST_F(CommOpenTest, SomethingThatIsNotACharacterDeviceIsClosedAgainAndRefused) 
     EXPECT_EQ(comm.OpenPorts(), 0);
     const std::vector<std::string> expected = {"CreateFileA", "GetFileType", "CloseHandle"};
     EXPECT_EQ(SetupCalls(), expected);
+}
+
+TEST_F(CommOpenTest, AnEventThatCannotBeMadeRaisesWithTheSystemsCodeAndThePortStaysClosed) {
+    // The watcher's, made once the device is open: it is closed again.
+    TestComm port(nullptr);
+    sync.failCreateEvent = true;  // ERROR_NOT_ENOUGH_MEMORY
+    ECommError e = Raised([&] { port.Open(); });
+    EXPECT_EQ(e.Message(), "Error creating event (Error: 8) ");
+    EXPECT_EQ(e.ErrorCode(), 8);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(comm.OpenPorts(), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(comm.WaitCalls(), 0) << "a watcher runs";
+
+    // The write event, made with the component: no device is opened without it.
+    TestComm other(nullptr);
+    const std::size_t opened = comm.CreateFileArgs().size();
+    e = Raised([&] { other.Open(); });
+    EXPECT_EQ(e.Message(), "Error creating event (Error: 8) ");
+    EXPECT_FALSE(other.IsOpen());
+    EXPECT_EQ(comm.CreateFileArgs().size(), opened);
+
+    // Both open once events can be made again.
+    sync.failCreateEvent = false;
+    port.Open();
+    other.SetDeviceName("Com3");
+    comm.AddDevice("Com3");
+    other.Open();
+    EXPECT_EQ(other.Write("ok", 2), 2);
+    port.Close();
+    other.Close();
+    EXPECT_EQ(comm.OpenPorts(), 0);
 }
 
 TEST_F(CommOpenTest, EachRefusedSetUpStepRaisesItsErrorAndLeavesThePortOpen) {

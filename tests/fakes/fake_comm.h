@@ -46,7 +46,8 @@ class FakeComm : public IComm {
     enum class WriteMode { Complete, Pending, Fail };
 
     // --- the devices
-    // A name CreateFileA opens, and the file type it reports.
+    // A name CreateFileA opens (also as "\\.\" and the name), and the file
+    // type it reports.
     void AddDevice(const std::string& name, std::uint32_t fileType = kFileTypeChar) {
         std::lock_guard<std::mutex> lock(mutex_);
         devices_[name] = fileType;
@@ -61,6 +62,10 @@ class FakeComm : public IComm {
     // ClearCommError's answers; reading clears the error flags.
     std::uint32_t commErrors = 0;
     std::uint32_t inQueue = 0;
+
+    // A driver that never lets go of a device wait: neither CancelIo nor
+    // closing the port ends it, only CompleteWait.
+    bool waitsOutliveCancel = false;
 
     WriteMode writeMode = WriteMode::Complete;
     std::uint32_t writeError = 0;  // WriteMode::Fail
@@ -80,6 +85,9 @@ class FakeComm : public IComm {
         createArgs_.push_back(
             {fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes});
         auto it = devices_.find(fileName);
+        // The system's device namespace: "\\.\COM5" names the device "COM5".
+        if (it == devices_.end() && std::strncmp(fileName, "\\\\.\\", 4) == 0)
+            it = devices_.find(fileName + 4);
         if (it == devices_.end()) {
             SetError(createFileError);
             return kInvalidHandleValue;
@@ -99,7 +107,7 @@ class FakeComm : public IComm {
         Log("CloseHandle", handle);
         if (!Usable(handle, "CloseHandle")) return false;
         for (auto& r : records_)
-            if (r.second.pending && r.second.file == handle)
+            if (r.second.pending && r.second.file == handle && Cancellable(r.second))
                 Finish(r.second, kErrorOperationAborted, 0);  // closing ends its I/O
         open_.erase(handle);
         closed_.insert(handle);
@@ -254,7 +262,7 @@ class FakeComm : public IComm {
         if (!Usable(file, "CancelIo")) return false;
         for (auto& r : records_) {
             if (r.second.pending && r.second.file == file &&
-                r.second.issuer == std::this_thread::get_id())
+                r.second.issuer == std::this_thread::get_id() && Cancellable(r.second))
                 Finish(r.second, kErrorOperationAborted, 0);
         }
         return true;
@@ -407,6 +415,9 @@ class FakeComm : public IComm {
         std::thread::id issuer;
     };
 
+    bool Cancellable(const Record& r) const {
+        return !(waitsOutliveCancel && r.kind == Record::Wait);
+    }
     void Log(const char* name, std::uintptr_t handle) {
         calls_.push_back(Call{name, handle, std::this_thread::get_id()});
     }

@@ -251,6 +251,20 @@ TEST_F(ComPort, OpenWriteCloseDeliversExactlyTheBytesAtTheDefaultLineSettings) {
     EXPECT_FALSE(port.IsOpen());
 }
 
+TEST_F(ComPort, APortNumberedAboveNineOpensUnderTheNameAsWritten) {
+    const std::string high = PortName("VARELI_HIGH_PORT");  // "Com12"
+    ASSERT_FALSE(high.empty());
+    TComm port(nullptr);
+    port.SetDeviceName(high);
+    port.Open();
+    ASSERT_TRUE(port.IsOpen());
+    EXPECT_EQ(port.DeviceName(), high);
+    const std::string line = Line(12);
+    EXPECT_EQ(port.Write(line.data(), 44), 44);
+    Announce("EXPECT", line);
+    port.Close();
+}
+
 TEST_F(ComPort, ANameThatIsNoDeviceRaisesWithTheSystemsCodeAndStaysClosed) {
     TComm port(nullptr);
     port.SetDeviceName("COM37");

@@ -2,11 +2,13 @@
 """Runs the serial component's wine test against two ptys.
 
 COM7 and COM8 of the wine prefix are made symbolic links to the slave sides
-of two new ptys. The test program writes to them through the component; this
-driver reads the master side of COM7 all along and checks, when the program
-has ended, that it received exactly the bytes the program announced, in
-order. COM8 is not read while the program runs (its writes cannot finish);
-what reached it must be a leading part of the pattern the program wrote.
+of two new ptys, and COM12 a second link to COM7's (a port numbered above 9,
+which the system opens only in the device namespace). The test program
+writes to them through the component; this driver reads the master side of
+COM7 all along and checks, when the program has ended, that it received
+exactly the bytes the program announced (through COM7 or COM12), in order.
+COM8 is not read while the program runs (its writes cannot finish); what
+reached it must be a leading part of the pattern the program wrote.
 
 The program talks to the driver on its standard output, one line each:
   @@EXPECT <hex>   these bytes were written to COM7, in this order
@@ -28,6 +30,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 WINE_RUN = os.path.join(HERE, '..', '..', '..', 'scripts', 'wine-run.sh')
 PREFIX_SH = os.path.join(HERE, '..', '..', '..', 'scripts', 'wineprefix.sh')
 PORTS = ('com7', 'com8')
+SAME_AS_COM7 = 'com12'
 
 
 def build_prefix(exe):
@@ -93,11 +96,16 @@ def main():
                 os.unlink(link)
             os.symlink(os.ttyname(slave), link)
             links.append(link)
+        link = os.path.join(prefix, 'dosdevices', SAME_AS_COM7)
+        if os.path.lexists(link):
+            os.unlink(link)
+        os.symlink(os.ttyname(ptys[0][1]), link)
+        links.append(link)
         reader = Reader(ptys[0][0])
         reader.start()
 
         env = dict(os.environ, VARELI_WINEPREFIX=prefix, VARELI_COM_PORT='COM7',
-                   VARELI_SLOW_PORT='COM8')
+                   VARELI_SLOW_PORT='COM8', VARELI_HIGH_PORT='Com12')
         proc = subprocess.Popen([WINE_RUN, exe] + sys.argv[2:], stdout=subprocess.PIPE,
                                 stdin=subprocess.DEVNULL, env=env)
         expected = bytearray()
