@@ -1,5 +1,6 @@
 // Seam for the file calls of the text files (the settings file, the daily
-// spot file): one method per Win32 call, same arguments and results, handles as opaque integers.
+// spot file): one method per Win32 call, same arguments and results, handles
+// as opaque integers.
 // The constants carry Windows' values under names of their own (windows.h
 // makes GENERIC_READ and the like macros); the Win32 implementation checks
 // that they agree.
