@@ -73,13 +73,6 @@ TEST_F(Files, AppendOnlyAccessWritesAtTheEnd) {
     EXPECT_EQ(OpenError(file, files::kFileAppendData, share, files::kOpenAlways),
               files::kErrorSharingViolation);
     EXPECT_TRUE(fs.CloseHandle(reader));
-    // A new file is made.
-    const std::string fresh = folder.Path("b.txt");
-    const std::uintptr_t made = Open(fresh, files::kFileAppendData, share, files::kOpenAlways);
-    ASSERT_NE(made, files::kInvalidHandle);
-    EXPECT_TRUE(fs.WriteFile(made, "x", 1, &done));
-    EXPECT_TRUE(fs.CloseHandle(made));
-    EXPECT_EQ(TempFolder::Read(fresh), "x");
 }
 
 TEST_F(Files, OpenFailures) {
