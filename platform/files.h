@@ -1,5 +1,6 @@
-// Seam for the file calls of the text files (the settings file): one method
-// per Win32 call, same arguments and results, handles as opaque integers.
+// Seam for the file calls of the text files (the settings file, the daily
+// spot file): one method per Win32 call, same arguments and results, handles
+// as opaque integers.
 // The constants carry Windows' values under names of their own (windows.h
 // makes GENERIC_READ and the like macros); the Win32 implementation checks
 // that they agree.
@@ -24,6 +25,10 @@ constexpr std::uintptr_t kInvalidHandle = ~std::uintptr_t(0);  // INVALID_HANDLE
 // dwDesiredAccess
 constexpr std::uint32_t kGenericRead = 0x80000000u;
 constexpr std::uint32_t kGenericWrite = 0x40000000u;
+// Appending alone (without FILE_WRITE_DATA, which GENERIC_WRITE holds): every
+// write goes to the file's end as it is then, also after another handle's
+// writes.
+constexpr std::uint32_t kFileAppendData = 0x4u;
 // dwShareMode
 constexpr std::uint32_t kShareRead = 0x1u;
 constexpr std::uint32_t kShareWrite = 0x2u;

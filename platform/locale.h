@@ -1,6 +1,7 @@
-// Seam for the user's locale settings and the local clock. One method per
-// call: GetLocaleInfoA (named with its A: windows.h makes the bare names macros) for the user's
-// default locale, and GetLocalTime.
+// Seam for the user's locale settings and the clock. One method per call:
+// GetLocaleInfoA (named with its A: windows.h makes the bare names macros)
+// for the user's default locale, GetLocalTime, and GetSystemTime (UTC, for
+// the times that spot clusters write with a "Z").
 #pragma once
 
 #include <string>
@@ -27,4 +28,6 @@ class ILocale {
     // The item's text for the user's locale; empty when the locale gives none.
     virtual std::string GetLocaleInfoA(LocaleItem item) = 0;
     virtual LocalTime GetLocalTime() = 0;
+    // The same fields for Coordinated Universal Time.
+    virtual LocalTime GetSystemTime() = 0;
 };

@@ -38,6 +38,11 @@ ShareTable& Table() {
     return table;
 }
 
+// Appending is writing, for the share rules and the read-only attribute.
+bool Writes(std::uint32_t access) {
+    return (access & (files::kGenericWrite | files::kFileAppendData)) != 0;
+}
+
 bool SameFile(const OpenFile& open, const struct stat& st) {
     return open.device == st.st_dev && open.inode == st.st_ino;
 }
@@ -46,15 +51,14 @@ bool SameFile(const OpenFile& open, const struct stat& st) {
 bool SharingAllows(const std::vector<OpenFile>& open, const struct stat& st, std::uint32_t access,
                    std::uint32_t share) {
     const bool reads = (access & files::kGenericRead) != 0;
-    const bool writes = (access & files::kGenericWrite) != 0;
+    const bool writes = Writes(access);
     for (const OpenFile& other : open) {
         if (!SameFile(other, st)) continue;
         if (reads && (other.share & files::kShareRead) == 0) return false;
         if (writes && (other.share & files::kShareWrite) == 0) return false;
         if ((other.access & files::kGenericRead) != 0 && (share & files::kShareRead) == 0)
             return false;
-        if ((other.access & files::kGenericWrite) != 0 && (share & files::kShareWrite) == 0)
-            return false;
+        if (Writes(other.access) && (share & files::kShareWrite) == 0) return false;
     }
     return true;
 }
@@ -155,8 +159,11 @@ std::uintptr_t PosixFiles::CreateFileA(const std::string& fileName, std::uint32_
             return files::kInvalidHandle;
     }
     const bool reads = (desiredAccess & files::kGenericRead) != 0;
-    const bool writes = (desiredAccess & files::kGenericWrite) != 0;
+    const bool writes = Writes(desiredAccess);
     flags |= writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY;
+    // Append access without GENERIC_WRITE's positioned writing: Windows then
+    // writes every block at the end of the file as it is at that moment.
+    if ((desiredAccess & files::kGenericWrite) == 0 && writes) flags |= O_APPEND;
 
     ShareTable& table = Table();
     std::lock_guard<std::mutex> lock(table.mutex);

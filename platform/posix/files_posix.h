@@ -10,7 +10,9 @@
 //  - the read-only attribute, taken from the owner's write bit: a file
 //    without it cannot be opened for writing, emptied, replaced or deleted
 //    (5, access denied), even by root, who ignores the mode bits.
-// A folder cannot be opened as a file (5), as on Windows.
+// A folder cannot be opened as a file (5), as on Windows. Append access
+// alone (FILE_APPEND_DATA without GENERIC_WRITE) opens with O_APPEND: Windows
+// then writes every block at the file's end, whatever other handles wrote.
 //
 // The share table is process-wide and locked; the last error is per thread.
 #pragma once

@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-static_assert(files::kGenericRead == GENERIC_READ && files::kGenericWrite == GENERIC_WRITE);
+static_assert(files::kGenericRead == GENERIC_READ && files::kGenericWrite == GENERIC_WRITE &&
+              files::kFileAppendData == FILE_APPEND_DATA);
 static_assert(files::kShareRead == FILE_SHARE_READ && files::kShareWrite == FILE_SHARE_WRITE &&
               files::kShareDelete == FILE_SHARE_DELETE);
 static_assert(files::kCreateNew == CREATE_NEW && files::kCreateAlways == CREATE_ALWAYS &&

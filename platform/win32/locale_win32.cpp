@@ -1,3 +1,4 @@
+// The locale seam on kernel32: the user's default locale and both clocks.
 #include "platform/win32/locale_win32.h"
 
 #include <windows.h>
@@ -26,6 +27,18 @@ LCTYPE ToLcType(LocaleItem item) {
     return 0;
 }
 
+LocalTime FromSystemTime(const SYSTEMTIME& now) {
+    LocalTime t;
+    t.year = now.wYear;
+    t.month = now.wMonth;
+    t.day = now.wDay;
+    t.hour = now.wHour;
+    t.minute = now.wMinute;
+    t.second = now.wSecond;
+    t.millisecond = now.wMilliseconds;
+    return t;
+}
+
 }  // namespace
 
 std::string Win32Locale::GetLocaleInfoA(LocaleItem item) {
@@ -38,13 +51,11 @@ std::string Win32Locale::GetLocaleInfoA(LocaleItem item) {
 LocalTime Win32Locale::GetLocalTime() {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
-    LocalTime t;
-    t.year = now.wYear;
-    t.month = now.wMonth;
-    t.day = now.wDay;
-    t.hour = now.wHour;
-    t.minute = now.wMinute;
-    t.second = now.wSecond;
-    t.millisecond = now.wMilliseconds;
-    return t;
+    return FromSystemTime(now);
+}
+
+LocalTime Win32Locale::GetSystemTime() {
+    SYSTEMTIME now;
+    ::GetSystemTime(&now);
+    return FromSystemTime(now);
 }

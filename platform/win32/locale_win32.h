@@ -1,4 +1,5 @@
-// The user's locale and local clock through GetLocaleInfoA and GetLocalTime.
+// The user's locale and the clock through GetLocaleInfoA, GetLocalTime and
+// GetSystemTime.
 #pragma once
 
 #include "platform/locale.h"
@@ -7,4 +8,5 @@ class Win32Locale : public ILocale {
   public:
     std::string GetLocaleInfoA(LocaleItem item) override;
     LocalTime GetLocalTime() override;
+    LocalTime GetSystemTime() override;
 };

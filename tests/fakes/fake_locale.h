@@ -1,4 +1,4 @@
-// An ILocale with items and a clock set by the test; unset items read as
+// An ILocale with items and clocks set by the test; unset items read as
 // empty, as a locale that gives none. Finnish() and UnitedStates() hold what
 // Windows gives for those two user locales.
 #pragma once
@@ -12,6 +12,7 @@ class FakeLocale : public ILocale {
   public:
     std::map<LocaleItem, std::string> items;
     LocalTime now;
+    LocalTime utcNow;  // what GetSystemTime gives
     int reads = 0;
 
     std::string GetLocaleInfoA(LocaleItem item) override {
@@ -20,6 +21,7 @@ class FakeLocale : public ILocale {
         return it == items.end() ? std::string() : it->second;
     }
     LocalTime GetLocalTime() override { return now; }
+    LocalTime GetSystemTime() override { return utcNow; }
 
     // fi-FI: 24-hour clock, "." between the parts of both.
     static FakeLocale Finnish() {

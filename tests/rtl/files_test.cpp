@@ -48,6 +48,33 @@ TEST_F(Files, WriteReadAndTheEndOfTheFile) {
     EXPECT_TRUE(fs.CloseHandle(r));
 }
 
+// Two handles opened for appending alone, each at position 0: every write
+// lands at the end as it is at that moment, after the other handle's bytes.
+// Positioned writes would overwrite the start of the file instead.
+TEST_F(Files, AppendOnlyAccessWritesAtTheEnd) {
+    TempFolder::Write(file, "abc");
+    const std::uint32_t share = files::kShareRead | files::kShareWrite;
+    const std::uintptr_t first = Open(file, files::kFileAppendData, share, files::kOpenAlways);
+    const std::uintptr_t second = Open(file, files::kFileAppendData, share, files::kOpenAlways);
+    ASSERT_NE(first, files::kInvalidHandle);
+    ASSERT_NE(second, files::kInvalidHandle);
+    std::uint32_t done = 0;
+    EXPECT_TRUE(fs.WriteFile(first, "12", 2, &done));
+    EXPECT_EQ(done, 2u);
+    EXPECT_TRUE(fs.WriteFile(second, "3", 1, &done));
+    EXPECT_TRUE(fs.WriteFile(first, "4", 1, &done));
+    EXPECT_TRUE(fs.CloseHandle(first));
+    EXPECT_TRUE(fs.CloseHandle(second));
+    EXPECT_EQ(TempFolder::Read(file), "abc1234");
+
+    // Appending is writing for the share rules.
+    const std::uintptr_t reader = Open(file, files::kGenericRead, files::kShareRead);
+    ASSERT_NE(reader, files::kInvalidHandle);
+    EXPECT_EQ(OpenError(file, files::kFileAppendData, share, files::kOpenAlways),
+              files::kErrorSharingViolation);
+    EXPECT_TRUE(fs.CloseHandle(reader));
+}
+
 TEST_F(Files, OpenFailures) {
     EXPECT_EQ(OpenError(file, files::kGenericRead, files::kShareRead), files::kErrorFileNotFound);
     EXPECT_EQ(OpenError(folder.Path("none/a.txt"), files::kGenericRead, files::kShareRead),

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <ctime>
 #include <string>
 
 #include "platform/win32/locale_win32.h"
@@ -110,6 +111,7 @@ class LocaleOf : public ILocale {
         return "";
     }
     LocalTime GetLocalTime() override { return LocalTime(); }
+    LocalTime GetSystemTime() override { return LocalTime(); }
 
   private:
     LCID lcid_;
@@ -131,6 +133,24 @@ TEST(LocaleUnderWine, UserLocaleGivesPlausibleItems) {
     const LocalTime now = locale.GetLocalTime();
     EXPECT_GE(now.year, 2020);
     EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.day <= 31);
+}
+
+// The UTC clock against the C runtime's gmtime of the same moment. The test
+// runs with TZ set two hours off UTC, so a backend that read the local clock
+// would be caught.
+TEST(LocaleUnderWine, SystemTimeIsUtc) {
+    Win32Locale locale;
+    const std::time_t before = std::time(nullptr);
+    const LocalTime utc = locale.GetSystemTime();
+    const std::time_t after = std::time(nullptr);
+    const auto minuteOf = [](int hour, int minute) { return hour * 60 + minute; };
+    const auto utcMinute = [&](std::time_t t) {
+        const std::tm* tm = std::gmtime(&t);
+        return minuteOf(tm->tm_hour, tm->tm_min);
+    };
+    const int got = minuteOf(utc.hour, utc.minute);
+    EXPECT_TRUE(got == utcMinute(before) || got == utcMinute(after)) << got;
+    EXPECT_NE(locale.GetLocalTime().hour, utc.hour) << "TZ is not set off UTC for this test";
 }
 
 TEST(LocaleUnderWine, UserLocaleTextsAgreeWithWindows) {

@@ -1,0 +1,97 @@
+// The DX-cluster line: the row's fields by column, then the fixed layout;
+// see the header.
+#include "relay/dx_line.h"
+
+#include <algorithm>
+
+#include "vplusdde/spot_rows.h"
+
+const char* const kOwnSpotter = "VARELI";
+
+namespace {
+
+// Columns of the spot row, counted from 0.
+constexpr std::size_t kDxCallStart = 7;
+constexpr std::size_t kCommentEnd = 28;  // the comment ends with column 28
+constexpr std::size_t kSpotterStart = 29;
+constexpr std::size_t kSpotterWidth = 6;
+constexpr std::size_t kTimeStart = 36;
+constexpr std::size_t kTimeWidth = 4;
+
+// Columns of the cluster line, counted from 1 as the layout is known.
+constexpr std::size_t kFrequencyEndColumn = 24;
+constexpr std::size_t kDxCallWidth = 12;
+constexpr std::size_t kCommentWidth = 30;
+
+// The part of text from `start` of at most `width` characters; empty past
+// the end (a short last unit).
+std::string Slice(const std::string& text, std::size_t start, std::size_t width) {
+    if (start >= text.size()) return std::string();
+    return text.substr(start, width);
+}
+
+// Without blanks at either end. The DDE link has turned every control
+// character into a blank, so the blank is the only white space.
+std::string Trim(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool FourDigits(const std::string& text) {
+    return text.size() == 4 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void AppendPadded(std::string& line, const std::string& text, std::size_t width) {
+    line += text;
+    if (text.size() < width) line.append(width - text.size(), ' ');
+}
+
+std::string TwoDigits(int value) {
+    return std::string{static_cast<char>('0' + value / 10 % 10),
+                       static_cast<char>('0' + value % 10)};
+}
+
+}  // namespace
+
+std::optional<DxSpot> ParseSpotRow(const std::string& row, const std::string& utcHhmm) {
+    DxSpot spot;
+    spot.frequencyKhz = ReadFrequency(row);
+    if (spot.frequencyKhz <= 0 || row.size() <= kDxCallStart) return std::nullopt;
+    const std::size_t callEnd = std::min(row.find(' ', kDxCallStart), row.size());
+    spot.dxCall = row.substr(kDxCallStart, callEnd - kDxCallStart);
+    if (spot.dxCall.empty()) return std::nullopt;
+    if (callEnd < kCommentEnd) spot.comment = Trim(Slice(row, callEnd, kCommentEnd - callEnd));
+    spot.spotter = Trim(Slice(row, kSpotterStart, kSpotterWidth));
+    if (spot.spotter.empty()) spot.spotter = kOwnSpotter;
+    const std::string time = Slice(row, kTimeStart, kTimeWidth);
+    spot.timeHhmm = FourDigits(time) ? time : utcHhmm;
+    return spot;
+}
+
+std::string FormatDxLine(const DxSpot& spot) {
+    std::string line = "DX de " + spot.spotter + ":";
+    const std::string frequency = std::to_string(spot.frequencyKhz) + ".0";
+    const std::size_t used = line.size() + frequency.size();
+    line.append(used < kFrequencyEndColumn ? kFrequencyEndColumn - used : 1, ' ');
+    line += frequency;
+    line += "  ";
+    AppendPadded(line, spot.dxCall, kDxCallWidth);
+    line += ' ';
+    AppendPadded(line, spot.comment.substr(0, kCommentWidth), kCommentWidth);
+    line += ' ';
+    line += spot.timeHhmm;
+    line += "Z\r\n";
+    return line;
+}
+
+std::optional<std::string> DxLine(const std::string& row, const std::string& utcHhmm) {
+    const std::optional<DxSpot> spot = ParseSpotRow(row, utcHhmm);
+    if (!spot) return std::nullopt;
+    return FormatDxLine(*spot);
+}
+
+std::string HhmmOf(const LocalTime& time) {
+    return TwoDigits(time.hour) + TwoDigits(time.minute);
+}

@@ -1,0 +1,74 @@
+// The DX-cluster line of spot rows: column layout, fields read from the row,
+// and the rows that give no line.
+#include "relay/dx_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Padded(const std::string& text, std::size_t width) {
+    return text + std::string(width - text.size(), ' ');
+}
+
+// A 42-character row with each field in its columns.
+std::string Row(const std::string& frequency, const std::string& dxCall, const std::string& comment,
+                const std::string& spotter, const std::string& time) {
+    return std::string(6 - frequency.size(), ' ') + frequency + " " + Padded(dxCall, 6) + " " +
+           Padded(comment, 14) + " " + Padded(spotter, 6) + " " + Padded(time, 4) + "  ";
+}
+
+const std::string kUtc = "0942";
+
+TEST(DxLine, TheExampleSpot) {
+    EXPECT_EQ(DxLine(Row("7025", "Q1AAA", "cq dx", "Q9ZZZ", "1305"), kUtc),
+              "DX de Q9ZZZ:      7025.0  Q1AAA        cq dx                          1305Z\r\n");
+}
+
+// The frequency ends at column 24 however wide it and the spotter are, with
+// at least one blank before it; the comment is cut at 30 characters.
+TEST(DxLine, FrequencyColumnAndLongFields) {
+    EXPECT_EQ(DxLine(Row("144300", "OH1AB", "tnx qso 73", "OH2XYZ", "0007"), kUtc),
+              "DX de OH2XYZ:   144300.0  OH1AB        " + Padded("tnx qso 73", 30) + " 0007Z\r\n");
+    const DxSpot spot{14025, "Q1AAA", std::string(35, 'c'), "VERYLONG/SPOTTER", "2359"};
+    EXPECT_EQ(FormatDxLine(spot), "DX de VERYLONG/SPOTTER: 14025.0  Q1AAA        " +
+                                      std::string(30, 'c') + " 2359Z\r\n");
+}
+
+// A call longer than its six columns runs on until its first blank; the
+// comment is what follows it up to column 28. A call longer than 12 pushes
+// the rest of the line on. 8-bit characters pass unchanged.
+TEST(DxLine, LongDxCallRunsIntoTheComment) {
+    const std::string row = Padded("  7025 3B8/OH1AB p\xe4\xe4 5", 29) + "Q9ZZZ  1305  ";
+    EXPECT_EQ(DxLine(row, kUtc),
+              "DX de Q9ZZZ:      7025.0  3B8/OH1AB    " + Padded("p\xe4\xe4 5", 30) + " 1305Z\r\n");
+    const std::string longer = Padded("  7025 VP8/OH1ABC/MM cw", 29) + "Q9ZZZ  1305  ";
+    EXPECT_EQ(DxLine(longer, kUtc),
+              "DX de Q9ZZZ:      7025.0  VP8/OH1ABC/MM " + Padded("cw", 30) + " 1305Z\r\n");
+}
+
+// No spotter gives the program's own name; no time (blanks, or columns cut
+// off in a short last unit) gives the current UTC time.
+TEST(DxLine, MissingSpotterAndTime) {
+    LocalTime utc;
+    utc.hour = 9;
+    utc.minute = 5;
+    EXPECT_EQ(DxLine(Row("3510", "Q1AAA", "", "", ""), HhmmOf(utc)),
+              "DX de VARELI:     3510.0  Q1AAA        " + Padded("", 30) + " 0905Z\r\n");
+    EXPECT_EQ(DxLine("  7025 Q1AAA  cq dx  ", kUtc),
+              "DX de VARELI:     7025.0  Q1AAA        " + Padded("cq dx", 30) + " 0942Z\r\n");
+    const std::optional<DxSpot> cut = ParseSpotRow("  7025 Q1", kUtc);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->dxCall, "Q1");
+}
+
+TEST(DxLine, RowsThatGiveNone) {
+    for (const char* frequency : {"0", "-7025", "70x5", ""}) {
+        EXPECT_FALSE(DxLine(Row(frequency, "Q1AAA", "cq", "Q9ZZZ", "1305"), kUtc)) << frequency;
+    }
+    EXPECT_FALSE(DxLine(Row("7025", "", "cq dx", "Q9ZZZ", "1305"), kUtc));
+    EXPECT_FALSE(DxLine("  7025 ", kUtc));
+}
+
+}  // namespace
