@@ -363,7 +363,7 @@ TEST_F(ProgramTest, TheSettingsDialogIsModalAndSpotsUseItsTextsAsTheyStand) {
         s.widgets.PostCall([&] {
             EXPECT_EQ(View().LineCount(), 1);
             // Still the old port until the dialog closes.
-            EXPECT_EQ(s.comm.CreateFileArgs().back().name, "Com5");
+            EXPECT_EQ(s.comm.CreateFileArgs().back().name, R"(\\.\Com5)");
             s.widgets.Click(form3->BitBtn1);
         });
         s.widgets.ChooseMenu(form1, {"Tiedosto", "Asetukset"});

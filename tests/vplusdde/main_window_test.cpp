@@ -281,7 +281,7 @@ TEST_F(MainWindowTest, LimitsAndTheSwitchAreTakenFromTheSettingsDialogForEveryUp
               (Texts{SpotRow(edge) + kToday, SpotRow(low) + kToday, SpotRow(high) + kToday}));
     EXPECT_EQ(s.comm.Written(), SpotRow(low) + "\r\n" + SpotRow(high) + "\r\n");
     ASSERT_EQ(s.comm.CreateFileArgs().size(), 2u);
-    EXPECT_EQ(s.comm.CreateFileArgs()[0].name, "Com5");
+    EXPECT_EQ(s.comm.CreateFileArgs()[0].name, R"(\\.\Com5)");
     EXPECT_EQ(Caption(form1->Label4), "3 vihjett\xE4");
 }
 
