@@ -32,6 +32,7 @@ class BenchHost : public ISpotIntakeHost {
     std::string LowerLimitText() override { return "0"; }
     bool ForwardingOn() override { return false; }
     void PlayTone(std::uint16_t, std::int32_t) override { ++tones; }
+    void Relay(const std::string&) override {}
     void Forward(const std::string&) override {}
     std::string TodayText() override { return DateToStr(Seam<ILocale>::Get().GetLocalTime()); }
     std::string NowText() override { return TimeToStr(Seam<ILocale>::Get().GetLocalTime()); }

@@ -3,11 +3,15 @@
 // forwarding.
 #include "vplusdde/main_window.h"
 
+#include <optional>
+
 #include "Bleeper/bleeper.h"
 #include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
+#include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/seam.h"
+#include "relay/dx_line.h"
 #include "rtl/date_time_text.h"
 #include "ui/application.h"
 #include "ui/glyphs.h"
@@ -318,12 +322,32 @@ void TForm1::haeasetukset() {
     ReadSettingsFile(settings_->Controls(), *Comm1);
 }
 
+void TForm1::Relay(const std::string& row) {
+    if (relay_ == nullptr || !relay_->CheckBox2->Checked()) return;
+    if (!spotLog_) {
+        // The box waits for the message loop: shown here, its loop would take
+        // the next updates while this row has still to be forwarded, and
+        // their lines would reach the port before this row's.
+        std::weak_ptr<int> alive = alive_;
+        spotLog_ =
+            std::make_unique<SpotLog>(Seam<IFiles>::Get(), [this, alive](const std::string& text) {
+                WidgetSet().PostCall([this, alive, text] {
+                    if (!alive.expired()) ShowMessage(text);
+                });
+            });
+    }
+    spotLog_->Append(row, Seam<ILocale>::Get().GetLocalTime());
+}
+
 void TForm1::lahetaporttiin(std::string row) {
     const bool wasOpen = Comm1->IsOpen();
     int written = 0;
+    std::optional<std::string> dxLine;
+    if (relay_ != nullptr && relay_->CheckBox1->Checked())
+        dxLine = DxLine(row, HhmmOf(Seam<ILocale>::Get().GetSystemTime()));
     try {
         Comm1->Open();
-        row += "\r\n";
+        row = dxLine ? *dxLine : row + "\r\n";
         written = Comm1->Write(row.data(), static_cast<int>(row.size()));
     } catch (...) {
         // A failed set-up or write must not leave the port open, or every

@@ -9,11 +9,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "CommInt/comm.h"
 #include "dde/dde_client_conv.h"
 #include "dde/dde_client_item.h"
+#include "relay/spot_log.h"
 #include "ui/bit_btn.h"
 #include "ui/form.h"
 #include "ui/label.h"
@@ -65,7 +67,9 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // The settings reader: "vareli.ini" into the dialog's controls, then the
     // port name to Comm1.
     void haeasetukset();
-    // Sends one spot row to the serial port as a line.
+    // Sends one spot row to the serial port as a line: the row itself, or its
+    // DX-cluster line when the "Välitys" dialog asks for those and the row
+    // gives one.
     void lahetaporttiin(std::string row);
 
     std::int32_t SpotCounter() const { return intake_.Counter(); }
@@ -88,6 +92,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     std::string LowerLimitText() override;
     bool ForwardingOn() override;
     void PlayTone(std::uint16_t frequency, std::int32_t duration) override;
+    void Relay(const std::string& row) override;
     void Forward(const std::string& row) override { lahetaporttiin(row); }
     std::string TodayText() override;
     std::string NowText() override;
@@ -103,6 +108,9 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
 
     TForm3* settings_ = nullptr;
     TForm4* relay_ = nullptr;
+    std::unique_ptr<SpotLog> spotLog_;  // made when first needed
+    // Lives as long as the window: a call posted to the loop runs only then.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     SpotView view_{*this};
     SpotIntake intake_{*this, view_};
 };

@@ -34,6 +34,7 @@ void SpotIntake::Accept(const std::string& row) {
         color = kSpotRed;
     }
     view_.Append(row + host_.TodayText(), color);
+    host_.Relay(row);
     if (host_.ForwardingOn()) host_.Forward(row);
     host_.SetLastSpotTime(host_.NowText());
 }

@@ -25,6 +25,9 @@ class ISpotIntakeHost {
     virtual std::string LowerLimitText() = 0;  // ComboBox1
     virtual bool ForwardingOn() = 0;           // CheckBox1
     virtual void PlayTone(std::uint16_t frequency, std::int32_t duration) = 0;
+    // Hands an accepted row on to other programs (the daily spot file), right
+    // after its line is shown and before it is forwarded.
+    virtual void Relay(const std::string& row) = 0;
     virtual void Forward(const std::string& row) = 0;              // lahetaporttiin
     virtual std::string TodayText() = 0;                           // short date
     virtual std::string NowText() = 0;                             // long time

@@ -84,6 +84,18 @@ def wait_until(what, predicate, seconds=30):
     fail("%s (last seen: %r)" % (what, value))
 
 
+def port_bytes(port, count):
+    """What the port received once count bytes are in (at most 10 s: they may
+    trail the view on a loaded machine), and after a pause for any extra byte."""
+    got = port.take()
+    deadline = time.time() + 10
+    while len(got) < count and time.time() < deadline:
+        time.sleep(0.05)
+        got += port.take()
+    time.sleep(0.5)
+    return got + port.take()
+
+
 def colour_counts(png):
     out = subprocess.run(["convert", png, "-format", "%c", "histogram:info:-"],
                          capture_output=True, text=True).stdout
@@ -161,16 +173,8 @@ def run(session, args):
     expected.append(short)
     wait_until("the short last unit is shown", lambda: shown(session, 7))
 
-    # The port's bytes may trail the view on a loaded machine; then a pause
-    # lets any extra byte show.
     want = "".join(r + "\r\n" for r in expected).encode("latin-1")
-    got = port.take()
-    deadline = time.time() + 10
-    while len(got) < len(want) and time.time() < deadline:
-        time.sleep(0.05)
-        got += port.take()
-    time.sleep(0.5)
-    got += port.take()
+    got = port_bytes(port, len(want))
     if got != want:
         print("port got:  %r\nport want: %r" % (got, want))
     check(got == want, "the port received exactly the accepted rows with CR LF, in order "
@@ -214,9 +218,89 @@ def run(session, args):
     code, _ = session.winctl_out("close", TITLE, "15000")
     check(code == 0, "the window still closes")
     vareli.wait(15)
+
+    relay_run(session, args, sim)
     sim.send("quit")
     sim.p.wait(15)
     print("ok: the simulator has quit")
+
+
+def dx_line(freq, dx, comment, spotter, hhmm):
+    """The DX-cluster line of a row, laid out by its columns."""
+    head = "DX de %s:" % (spotter or "VARELI")
+    frequency = "%d.0" % freq
+    return "%s%s%s  %s %s %sZ\r\n" % (head, " " * max(1, 24 - len(head) - len(frequency)),
+                                       frequency, dx.ljust(12), comment[:30].ljust(30), hhmm)
+
+
+def page_text(rows):
+    """The page as the simulator's raw command takes it: 19 rows, CR LF each."""
+    rows = rows + [" " * 42] * (19 - len(rows))
+    return "raw " + "".join(r[:40] + "\\x0d\\x0a" for r in rows)
+
+
+def relay_run(session, args, sim):
+    """Both relay options on: DX-cluster lines on the port, each accepted row
+    in the day's spot file; a spot file that cannot be written is reported
+    once while intake goes on."""
+    port = PortReader(session.com_port(12))
+    work = tempfile.mkdtemp(prefix="vareli-e2e-relay-")
+    with open(os.path.join(work, "vareli.ini"), "wb") as f:
+        f.write(b"[COMPort]Com12\r\n[AlaMHZ]7000\r\n[YlaMHZ]14350\r\n[Com]1\r\n"
+                b"[SarjaDX]1\r\n[Loki]1\r\n")
+    spots = [(7025, "Q1AAA", "cq dx", "Q9ZZZ", "1305"), (14025, "OH2BH", "cq-dx", "", "1201"),
+             (10105, "Q4DDD", "cw", "OH6XY", "1204"), (10106, "Q5EEE", "", "Q7XXX", "1206")]
+    rows = [spot_row(*s) for s in spots]
+    sim.send(page_text(rows[:2]))
+    log = os.path.join(work, time.strftime("vihjeet-%Y%m%d.txt"))
+
+    vareli = session.start([args.vareli], cwd=work)
+    code, _ = session.winctl_out("wait", TITLE, "30000")
+    check(code == 0, "the Vareli window appears with the relay options on")
+    wait_until("the first two spots are shown", lambda: shown(session, 2))
+    want = b"".join(dx_line(*s).encode("latin-1") for s in spots[:2])
+    check(want.startswith(b"DX de Q9ZZZ:      7025.0  Q1AAA        cq dx" + b" " * 26 +
+                          b"1305Z\r\n"), "the expected lines hold the known example")
+    got = port_bytes(port, len(want))
+    if got != want:
+        print("port got:  %r\nport want: %r" % (got, want))
+    check(got == want, "the port received the DX-cluster lines, not the rows")
+    text = wait_until("the day's spot file holds both rows", lambda: os.path.exists(log) and
+                      open(log, "rb").read().count(b"\r\n") >= 2 and open(log, "rb").read())
+    stamp = rb"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d "
+    check(re.fullmatch(b"".join(stamp + re.escape(r.encode("latin-1")) + b"\r\n"
+                                for r in rows[:2]), text) is not None,
+          "the spot file holds each row after its local date and time")
+
+    # Nobody may write the file now, root included.
+    os.chmod(log, 0o444)
+    if os.geteuid() == 0 and subprocess.run(["chattr", "+i", log]).returncode != 0:
+        fail("cannot make the spot file unwritable for root (chattr +i)")
+    try:
+        sim.send(page_text(rows[:3]), "notify")
+        code, out = session.winctl_out("box", TITLE, "30000")
+        name = os.path.basename(log)
+        check(code == 0 and ("Vihjetiedostoon %s ei voitu kirjoittaa (virhe 5)." % name) in out,
+              "the unwritable spot file is reported")
+        # While the box is open the next update is taken, with no second box.
+        sim.send(page_text(rows), "notify")
+        want = b"".join(dx_line(*s).encode("latin-1") for s in spots[2:])
+        got = port_bytes(port, len(want))
+        if got != want:
+            print("port got:  %r\nport want: %r" % (got, want))
+        check(got == want, "intake goes on past the failed file")
+        code, _ = session.winctl_out("ok", TITLE, "10000")
+        check(code == 0, "the report is dismissed with OK")
+        code, _ = session.winctl_out("box", TITLE, "1500")
+        check(code != 0, "the file is reported only once")
+        check(len(view_lines(session)) == 4, "every spot is shown")
+    finally:
+        if os.geteuid() == 0:
+            subprocess.run(["chattr", "-i", log])
+    check(open(log, "rb").read() == text, "the unwritable file is left as it was")
+    code, _ = session.winctl_out("close", TITLE, "15000")
+    check(code == 0, "the window closes")
+    vareli.wait(15)
 
 
 if __name__ == "__main__":
