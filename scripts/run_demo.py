@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Runs Vareli.exe under wine on its embedded default: the decoder simulator
 copied beside it as VTPlus.exe (so Vareli's own start command launches it), a
-vareli.ini with a wide band and forwarding on COM1 when the folder has none,
+vareli.ini with a wide band, forwarding on COM1 as DX-cluster lines and the
+daily spot file on, when the folder has none,
 and COM1 mapped to a pty whose lines are printed here as they arrive. Without a
 display it runs under Xvfb and refreshes a screenshot every few seconds.
 Ends after the given seconds, on Ctrl-C, or when the window is closed, and
@@ -49,8 +50,10 @@ def run(session, build, seconds, had_display, stop):
     ini = os.path.join(folder, "vareli.ini")
     if not os.path.exists(ini):
         with open(ini, "wb") as f:
-            f.write(b"[COMPort]Com1\r\n[AlaMHZ]1800\r\n[YlaMHZ]432000\r\n[Com]1\r\n")
-        print("run: wrote %s (band 1800-432000 kHz, forwarding on to COM1)" % ini)
+            f.write(b"[COMPort]Com1\r\n[AlaMHZ]1800\r\n[YlaMHZ]432000\r\n[Com]1\r\n"
+                    b"[SarjaDX]1\r\n[Loki]1\r\n")
+        print("run: wrote %s (band 1800-432000 kHz, forwarding on to COM1 as DX-cluster "
+              "lines, daily spot file on)" % ini)
     port = PortReader(session.com_port(1))
     print("run: COM1 is a pty; forwarded spot lines appear below")
     shot = None
