@@ -3,7 +3,7 @@
 // the options still to come.
 #include "asetus/relay_dialog.h"
 
-#include "ui/glyphs.h"
+#include "asetus/dialog_style.h"
 #include "ui/layout.h"
 
 namespace {
@@ -23,35 +23,11 @@ const TLayoutObject& Form4Layout() {
     static const TLayoutObject layout{
         "TForm4",
         "Form4",
-        {{"Left", 362},
-         {"Top", 250},
-         {"Width", 281},
-         {"Height", 208},
-         {"BorderStyle", Ident("bsSizeable")},
-         {"BorderIcons", SetOf({"biSystemMenu", "biMinimize", "biMaximize"})},
-         {"Caption", "V\xE4litys"},
-         {"Color", Ident("clBtnFace")},
-         {"Font.Color", Ident("clWindowText")},
-         {"Font.Height", -11},
-         {"Font.Name", "MS Sans Serif"},
-         {"Font.Style", SetOf({})},
-         {"OnClose", Ident("FormClose")},
-         {"PixelsPerInch", 96},
-         {"TextHeight", 13}},
+        DialogProperties("V\xE4litys", 362, 250, 281, 208),
         {
             OptionBox("CheckBox1", 8, "Sarjaporttiin DX-klusterin muodossa", 0),
             OptionBox("CheckBox2", 32, "Tallenna vihjeet p\xE4iv\xE4tiedostoihin", 1),
-            {"TBitBtn",
-             "BitBtn1",
-             {{"Left", 102},
-              {"Top", 148},
-              {"Width", 75},
-              {"Height", 25},
-              {"Caption", "OK"},
-              {"TabOrder", 2},
-              {"OnClick", Ident("BitBtn1Click")},
-              {"Glyph", kGlyphCheck},
-              {"NumGlyphs", 2}}},
+            OkButton(102, 148, 2),
         }};
     return layout;
 }

@@ -1,7 +1,7 @@
 // The settings dialog's stored layout (at 96 dpi) and its two handlers.
 #include "asetus/settings_dialog.h"
 
-#include "ui/glyphs.h"
+#include "asetus/dialog_style.h"
 #include "ui/layout.h"
 
 namespace {
@@ -26,21 +26,7 @@ const TLayoutObject& Form3Layout() {
     static const TLayoutObject layout{
         "TForm3",
         "Form3",
-        {{"Left", 362},
-         {"Top", 278},
-         {"Width", 237},
-         {"Height", 152},
-         {"BorderStyle", Ident("bsSizeable")},
-         {"BorderIcons", SetOf({"biSystemMenu", "biMinimize", "biMaximize"})},
-         {"Caption", "Asetukset"},
-         {"Color", Ident("clBtnFace")},
-         {"Font.Color", Ident("clWindowText")},
-         {"Font.Height", -11},
-         {"Font.Name", "MS Sans Serif"},
-         {"Font.Style", SetOf({})},
-         {"OnClose", Ident("FormClose")},
-         {"PixelsPerInch", 96},
-         {"TextHeight", 13}},
+        DialogProperties("Asetukset", 362, 278, 237, 152),
         {
             {"TLabel",
              "Label1",
@@ -84,17 +70,7 @@ const TLayoutObject& Form3Layout() {
               {"Height", 17},
               {"Caption", "Ohjaa porttiin"},
               {"TabOrder", 3}}},
-            {"TBitBtn",
-             "BitBtn1",
-             {{"Left", 80},
-              {"Top", 96},
-              {"Width", 75},
-              {"Height", 25},
-              {"Caption", "OK"},
-              {"TabOrder", 4},
-              {"OnClick", Ident("BitBtn1Click")},
-              {"Glyph", kGlyphCheck},
-              {"NumGlyphs", 2}}},
+            OkButton(80, 96, 4),
         }};
     return layout;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """End to end: the unmodified Vareli.exe in a folder with a vareli.ini, the
-decoder simulator scripted through several updates, COM12 mapped to a pty
+decoder simulator scripted through several updates, COM15 mapped to a pty
 (ports above 9 need the device-namespace name and a whole port name from the
 settings file).
 Checks the bytes on the pty, the lines of the window (read from outside the
@@ -21,6 +21,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from wine_session import PortReader, Simulator, WineSession  # noqa: E402
 
 TITLE = "Vareli"
+# Above 9, and a number no other wine test maps (they share the prefix and may
+# run at the same time).
+PORT = 15
 
 
 def spot_row(freq, dx, comment, spotter, hhmm):
@@ -122,10 +125,10 @@ def main():
 
 
 def run(session, args):
-    port = PortReader(session.com_port(12))
+    port = PortReader(session.com_port(PORT))
     work = tempfile.mkdtemp(prefix="vareli-e2e-")
     with open(os.path.join(work, "vareli.ini"), "wb") as f:
-        f.write(b"[COMPort]Com12\r\n[AlaMHZ]7000\r\n[YlaMHZ]14350\r\n[Com]1\r\n")
+        f.write(b"[COMPort]Com15\r\n[AlaMHZ]7000\r\n[YlaMHZ]14350\r\n[Com]1\r\n")
 
     sim = Simulator(session, args.simulator, ["--log", "Z:" + os.path.join(work, "sim.log")
                                               .replace("/", "\\")])
@@ -243,10 +246,10 @@ def relay_run(session, args, sim):
     """Both relay options on: DX-cluster lines on the port, each accepted row
     in the day's spot file; a spot file that cannot be written is reported
     once while intake goes on."""
-    port = PortReader(session.com_port(12))
+    port = PortReader(session.com_port(PORT))
     work = tempfile.mkdtemp(prefix="vareli-e2e-relay-")
     with open(os.path.join(work, "vareli.ini"), "wb") as f:
-        f.write(b"[COMPort]Com12\r\n[AlaMHZ]7000\r\n[YlaMHZ]14350\r\n[Com]1\r\n"
+        f.write(b"[COMPort]Com15\r\n[AlaMHZ]7000\r\n[YlaMHZ]14350\r\n[Com]1\r\n"
                 b"[SarjaDX]1\r\n[Loki]1\r\n")
     spots = [(7025, "Q1AAA", "cq dx", "Q9ZZZ", "1305"), (14025, "OH2BH", "cq-dx", "", "1201"),
              (10105, "Q4DDD", "cw", "OH6XY", "1204"), (10106, "Q5EEE", "", "Q7XXX", "1206")]
