@@ -1,6 +1,8 @@
 // TForm4, the dialog "Välitys": how spots go on to other programs beyond the
-// spot view and the plain serial line — DX-cluster lines on the serial port
-// and a daily spot file. Like the settings dialog, its controls are where the
+// spot view and the plain serial line — DX-cluster lines on the serial port,
+// a daily spot file, and a DX-cluster node for logging programs (telnet): on
+// or off, its TCP port, whether other computers may connect, and how many
+// connections it has now. Like the settings dialog, its controls are where the
 // program holds these options: forwarding and intake read them for every
 // spot, so a change applies at once.
 //
@@ -18,7 +20,9 @@
 #include "asetus/settings_file.h"
 #include "ui/bit_btn.h"
 #include "ui/check_box.h"
+#include "ui/edit.h"
 #include "ui/form.h"
+#include "ui/label.h"
 
 class TForm4 : public TForm {
   public:
@@ -27,9 +31,24 @@ class TForm4 : public TForm {
 
     TCheckBox* CheckBox1 = nullptr;  // DX-cluster lines on the serial port
     TCheckBox* CheckBox2 = nullptr;  // the daily spot file
+    TCheckBox* CheckBox3 = nullptr;  // the cluster node
+    TLabel* Label1 = nullptr;        // "TCP-portti"
+    TEdit* Edit1 = nullptr;          // the node's TCP port
+    TCheckBox* CheckBox4 = nullptr;  // connections from other computers
+    TLabel* Label2 = nullptr;        // "Yhteyksiä: N"
     TBitBtn* BitBtn1 = nullptr;
 
-    RelayControls Controls() const { return {CheckBox1, CheckBox2}; }
+    RelayControls Controls() const { return {CheckBox1, CheckBox2, CheckBox3, Edit1, CheckBox4}; }
+
+    // Shows the node's number of open connections.
+    void SetConnectionCount(int count);
+    // The port box's number; raises Exception "TCP-portin on oltava luku
+    // 1-65535." when its text is not a whole number in that range.
+    int ClusterPort() const;
+
+    // Run when the dialog has closed and the settings are stored: the node
+    // takes its new settings (set at start-up).
+    std::function<void()> SettingsChanged;
 
     // Writes the settings file from both dialogs and reads it back.
     std::function<void()> StoreSettings;

@@ -8,8 +8,10 @@
 #include "rtl/text_file.h"
 #include "ui/check_box.h"
 #include "ui/combo_box.h"
+#include "ui/edit.h"
 
 const char* const kSettingsFileName = "vareli.ini";
+const char* const kDefaultClusterPort = "7300";
 
 namespace {
 
@@ -46,8 +48,13 @@ struct RelayOption {
 };
 
 std::vector<RelayOption> RelayOptions(const RelayControls& relay) {
-    return {{relay.clusterLines, "[SarjaDX]1"}, {relay.spotFile, "[Loki]1"}};
+    return {{relay.clusterLines, "[SarjaDX]1"},
+            {relay.spotFile, "[Loki]1"},
+            {relay.clusterNode, "[Klusteri]1"},
+            {relay.clusterLan, "[KlusteriLAN]1"}};
 }
+
+constexpr const char* kClusterPortKey = "[KlusteriPortti]";
 
 }  // namespace
 
@@ -59,8 +66,14 @@ void WriteSettingsFile(const SettingsControls& controls) {
     // The check box is asked twice, once for each line it may write.
     if (controls.forwarding.Checked()) file.WriteLine("[Com]1");
     if (!controls.forwarding.Checked()) file.WriteLine("[Com]0");
-    for (const RelayOption& option : RelayOptions(controls.relay))
-        if (option.box != nullptr && option.box->Checked()) file.WriteLine(option.line);
+    // In the order the options stand in their dialog: the port after its switch.
+    const std::vector<RelayOption> options = RelayOptions(controls.relay);
+    for (std::size_t i = 0; i < 3; ++i)
+        if (options[i].box != nullptr && options[i].box->Checked()) file.WriteLine(options[i].line);
+    TEdit* port = controls.relay.clusterPort;
+    if (port != nullptr && port->Text() != kDefaultClusterPort)
+        file.WriteLine(kClusterPortKey + port->Text());
+    if (options[3].box != nullptr && options[3].box->Checked()) file.WriteLine(options[3].line);
     file.Commit();
 }
 
@@ -68,10 +81,12 @@ void ReadSettingsFile(const SettingsControls& controls, TComm& comm) {
     TextFileReader file(kSettingsFileName);
     const std::vector<RelayOption> options = RelayOptions(controls.relay);
     std::vector<bool> on(options.size(), false);
+    std::string clusterPort = kDefaultClusterPort;
     while (!file.Eof()) {
         const std::string line = file.ReadLine();
         for (std::size_t i = 0; i < options.size(); ++i)
             if (Holds(line, options[i].line)) on[i] = true;
+        if (const auto value = ValueAfter(line, kClusterPortKey)) clusterPort = *value;
         SetFrom(line, "[AlaMHZ]", controls.lowerLimit);
         SetFrom(line, "[YlaMHZ]", controls.upperLimit);
         SetFrom(line, "[COMPort]", controls.port);
@@ -82,5 +97,6 @@ void ReadSettingsFile(const SettingsControls& controls, TComm& comm) {
     // Set only once the whole file is read: a line further on may hold one.
     for (std::size_t i = 0; i < options.size(); ++i)
         if (options[i].box != nullptr) options[i].box->SetChecked(on[i]);
+    if (controls.relay.clusterPort != nullptr) controls.relay.clusterPort->SetText(clusterPort);
     comm.SetDeviceName(controls.port.Text());
 }

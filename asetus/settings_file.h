@@ -13,6 +13,7 @@
 class TCheckBox;
 class TComboBox;
 class TComm;
+class TEdit;
 
 extern const char* const kSettingsFileName;  // "vareli.ini"
 
@@ -22,7 +23,13 @@ extern const char* const kSettingsFileName;  // "vareli.ini"
 struct RelayControls {
     TCheckBox* clusterLines = nullptr;  // "[SarjaDX]1"
     TCheckBox* spotFile = nullptr;      // "[Loki]1"
+    TCheckBox* clusterNode = nullptr;   // "[Klusteri]1"
+    TEdit* clusterPort = nullptr;       // "[KlusteriPortti]N", stored unless 7300
+    TCheckBox* clusterLan = nullptr;    // "[KlusteriLAN]1"
 };
+
+// The cluster node's TCP port when none is stored.
+extern const char* const kDefaultClusterPort;  // "7300"
 
 // The settings dialog's four controls, and the relay options when there is a
 // "Välitys" dialog.

@@ -125,6 +125,13 @@ class ICheckBoxPeer : public IControlPeer {
     virtual void SetChecked(bool checked) = 0;
 };
 
+// A one-line edit field.
+class IEditPeer : public IControlPeer {
+  public:
+    virtual std::string Text() = 0;
+    virtual void SetText(const std::string& text) = 0;
+};
+
 // Chosen when the combo box is made; they cannot change later.
 struct TComboBoxOptions {
     TComboBoxStyle Style = TComboBoxStyle::csDropDown;

@@ -30,6 +30,7 @@ class IWidgetSet {
                                                           IControlEvents& events) = 0;
     virtual std::unique_ptr<IComboBoxPeer> CreateComboBox(IFormPeer& parent,
                                                           const TComboBoxOptions& options) = 0;
+    virtual std::unique_ptr<IEditPeer> CreateEdit(IFormPeer& parent) = 0;
     virtual std::unique_ptr<IRichEditPeer> CreateRichEdit(IFormPeer& parent,
                                                           const TRichEditOptions& options) = 0;
 

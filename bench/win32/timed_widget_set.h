@@ -46,6 +46,9 @@ class TimedWidgetSet : public IWidgetSet {
                                                   const TComboBoxOptions& options) override {
         return inner_.CreateComboBox(parent, options);
     }
+    std::unique_ptr<IEditPeer> CreateEdit(IFormPeer& parent) override {
+        return inner_.CreateEdit(parent);
+    }
     std::unique_ptr<IRichEditPeer> CreateRichEdit(IFormPeer& parent,
                                                   const TRichEditOptions& options) override;
 

@@ -72,6 +72,15 @@ class SettingsDialogTest : public ::testing::Test {
     TForm* mainForm = nullptr;
     TForm3* dialog = nullptr;
 
+    // The "Välitys" dialog, joined to the settings dialog as at start-up.
+    TForm4* MakeRelayDialog() {
+        TForm4* relay = nullptr;
+        app.CreateForm(relay);
+        dialog->Relay = relay->Controls();
+        relay->StoreSettings = [this] { dialog->StoreSettings(); };
+        return relay;
+    }
+
   private:
     std::vector<std::function<void()>> steps_;
     size_t next_ = 0;
@@ -255,10 +264,7 @@ TEST_F(SettingsDialogTest, AFileThatCannotBeWrittenKeepsTheDialogOpenUntilItCan)
 }
 
 TEST_F(SettingsDialogTest, TheRelayOptionsFollowTheFourLinesOnlyWhenOnAndBothDialogsKeepThem) {
-    TForm4* relay = nullptr;
-    app.CreateForm(relay);
-    dialog->Relay = relay->Controls();
-    relay->StoreSettings = [this] { dialog->StoreSettings(); };
+    TForm4* relay = MakeRelayDialog();
     const std::string four = "[COMPort]Com4\r\n[AlaMHZ]1800\r\n[YlaMHZ]3500\r\n[Com]0\r\n";
     SettingsFolder::Put(four);
     dialog->ReadSettings();
@@ -289,6 +295,43 @@ TEST_F(SettingsDialogTest, TheRelayOptionsFollowTheFourLinesOnlyWhenOnAndBothDia
     EXPECT_FALSE(relay->CheckBox1->Checked());
     EXPECT_TRUE(relay->CheckBox2->Checked());
     EXPECT_EQ(BoxTexts(), Texts{});
+}
+
+TEST_F(SettingsDialogTest, TheNodeSettingsAreStoredWhenNotTheDefaultAndABadPortKeepsItOpen) {
+    TForm4* relay = MakeRelayDialog();
+    int changes = 0;
+    relay->SettingsChanged = [&] { ++changes; };
+    const std::string four = "[COMPort]Com4\r\n[AlaMHZ]1800\r\n[YlaMHZ]3500\r\n[Com]0\r\n";
+    SettingsFolder::Put(four);
+    dialog->ReadSettings();
+    EXPECT_EQ(relay->Edit1->Text(), "7300");
+    ShowModal(relay, {[&] {
+                          widgets.Click(relay->CheckBox3);
+                          widgets.TypeText(relay->Edit1, "65536");
+                          widgets.Click(relay->BitBtn1);
+                      },
+                      [&] {
+                          EXPECT_TRUE(TMemoryWidgetSet::PeerOf(relay).visible);
+                          EXPECT_EQ(SettingsFolder::Get(), four);
+                          EXPECT_EQ(changes, 0);
+                          widgets.TypeText(relay->Edit1, "7373");
+                          widgets.Click(relay->CheckBox4);
+                          widgets.Click(relay->BitBtn1);
+                      }});
+    EXPECT_EQ(BoxTexts(), Texts{"TCP-portin on oltava luku 1-65535."});
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(SettingsFolder::Get(),
+              four + "[Klusteri]1\r\n[KlusteriPortti]7373\r\n[KlusteriLAN]1\r\n");
+    relay->Edit1->SetText("1");
+    dialog->ReadSettings();
+    EXPECT_EQ(relay->Edit1->Text(), "7373");
+    EXPECT_TRUE(relay->CheckBox3->Checked());
+    EXPECT_TRUE(relay->CheckBox4->Checked());
+    // Without its line the port is the default again.
+    SettingsFolder::Put(four);
+    dialog->ReadSettings();
+    EXPECT_EQ(relay->Edit1->Text(), "7300");
+    EXPECT_FALSE(relay->CheckBox3->Checked());
 }
 
 }  // namespace

@@ -97,6 +97,15 @@ class TMemoryCheckBoxPeer : public TMemoryControl<ICheckBoxPeer> {
     bool checked = false;
 };
 
+class TMemoryEditPeer : public TMemoryControl<IEditPeer> {
+  public:
+    explicit TMemoryEditPeer(TMemoryFormPeer& form) : TMemoryControl(form) {}
+    std::string Text() override { return text; }
+    void SetText(const std::string& value) override { text = value; }
+
+    std::string text;
+};
+
 class TMemoryComboBoxPeer : public TMemoryControl<IComboBoxPeer> {
   public:
     TMemoryComboBoxPeer(TMemoryFormPeer& form, const TComboBoxOptions& options)

@@ -8,6 +8,7 @@
 #include "ui/check_box.h"
 #include "ui/combo_box.h"
 #include "ui/control.h"
+#include "ui/edit.h"
 #include "ui/form.h"
 
 namespace {
@@ -125,6 +126,10 @@ std::unique_ptr<IButtonPeer> TMemoryWidgetSet::CreateButton(IFormPeer& parent,
 std::unique_ptr<ICheckBoxPeer> TMemoryWidgetSet::CreateCheckBox(IFormPeer& parent,
                                                                 IControlEvents& events) {
     return std::make_unique<TMemoryCheckBoxPeer>(dynamic_cast<TMemoryFormPeer&>(parent), events);
+}
+
+std::unique_ptr<IEditPeer> TMemoryWidgetSet::CreateEdit(IFormPeer& parent) {
+    return std::make_unique<TMemoryEditPeer>(dynamic_cast<TMemoryFormPeer&>(parent));
 }
 
 std::unique_ptr<IComboBoxPeer> TMemoryWidgetSet::CreateComboBox(IFormPeer& parent,
@@ -254,6 +259,11 @@ void TMemoryWidgetSet::TypeText(TComboBox* combo, const std::string& text) {
     if (peer.options.Style != TComboBoxStyle::csDropDown)
         throw std::logic_error("a drop-down list takes no typing");
     peer.Type(text);
+}
+
+void TMemoryWidgetSet::TypeText(TEdit* edit, const std::string& text) {
+    RequireUsable(edit);
+    PeerOf<TMemoryEditPeer>(edit).text = text;
 }
 
 void TMemoryWidgetSet::ChooseItem(TComboBox* combo, int index) {

@@ -34,6 +34,7 @@
 class TControl;
 class TForm;
 class TComboBox;
+class TEdit;
 
 class TMemoryFormPeer : public IFormPeer {
   public:
@@ -104,6 +105,7 @@ class TMemoryWidgetSet : public IWidgetSet {
                                                   IControlEvents& events) override;
     std::unique_ptr<IComboBoxPeer> CreateComboBox(IFormPeer& parent,
                                                   const TComboBoxOptions& options) override;
+    std::unique_ptr<IEditPeer> CreateEdit(IFormPeer& parent) override;
     std::unique_ptr<IRichEditPeer> CreateRichEdit(IFormPeer& parent,
                                                   const TRichEditOptions& options) override;
 
@@ -141,6 +143,7 @@ class TMemoryWidgetSet : public IWidgetSet {
     void Click(TControl* control);
     // Replaces the combo box's edit text, as typed (cut at MaxLength).
     void TypeText(TComboBox* combo, const std::string& text);
+    void TypeText(TEdit* edit, const std::string& text);
     // Picks an item from the drop-down list.
     void ChooseItem(TComboBox* combo, int index);
     // Chooses a command from the form's menu bar by its captions.

@@ -11,6 +11,7 @@
 #include "ui/win32/bit_btn_peer_win32.h"
 #include "ui/win32/check_box_peer_win32.h"
 #include "ui/win32/combo_box_peer_win32.h"
+#include "ui/win32/edit_peer_win32.h"
 #include "ui/win32/form_peer_win32.h"
 #include "ui/win32/label_peer_win32.h"
 #include "ui/win32/rich_edit_peer_win32.h"
@@ -90,6 +91,10 @@ std::unique_ptr<IButtonPeer> TWin32WidgetSet::CreateButton(IFormPeer& parent,
 std::unique_ptr<ICheckBoxPeer> TWin32WidgetSet::CreateCheckBox(IFormPeer& parent,
                                                                IControlEvents& events) {
     return std::make_unique<TWin32CheckBoxPeer>(Win32Form(parent), events);
+}
+
+std::unique_ptr<IEditPeer> TWin32WidgetSet::CreateEdit(IFormPeer& parent) {
+    return std::make_unique<TWin32EditPeer>(Win32Form(parent));
 }
 
 std::unique_ptr<IComboBoxPeer> TWin32WidgetSet::CreateComboBox(IFormPeer& parent,

@@ -31,6 +31,7 @@ class TWin32WidgetSet : public IWidgetSet {
                                                   IControlEvents& events) override;
     std::unique_ptr<IComboBoxPeer> CreateComboBox(IFormPeer& parent,
                                                   const TComboBoxOptions& options) override;
+    std::unique_ptr<IEditPeer> CreateEdit(IFormPeer& parent) override;
     std::unique_ptr<IRichEditPeer> CreateRichEdit(IFormPeer& parent,
                                                   const TRichEditOptions& options) override;
 
