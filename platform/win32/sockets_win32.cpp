@@ -4,8 +4,9 @@
 // winsock.h out of windows.h).
 #include "platform/win32/sockets_win32.h"
 
-#include <windows.h>
 #include <winsock2.h>
+// after winsock2.h
+#include <windows.h>
 
 #include <exception>
 #include <utility>
