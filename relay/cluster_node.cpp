@@ -1,0 +1,313 @@
+// The DX-cluster node: connections, login, commands and the spot feed; see
+// the header. Notices are hints only (they can be stale, or meant for a
+// closed socket whose handle came back), so every one is answered by a call
+// whose result decides: recv, send or accept saying WSAEWOULDBLOCK means
+// there is nothing to do.
+#include "relay/cluster_node.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "relay/telnet_lines.h"
+
+namespace {
+
+constexpr std::uint16_t kWinsockVersion = 0x0202;
+constexpr int kListenBacklog = 16;
+constexpr int kReadChunk = 1024;
+constexpr int kMaxShowCount = 100;
+constexpr int kDefaultShowCount = 10;
+constexpr int kLoginAttempts = 3;
+
+const char* const kLoginPrompt = "login: ";
+const char* const kNotACall = "Sorry, that is not a call sign.\r\n";
+const char* const kTooMany = "Sorry, too many connections.\r\n";
+const char* const kOnlySpots = "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n";
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+bool IsCallSign(const std::string& text) {
+    if (text.size() < 3 || text.size() > 12) return false;
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == '/' || c == '-';
+    });
+}
+
+// "sh/dx" or "show/dx", maybe followed by a whole number (taken into 1-100);
+// false for anything else.
+bool ParseShowDx(const std::string& command, int* count) {
+    const std::size_t blank = command.find_first_of(" \t");
+    const std::string verb = command.substr(0, blank);
+    if (verb != "sh/dx" && verb != "show/dx") return false;
+    *count = kDefaultShowCount;
+    if (blank == std::string::npos) return true;
+    std::string number = Trimmed(command.substr(blank));
+    bool negative = false;
+    if (!number.empty() && (number[0] == '-' || number[0] == '+')) {
+        negative = number[0] == '-';
+        number.erase(0, 1);
+    }
+    if (number.empty() ||
+        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    int value = 0;
+    for (char c : number) value = std::min(value * 10 + (c - '0'), kMaxShowCount + 1);
+    *count = negative ? 1 : std::clamp(value, 1, kMaxShowCount);
+    return true;
+}
+
+std::string Prompt(const std::string& call) {
+    return call + " de " + kOwnSpotter + " >\r\n";
+}
+
+void AppendRight(std::string& line, const std::string& text, std::size_t width) {
+    if (text.size() < width) line.append(width - text.size(), ' ');
+    line += text;
+}
+
+void AppendLeft(std::string& line, const std::string& text, std::size_t width) {
+    line += text;
+    if (text.size() < width) line.append(width - text.size(), ' ');
+}
+
+}  // namespace
+
+struct ClusterNode::Client {
+    explicit Client(std::uintptr_t s) : socket(s), lines(kMaxLineBytes) {}
+
+    std::uintptr_t socket;
+    TelnetLines lines;
+    std::string waiting;  // not yet taken by send
+    std::string call;     // empty until logged in
+    int failedLogins = 0;
+};
+
+ClusterNode::ClusterNode(ISockets& sockets) : sockets_(sockets) {}
+
+ClusterNode::~ClusterNode() {
+    changed_ = nullptr;
+    Stop();
+}
+
+int ClusterNode::Start(std::uint16_t port, bool allowLan) {
+    Stop();
+    if (const int error = sockets_.WSAStartup(kWinsockVersion); error != 0) return error;
+    const std::uintptr_t listener = sockets_.socket(kAfInet, kSockStream, kIpprotoTcp);
+    int error = 0;
+    if (listener == kInvalidSocket) {
+        error = sockets_.WSAGetLastError();
+    } else {
+        // So that no other program can take the same port beside the node;
+        // a system without the option still serves, so its failure is no
+        // reason to stop.
+        sockets_.setsockopt(listener, kSolSocket, kSoExclusiveAddrUse, 1);
+        if (sockets_.bind(listener, allowLan ? kInaddrAny : kInaddrLoopback, port) != 0 ||
+            sockets_.listen(listener, kListenBacklog) != 0 ||
+            sockets_.WSAAsyncSelect(listener, kFdAccept) != 0)
+            error = sockets_.WSAGetLastError();
+    }
+    if (error != 0) {
+        if (listener != kInvalidSocket) sockets_.closesocket(listener);
+        sockets_.WSACleanup();
+        return error;
+    }
+    listener_ = listener;
+    sockets_.SetNoticeHandler([this](std::uintptr_t socket, std::uint32_t event, int noticeError) {
+        OnNotice(socket, event, noticeError);
+    });
+    return 0;
+}
+
+void ClusterNode::Stop() {
+    if (!Running()) return;
+    const bool hadClients = !clients_.empty();
+    for (const auto& entry : clients_) sockets_.closesocket(entry.first);
+    clients_.clear();
+    sockets_.closesocket(listener_);
+    listener_ = kInvalidSocket;
+    sockets_.SetNoticeHandler(nullptr);
+    sockets_.WSACleanup();
+    if (hadClients) Changed();
+}
+
+void ClusterNode::Spot(const std::string& row, const LocalTime& utc) {
+    const std::optional<DxSpot> spot = ParseSpotRow(row, HhmmOf(utc));
+    if (!spot) return;
+    spots_.push_front(KeptSpot{*spot, utc});
+    if (spots_.size() > kKeptSpots) spots_.pop_back();
+    const std::string line = FormatDxLine(*spot);
+    std::vector<std::uintptr_t> failed;
+    for (const auto& entry : clients_) {
+        Client& client = *entry.second;
+        if (client.call.empty()) continue;
+        client.waiting += line;
+        if (!Flush(client)) failed.push_back(client.socket);
+    }
+    for (std::uintptr_t socket : failed) Close(socket);
+}
+
+void ClusterNode::OnNotice(std::uintptr_t socket, std::uint32_t event, int /*error*/) {
+    if (socket == listener_) {
+        if (event == kFdAccept) AcceptWaiting();
+        return;
+    }
+    const auto found = clients_.find(socket);
+    if (found == clients_.end()) return;  // a late notice of a closed connection
+    Client& client = *found->second;
+    if (event == kFdWrite) {
+        if (!Flush(client)) Close(socket);
+    } else if (event == kFdRead || event == kFdClose) {
+        // After a close notice read on to the end: recv then says 0 or fails.
+        Read(client, event == kFdClose);
+    }
+}
+
+void ClusterNode::AcceptWaiting() {
+    while (Running()) {
+        const std::uintptr_t socket = sockets_.accept(listener_);
+        if (socket == kInvalidSocket) return;
+        if (clients_.size() >= kMaxConnections) {
+            sockets_.send(socket, kTooMany,
+                          static_cast<int>(std::char_traits<char>::length(kTooMany)), 0);
+            sockets_.closesocket(socket);
+            continue;
+        }
+        if (sockets_.WSAAsyncSelect(socket, kFdRead | kFdWrite | kFdClose) != 0) {
+            sockets_.closesocket(socket);
+            continue;
+        }
+        auto client = std::make_unique<Client>(socket);
+        client->waiting = kLoginPrompt;
+        if (!Flush(*client)) {
+            sockets_.closesocket(socket);
+            continue;
+        }
+        clients_[socket] = std::move(client);
+        Changed();  // which may stop the node
+    }
+}
+
+void ClusterNode::Read(Client& client, bool toTheEnd) {
+    const std::uintptr_t socket = client.socket;
+    char buffer[kReadChunk];
+    do {
+        const int got = sockets_.recv(socket, buffer, kReadChunk, 0);
+        if (got < 0 && sockets_.WSAGetLastError() == kWsaEWouldBlock) return;
+        if (got <= 0) {
+            Close(socket);
+            return;
+        }
+        for (int i = 0; i < got; ++i) {
+            const TelnetLines::Step step = client.lines.Take(static_cast<unsigned char>(buffer[i]));
+            if (step == TelnetLines::Step::TooLong ||
+                (step == TelnetLines::Step::Line && !HandleLine(client, client.lines.Line()))) {
+                Flush(client);  // its last words, if the system takes them at once
+                Close(socket);
+                return;
+            }
+        }
+        if (!Flush(client)) {
+            Close(socket);
+            return;
+        }
+    } while (toTheEnd);
+}
+
+bool ClusterNode::HandleLine(Client& client, const std::string& line) {
+    if (client.call.empty()) {
+        const std::string call = Trimmed(line);
+        if (IsCallSign(call)) {
+            client.call = Upper(call);
+            client.waiting += "Hello " + client.call + ", this is " + kOwnSpotter +
+                              ", teletext DX spots of page 590.\r\n" + Prompt(client.call);
+            return true;
+        }
+        client.waiting += kNotACall;
+        if (++client.failedLogins >= kLoginAttempts) return false;
+        client.waiting += kLoginPrompt;
+        return true;
+    }
+    const std::string command = Lower(Trimmed(line));
+    int count = 0;
+    if (command == "bye" || command == "quit" || command == "q") return false;
+    if (command.empty()) {
+        // just the prompt
+    } else if (ParseShowDx(command, &count)) {
+        ShowDx(client, count);
+    } else {
+        client.waiting += kOnlySpots;
+    }
+    client.waiting += Prompt(client.call);
+    return true;
+}
+
+void ClusterNode::ShowDx(Client& client, int count) {
+    const std::size_t shown = std::min(spots_.size(), static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < shown; ++i)
+        client.waiting += FormatListLine(spots_[i].spot, spots_[i].accepted) + "\r\n";
+}
+
+bool ClusterNode::Flush(Client& client) {
+    while (!client.waiting.empty()) {
+        const int sent = sockets_.send(
+            client.socket, client.waiting.data(),
+            static_cast<int>(std::min<std::size_t>(client.waiting.size(), 1 << 20)), 0);
+        if (sent < 0) {
+            if (sockets_.WSAGetLastError() != kWsaEWouldBlock) return false;
+            break;
+        }
+        client.waiting.erase(0, static_cast<std::size_t>(sent));
+    }
+    return client.waiting.size() < kMaxWaitingBytes;
+}
+
+void ClusterNode::Close(std::uintptr_t socket) {
+    if (clients_.erase(socket) == 0) return;
+    sockets_.closesocket(socket);
+    Changed();
+}
+
+void ClusterNode::Changed() {
+    if (changed_) changed_();
+}
+
+std::string FormatListLine(const DxSpot& spot, const LocalTime& accepted) {
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const int month = std::clamp(accepted.month, 1, 12);
+    std::string line;
+    AppendRight(line, std::to_string(spot.frequencyKhz) + ".0", 8);
+    line += "  ";
+    AppendLeft(line, spot.dxCall, 11);
+    line += ' ';
+    AppendRight(line, std::to_string(accepted.day), 2);
+    line += std::string("-") + kMonths[month - 1] + "-" + std::to_string(accepted.year);
+    line += ' ';
+    line += spot.timeHhmm + "Z  ";
+    AppendLeft(line, spot.comment.substr(0, 28), 28);
+    AppendRight(line, "<" + spot.spotter + ">", 8);
+    return line;
+}
+
+std::string ClusterPortErrorText(std::uint16_t port, int error) {
+    return "DX-klusterin porttia " + std::to_string(port) + " ei voitu avata (virhe " +
+           std::to_string(error) + ").";
+}

@@ -1,0 +1,229 @@
+// An ISockets for tests, with the client ends ("peers") in the test's hands.
+// Notices queue up as Winsock posts them (accept waiting, data arriving, data
+// left after a recv, room again after a send was refused, the peer's close)
+// and reach the handler only when the test pumps them, as the message loop
+// would. Each connection has a window: the bytes the system holds for a
+// peer that has not read them; a send beyond it is refused with
+// WSAEWOULDBLOCK until the peer takes what it got.
+//
+// It records the faults a server must not commit: any call on a socket that
+// is closed or was never made. Handles are never reused.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/sockets.h"
+
+class FakeSockets : public ISockets {
+  public:
+    int startupError = 0;
+    std::set<std::uint16_t> portsInUse;  // bind fails with WSAEADDRINUSE
+    std::size_t defaultWindow = 1 << 20;
+
+    int startups = 0, cleanups = 0;
+    std::uint32_t boundAddress = 0;
+    std::uint16_t boundPort = 0;
+    std::vector<std::string> faults;
+
+    // --- the peers
+    // A client connecting to the port; -1 when nothing listens there.
+    int Connect(std::uint16_t port) {
+        for (auto& entry : sockets_) {
+            Socket& listener = entry.second;
+            if (!listener.listening || listener.port != port) continue;
+            peers_.push_back(Peer{});
+            peers_.back().window = defaultWindow;
+            listener.backlog.push_back(static_cast<int>(peers_.size()) - 1);
+            Post(entry.first, kFdAccept);
+            return static_cast<int>(peers_.size()) - 1;
+        }
+        return -1;
+    }
+    void PeerSend(int peer, const std::string& bytes) {
+        peers_[peer].inbound += bytes;
+        Post(peers_[peer].socket, kFdRead);
+    }
+    // What the node sent since the last take; the peer has read it.
+    std::string PeerTake(int peer) {
+        Peer& p = peers_[peer];
+        std::string got;
+        got.swap(p.outbound);
+        if (p.wantWrite) {
+            p.wantWrite = false;
+            Post(p.socket, kFdWrite);
+        }
+        return got;
+    }
+    void PeerClose(int peer) {
+        peers_[peer].closedByPeer = true;
+        Post(peers_[peer].socket, kFdClose);
+    }
+    void SetWindow(int peer, std::size_t bytes) { peers_[peer].window = bytes; }
+    bool ClosedByNode(int peer) const { return peers_[peer].closedByNode; }
+
+    // Delivers the queued notices, and those they lead to, in order.
+    void Pump() {
+        for (int delivered = 0; !notices_.empty(); ++delivered) {
+            if (delivered == 100000) {
+                faults.push_back("notices without end");
+                return;
+            }
+            const Notice notice = notices_.front();
+            notices_.pop_front();
+            if (handler_) handler_(notice.socket, notice.event, 0);
+        }
+    }
+    std::size_t OpenSockets() const {
+        std::size_t open = 0;
+        for (const auto& entry : sockets_) open += entry.second.open ? 1 : 0;
+        return open;
+    }
+
+    // --- ISockets
+    int WSAStartup(std::uint16_t) override {
+        if (startupError == 0) ++startups;
+        return startupError;
+    }
+    int WSACleanup() override {
+        ++cleanups;
+        return 0;
+    }
+    std::uintptr_t socket(int af, int type, int protocol) override {
+        if (af != kAfInet || type != kSockStream || protocol != kIpprotoTcp)
+            faults.push_back("socket: not TCP over IPv4");
+        return NewSocket(-1);
+    }
+    int setsockopt(std::uintptr_t s, int, int, int) override { return Check(s, "setsockopt"); }
+    int bind(std::uintptr_t s, std::uint32_t address, std::uint16_t port) override {
+        if (Check(s, "bind") != 0) return kSocketError;
+        if (portsInUse.count(port) != 0) return Fail(kWsaEAddrInUse);
+        boundAddress = address;
+        boundPort = port;
+        sockets_[s].port = port;
+        return 0;
+    }
+    int listen(std::uintptr_t s, int) override {
+        if (Check(s, "listen") != 0) return kSocketError;
+        sockets_[s].listening = true;
+        return 0;
+    }
+    std::uintptr_t accept(std::uintptr_t s) override {
+        if (Check(s, "accept") != 0) return kInvalidSocket;
+        Socket& listener = sockets_[s];
+        if (listener.backlog.empty()) {
+            Fail(kWsaEWouldBlock);
+            return kInvalidSocket;
+        }
+        const int peer = listener.backlog.front();
+        listener.backlog.pop_front();
+        const std::uintptr_t accepted = NewSocket(peer);
+        peers_[peer].socket = accepted;
+        return accepted;
+    }
+    int recv(std::uintptr_t s, char* buffer, int length, int) override {
+        if (Check(s, "recv") != 0) return kSocketError;
+        Peer& p = peers_[sockets_[s].peer];
+        if (p.inbound.empty()) return p.closedByPeer ? 0 : Fail(kWsaEWouldBlock);
+        const std::size_t n = std::min(p.inbound.size(), static_cast<std::size_t>(length));
+        p.inbound.copy(buffer, n);
+        p.inbound.erase(0, n);
+        if (!p.inbound.empty()) Post(s, kFdRead);
+        return static_cast<int>(n);
+    }
+    int send(std::uintptr_t s, const char* buffer, int length, int) override {
+        if (Check(s, "send") != 0) return kSocketError;
+        Peer& p = peers_[sockets_[s].peer];
+        const std::size_t room = p.window > p.outbound.size() ? p.window - p.outbound.size() : 0;
+        if (room == 0) {
+            p.wantWrite = true;
+            return Fail(kWsaEWouldBlock);
+        }
+        const std::size_t n = std::min(room, static_cast<std::size_t>(length));
+        p.outbound.append(buffer, n);
+        return static_cast<int>(n);
+    }
+    int closesocket(std::uintptr_t s) override {
+        if (Check(s, "closesocket") != 0) return kSocketError;
+        Socket& closed = sockets_[s];
+        closed.open = false;
+        closed.listening = false;
+        if (closed.peer >= 0) peers_[closed.peer].closedByNode = true;
+        return 0;
+    }
+    int WSAAsyncSelect(std::uintptr_t s, std::uint32_t events) override {
+        if (Check(s, "WSAAsyncSelect") != 0) return kSocketError;
+        Socket& selected = sockets_[s];
+        selected.events = events;
+        if (selected.peer >= 0) {
+            const Peer& p = peers_[selected.peer];
+            if (!p.inbound.empty()) Post(s, kFdRead);
+            if (p.closedByPeer) Post(s, kFdClose);
+            Post(s, kFdWrite);
+        } else if (!selected.backlog.empty()) {
+            Post(s, kFdAccept);
+        }
+        return 0;
+    }
+    int WSAGetLastError() override { return lastError_; }
+    void SetNoticeHandler(NoticeHandler handler) override { handler_ = std::move(handler); }
+
+  private:
+    struct Socket {
+        int peer = -1;  // the connection's client end; -1 for a listener
+        bool open = true;
+        bool listening = false;
+        std::uint16_t port = 0;
+        std::uint32_t events = 0;
+        std::deque<int> backlog;
+    };
+    struct Peer {
+        std::uintptr_t socket = kInvalidSocket;  // until accepted
+        std::string inbound;                     // sent by the peer, not yet read
+        std::string outbound;                    // sent by the node, not yet taken
+        std::size_t window = 0;
+        bool wantWrite = false;
+        bool closedByPeer = false;
+        bool closedByNode = false;
+    };
+    struct Notice {
+        std::uintptr_t socket;
+        std::uint32_t event;
+    };
+
+    std::uintptr_t NewSocket(int peer) {
+        const std::uintptr_t handle = nextHandle_;
+        nextHandle_ += 4;
+        sockets_[handle].peer = peer;
+        return handle;
+    }
+    int Check(std::uintptr_t s, const char* call) {
+        const auto found = sockets_.find(s);
+        if (found != sockets_.end() && found->second.open) return 0;
+        faults.push_back(std::string(call) + " on a socket not open");
+        return Fail(kWsaENotSock);
+    }
+    int Fail(int error) {
+        lastError_ = error;
+        return kSocketError;
+    }
+    // As Winsock: only for a socket that asked for the event.
+    void Post(std::uintptr_t s, std::uint32_t event) {
+        const auto found = sockets_.find(s);
+        if (found == sockets_.end() || (found->second.events & event) == 0) return;
+        notices_.push_back(Notice{s, event});
+    }
+
+    std::map<std::uintptr_t, Socket> sockets_;
+    std::vector<Peer> peers_;
+    std::deque<Notice> notices_;
+    NoticeHandler handler_;
+    std::uintptr_t nextHandle_ = 0x100;
+    int lastError_ = 0;
+};

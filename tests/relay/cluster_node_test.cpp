@@ -1,0 +1,239 @@
+// The DX-cluster node on fake sockets: login, telnet bytes and line ends,
+// the spot feed and sh/dx, the limits that keep one client from hurting the
+// rest, and a port that cannot be opened.
+#include "relay/cluster_node.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/fake_sockets.h"
+
+namespace {
+
+const LocalTime kAccepted{2026, 12, 7, 13, 5, 0, 0};
+const std::string kExampleRow = "  7025 Q1AAA  cq dx          Q9ZZZ  1305  ";
+const std::string kLogin = "login: ";
+
+// A spot row on the given kHz with the call Q1<n>.
+std::string Row(int khz, int n) {
+    const std::string frequency = std::to_string(khz);
+    const std::string call = "Q1" + std::to_string(n);
+    return std::string(6 - frequency.size(), ' ') + frequency + " " + call +
+           std::string(22 - call.size(), ' ') + "Q9ZZZ  1305  ";
+}
+
+std::string Hello(const std::string& call) {
+    return "Hello " + call + ", this is VARELI, teletext DX spots of page 590.\r\n" + call +
+           " de VARELI >\r\n";
+}
+
+class ClusterNodeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        node.SetConnectionsChanged([this] { ++changes; });
+        ASSERT_EQ(node.Start(ClusterNode::kDefaultPort, false), 0);
+    }
+    void TearDown() override { EXPECT_TRUE(sockets.faults.empty()) << sockets.faults.front(); }
+
+    int Connect() {
+        const int peer = sockets.Connect(ClusterNode::kDefaultPort);
+        sockets.Pump();
+        return peer;
+    }
+    // Sends and returns the answer.
+    std::string Say(int peer, const std::string& bytes) {
+        sockets.PeerSend(peer, bytes);
+        sockets.Pump();
+        return sockets.PeerTake(peer);
+    }
+    int LoggedIn(const std::string& call) {
+        const int peer = Connect();
+        EXPECT_EQ(sockets.PeerTake(peer), kLogin);
+        EXPECT_EQ(Say(peer, call + "\r\n"), Hello(call));
+        return peer;
+    }
+
+    FakeSockets sockets;
+    ClusterNode node{sockets};
+    int changes = 0;
+};
+
+TEST_F(ClusterNodeTest, LoginTakesACallSignInUpperCaseAndThreeFailuresClose) {
+    EXPECT_EQ(sockets.boundAddress, kInaddrLoopback);
+    const int peer = Connect();
+    EXPECT_EQ(sockets.PeerTake(peer), kLogin);
+    const std::string sorry = "Sorry, that is not a call sign.\r\n";
+    EXPECT_EQ(Say(peer, "oh\r\n"), sorry + kLogin);                // too short
+    EXPECT_EQ(Say(peer, "oh2 abc\r\n"), sorry + kLogin);           // a blank inside
+    EXPECT_EQ(Say(peer, "  oh2-abc/p \r\n"), Hello("OH2-ABC/P"));  // the third try
+    EXPECT_EQ(Say(peer, "OH2XYZ\r\n"),
+              "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\nOH2-ABC/P de VARELI >\r\n");
+
+    const int other = Connect();
+    sockets.PeerTake(other);
+    EXPECT_EQ(Say(other, "1234567890123\r\n"), sorry + kLogin);  // 13 characters
+    EXPECT_EQ(Say(other, "ab.cd\r\n"), sorry + kLogin);
+    EXPECT_EQ(Say(other, "\r\n"), sorry);
+    EXPECT_TRUE(sockets.ClosedByNode(other));
+    EXPECT_FALSE(sockets.ClosedByNode(peer));
+    EXPECT_EQ(node.ConnectionCount(), 1u);
+    EXPECT_EQ(changes, 3);  // two opened, one closed
+}
+
+// A call sent before the prompt went out is served the same way.
+TEST_F(ClusterNodeTest, CallSentBeforeThePrompt) {
+    const int peer = sockets.Connect(ClusterNode::kDefaultPort);
+    sockets.PeerSend(peer, "q9zzz\n");
+    sockets.Pump();
+    EXPECT_EQ(sockets.PeerTake(peer), kLogin + Hello("Q9ZZZ"));
+}
+
+// Lines end with CR, LF or CR LF, split over reads or several in one read;
+// telnet negotiation, subnegotiation included, is skipped and never echoed.
+TEST_F(ClusterNodeTest, LineEndsSplitJoinedAndTelnetBytes) {
+    const int peer = Connect();
+    sockets.PeerTake(peer);
+    const std::string will = "\xff\xfb\x18", doEcho = "\xff\xfd\x01";
+    const std::string sub = std::string("\xff\xfa\x18\x00VT\r\n100\xff\xff", 13) + "\xff\xf0";
+    EXPECT_EQ(Say(peer, will + "Q9" + sub + "Z"), "");
+    EXPECT_EQ(Say(peer, "ZZ" + doEcho + "\r"), Hello("Q9ZZZ"));
+    const std::string prompt = "Q9ZZZ de VARELI >\r\n";
+    EXPECT_EQ(Say(peer, "\n"), "");  // the LF of the CR LF above
+    EXPECT_EQ(Say(peer, "\r\n\n\r" + std::string(1, '\0')), prompt + prompt + prompt);
+    EXPECT_EQ(Say(peer, "  SH" + will + "/Dx  \r\nbye"), prompt);
+    EXPECT_FALSE(sockets.ClosedByNode(peer));
+    EXPECT_EQ(Say(peer, "\n"), "");
+    EXPECT_TRUE(sockets.ClosedByNode(peer));
+}
+
+TEST_F(ClusterNodeTest, SpotsGoToLoggedInClientsInOrder) {
+    const int a = LoggedIn("OH1AA");
+    const int b = LoggedIn("OH2BB");
+    const int waiting = Connect();
+    sockets.PeerTake(waiting);
+    node.Spot(kExampleRow, kAccepted);
+    node.Spot("no spot here", kAccepted);
+    node.Spot(Row(14025, 2), kAccepted);
+    const std::string lines =
+        "DX de Q9ZZZ:      7025.0  Q1AAA        cq dx                          1305Z\r\n" +
+        *DxLine(Row(14025, 2), "0000");
+    EXPECT_EQ(sockets.PeerTake(a), lines);
+    EXPECT_EQ(sockets.PeerTake(b), lines);
+    EXPECT_EQ(sockets.PeerTake(waiting), "");
+}
+
+TEST_F(ClusterNodeTest, ShowDxListsTheLatestNewestFirst) {
+    EXPECT_EQ(FormatListLine(*ParseSpotRow(kExampleRow, "0000"), kAccepted),
+              "  7025.0  Q1AAA        7-Dec-2026 1305Z  cq dx                        <Q9ZZZ>");
+    const DxSpot longOne{10368000, "Q1LONGCALL/P", std::string(40, 'c'), "VARELI", "2359"};
+    EXPECT_EQ(FormatListLine(longOne, LocalTime{2027, 1, 31, 0, 0, 0, 0}),
+              "10368000.0  Q1LONGCALL/P 31-Jan-2027 2359Z  " + std::string(28, 'c') + "<VARELI>");
+
+    const int peer = LoggedIn("OH1AA");
+    const std::string prompt = "OH1AA de VARELI >\r\n";
+    EXPECT_EQ(Say(peer, "sh/dx\r\n"), prompt);  // nothing yet
+    for (int n = 1; n <= 105; ++n) node.Spot(Row(7000 + n, n), kAccepted);
+    sockets.PeerTake(peer);
+    auto listed = [&](const std::string& command) {
+        const std::string answer = Say(peer, command + "\r\n");
+        std::vector<int> calls;
+        for (std::size_t at = answer.find("Q1"); at != std::string::npos;
+             at = answer.find("Q1", at + 1))
+            calls.push_back(std::stoi(answer.substr(at + 2, 3)));
+        EXPECT_EQ(answer.substr(answer.size() - prompt.size()), prompt) << command;
+        return calls;
+    };
+    EXPECT_EQ(listed("sh/dx"), (std::vector<int>{105, 104, 103, 102, 101, 100, 99, 98, 97, 96}));
+    EXPECT_EQ(listed(" SHOW/DX 3 "), (std::vector<int>{105, 104, 103}));
+    EXPECT_EQ(listed("sh/dx 0"), std::vector<int>{105});
+    const std::vector<int> all = listed("sh/dx 5000");
+    ASSERT_EQ(all.size(), 100u);  // only the latest 100 are kept
+    EXPECT_EQ(all.back(), 6);
+    EXPECT_EQ(Say(peer, "sh/dx x\r\n"),
+              "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n" + prompt);
+    EXPECT_EQ(Say(peer, "QUIT\r\n"), "");
+    EXPECT_TRUE(sockets.ClosedByNode(peer));
+}
+
+TEST_F(ClusterNodeTest, SeventeenthConnectionIsToldAndClosed) {
+    for (int i = 0; i < 16; ++i) Connect();
+    const int extra = Connect();
+    EXPECT_EQ(sockets.PeerTake(extra), "Sorry, too many connections.\r\n");
+    EXPECT_TRUE(sockets.ClosedByNode(extra));
+    EXPECT_EQ(node.ConnectionCount(), 16u);
+    EXPECT_EQ(changes, 16);
+    sockets.PeerClose(0);
+    sockets.Pump();
+    EXPECT_EQ(node.ConnectionCount(), 15u);
+    EXPECT_EQ(sockets.PeerTake(Connect()), kLogin);  // room again
+}
+
+TEST_F(ClusterNodeTest, LongLineClosesAtOnce) {
+    const int peer = LoggedIn("OH1AA");
+    EXPECT_EQ(Say(peer, std::string(256, 'x') + "\r\n"),
+              "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\nOH1AA de VARELI >\r\n");
+    Say(peer, std::string(256, 'x'));
+    EXPECT_FALSE(sockets.ClosedByNode(peer));
+    Say(peer, "x");
+    EXPECT_TRUE(sockets.ClosedByNode(peer));
+    EXPECT_EQ(node.ConnectionCount(), 0u);
+}
+
+// A client that stops reading is closed once 64 KiB wait for it; the one
+// beside it gets every line, in order, throughout.
+TEST_F(ClusterNodeTest, StalledClientIsClosedOthersGoOn) {
+    const int stalled = LoggedIn("OH1AA");
+    const int reader = LoggedIn("OH2BB");
+    sockets.SetWindow(stalled, 4096);
+    std::string expected, got;
+    int spots = 0;
+    while (!sockets.ClosedByNode(stalled) && spots < 10000) {
+        const std::string row = Row(7000 + spots % 1000, spots % 1000);
+        node.Spot(row, kAccepted);
+        expected += *DxLine(row, "0000");
+        got += sockets.PeerTake(reader);
+        ++spots;
+    }
+    EXPECT_TRUE(sockets.ClosedByNode(stalled));
+    const std::size_t lineSize = expected.size() / static_cast<std::size_t>(spots);
+    EXPECT_EQ(static_cast<std::size_t>(spots), (4096 + 65536) / lineSize + 1);
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(node.ConnectionCount(), 1u);
+
+    // A slow reader that catches up is served what waited.
+    sockets.SetWindow(reader, 100);
+    node.Spot(kExampleRow, kAccepted);
+    node.Spot(kExampleRow, kAccepted);
+    std::string slow;
+    for (int i = 0; i < 10; ++i) {
+        slow += sockets.PeerTake(reader);
+        sockets.Pump();
+    }
+    EXPECT_EQ(slow, *DxLine(kExampleRow, "") + *DxLine(kExampleRow, ""));
+}
+
+TEST(ClusterNodeStart, PortInUseLeavesNothingOpen) {
+    FakeSockets sockets;
+    sockets.portsInUse.insert(7300);
+    ClusterNode node(sockets);
+    EXPECT_EQ(node.Start(7300, true), kWsaEAddrInUse);
+    EXPECT_FALSE(node.Running());
+    EXPECT_EQ(sockets.OpenSockets(), 0u);
+    EXPECT_EQ(sockets.cleanups, sockets.startups);
+    EXPECT_EQ(ClusterPortErrorText(7300, kWsaEAddrInUse),
+              "DX-klusterin porttia 7300 ei voitu avata (virhe 10048).");
+
+    EXPECT_EQ(node.Start(7301, true), 0);  // on every interface
+    EXPECT_EQ(sockets.boundAddress, kInaddrAny);
+    sockets.Connect(7301);
+    sockets.Pump();
+    EXPECT_EQ(node.ConnectionCount(), 1u);
+    node.Stop();
+    EXPECT_EQ(sockets.OpenSockets(), 0u);
+    EXPECT_EQ(sockets.cleanups, sockets.startups);
+    EXPECT_EQ(sockets.Connect(7301), -1);
+    EXPECT_TRUE(sockets.faults.empty());
+}
+
+}  // namespace
