@@ -36,6 +36,7 @@ VareliProgram::VareliProgram(IWidgetSet& widgets, const std::string& exeFileName
     Form3->ReadSettings = [form1] { form1->haeasetukset(); };
     Form3->Relay = Form4->Controls();
     Form4->StoreSettings = [form3] { form3->StoreSettings(); };
+    Form4->SettingsChanged = [form1] { form1->ApplyClusterSettings(); };
 }
 
 // The members go in reverse order: the hooks, the application with its

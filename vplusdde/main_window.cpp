@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/seam.h"
+#include "platform/sockets.h"
 #include "relay/dx_line.h"
 #include "rtl/date_time_text.h"
 #include "ui/application.h"
@@ -269,6 +270,7 @@ void TForm1::SetRelayDialog(TForm4* dialog) {
 
 void TForm1::FormShow(TObject*) {
     haeasetukset();
+    ApplyClusterSettings();
     intake_.ResetCounter();
     DdeClientItem1->SetDdeItem(kSpotItemName);
     lientti->Retarget(kDecoderService, kDecoderTopic);
@@ -278,6 +280,7 @@ void TForm1::FormShow(TObject*) {
 }
 
 void TForm1::FormClose(TObject*, TCloseAction&) {
+    if (node_) node_->Stop();  // every connection first
     lientti->CloseConversation();
 }
 
@@ -323,20 +326,57 @@ void TForm1::haeasetukset() {
 }
 
 void TForm1::Relay(const std::string& row) {
+    if (node_) node_->Spot(row, Seam<ILocale>::Get().GetSystemTime());
     if (relay_ == nullptr || !relay_->CheckBox2->Checked()) return;
     if (!spotLog_) {
         // The box waits for the message loop: shown here, its loop would take
         // the next updates while this row has still to be forwarded, and
         // their lines would reach the port before this row's.
-        std::weak_ptr<int> alive = alive_;
-        spotLog_ =
-            std::make_unique<SpotLog>(Seam<IFiles>::Get(), [this, alive](const std::string& text) {
-                WidgetSet().PostCall([this, alive, text] {
-                    if (!alive.expired()) ShowMessage(text);
-                });
-            });
+        spotLog_ = std::make_unique<SpotLog>(
+            Seam<IFiles>::Get(), [this](const std::string& text) { PostMessageBox(text); });
     }
     spotLog_->Append(row, Seam<ILocale>::Get().GetLocalTime());
+}
+
+void TForm1::ApplyClusterSettings() {
+    if (relay_ == nullptr) return;
+    if (!relay_->CheckBox3->Checked()) {
+        if (node_) node_->Stop();
+        ShowConnections();
+        return;
+    }
+    int port = 0;
+    try {
+        port = relay_->ClusterPort();
+    } catch (const Exception& e) {
+        // A hand-edited file: the dialog shows the same words when closed.
+        PostMessageBox(e.Message());
+        return;
+    }
+    const bool lan = relay_->CheckBox4->Checked();
+    if (!node_) {
+        node_ = std::make_unique<ClusterNode>(Seam<ISockets>::Get());
+        node_->SetConnectionsChanged([this] { ShowConnections(); });
+    }
+    // Closing the dialog without a change keeps the connections.
+    if (node_->Running() && port == nodePort_ && lan == nodeLan_) return;
+    const int error = node_->Start(static_cast<std::uint16_t>(port), lan);
+    nodePort_ = port;
+    nodeLan_ = lan;
+    ShowConnections();
+    if (error != 0) PostMessageBox(ClusterPortErrorText(static_cast<std::uint16_t>(port), error));
+}
+
+void TForm1::ShowConnections() {
+    if (relay_ != nullptr)
+        relay_->SetConnectionCount(node_ ? static_cast<int>(node_->ConnectionCount()) : 0);
+}
+
+void TForm1::PostMessageBox(const std::string& text) {
+    std::weak_ptr<int> alive = alive_;
+    WidgetSet().PostCall([this, alive, text] {
+        if (!alive.expired()) ShowMessage(text);
+    });
 }
 
 void TForm1::lahetaporttiin(std::string row) {

@@ -15,6 +15,7 @@
 #include "CommInt/comm.h"
 #include "dde/dde_client_conv.h"
 #include "dde/dde_client_item.h"
+#include "relay/cluster_node.h"
 #include "relay/spot_log.h"
 #include "ui/bit_btn.h"
 #include "ui/form.h"
@@ -72,6 +73,11 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // gives one.
     void lahetaporttiin(std::string row);
 
+    // Starts, restarts (new port or reach) or stops the DX-cluster node as
+    // the "Välitys" dialog's controls say; a port that cannot be opened is
+    // reported from the message loop and the program runs on without the node.
+    void ApplyClusterSettings();
+
     std::int32_t SpotCounter() const { return intake_.Counter(); }
 
     // Handlers (public so tests can raise them as the toolkit does).
@@ -105,10 +111,16 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void DeleteFirstLines(int count) override;
 
     void ShowMessage(const std::string& text);
+    // A plain box shown from the message loop, once what runs now has ended.
+    void PostMessageBox(const std::string& text);
+    void ShowConnections();
 
     TForm3* settings_ = nullptr;
     TForm4* relay_ = nullptr;
-    std::unique_ptr<SpotLog> spotLog_;  // made when first needed
+    std::unique_ptr<SpotLog> spotLog_;   // made when first needed
+    std::unique_ptr<ClusterNode> node_;  // made when first switched on
+    int nodePort_ = 0;
+    bool nodeLan_ = false;
     // Lives as long as the window: a call posted to the loop runs only then.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     SpotView view_{*this};

@@ -9,6 +9,7 @@
 #include "platform/win32/ddeml_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/locale_win32.h"
+#include "platform/win32/sockets_win32.h"
 #include "platform/win32/speaker_win32.h"
 #include "platform/win32/sync_win32.h"
 #include "platform/win32/threads_win32.h"
@@ -26,6 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Win32Comm comm;
     Win32Speaker speaker;
     Win32Ddeml ddeml;
+    Win32Sockets sockets;
     ScopedSeam<ILocale> localeSeam(&locale);
     ScopedSeam<IThreadControl> threadSeam(&threads);
     ScopedSeam<IFiles> filesSeam(&files);
@@ -33,6 +35,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ScopedSeam<IComm> commSeam(&comm);
     ScopedSeam<ISpeaker> speakerSeam(&speaker);
     ScopedSeam<IDdeml> ddemlSeam(&ddeml);
+    ScopedSeam<ISockets> socketsSeam(&sockets);
     try {
         TWin32WidgetSet widgets(instance);
         ScopedSeam<IWidgetSet> widgetSeam(&widgets);
