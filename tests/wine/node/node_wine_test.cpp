@@ -10,7 +10,9 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/win32/sockets_win32.h"
 #include "relay/cluster_node.h"
@@ -215,6 +217,18 @@ TEST_F(NodeWineTest, StopClosesAllAndTheSamePortOpensAgain) {
     ASSERT_EQ(node.Start(port, false), 0);
     Client c(port);
     LogIn(c, "OH3CC");
+}
+
+TEST_F(NodeWineTest, SeventeenthConnectionIsToldAndClosed) {
+    std::vector<std::unique_ptr<Client>> clients;
+    for (int i = 0; i < 16; ++i) {
+        clients.push_back(std::make_unique<Client>(port));
+        ASSERT_TRUE(clients.back()->Expect("login: "));
+    }
+    Client extra(port);
+    EXPECT_TRUE(extra.Expect("Sorry, too many connections.\r\n"));
+    EXPECT_TRUE(extra.WaitClosed());
+    EXPECT_EQ(node.ConnectionCount(), 16u);
 }
 
 TEST(NodeWinePort, PortAlreadyTaken) {
