@@ -11,6 +11,7 @@ spot taken, the window still usable."""
 import argparse
 import os
 import re
+import socket
 import subprocess
 import sys
 import tempfile
@@ -242,15 +243,64 @@ def page_text(rows):
     return "raw " + "".join(r[:40] + "\\x0d\\x0a" for r in rows)
 
 
+def free_tcp_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class NodeClient:
+    """A telnet client of the cluster node, on 127.0.0.1."""
+
+    def __init__(self, tcp_port):
+        self.s = socket.create_connection(("127.0.0.1", tcp_port), timeout=10)
+        self.data = b""
+
+    def read(self, count, seconds=10):
+        """The next count bytes (fewer when they do not come in time)."""
+        end = time.time() + seconds
+        while len(self.data) < count and time.time() < end:
+            try:
+                chunk = self.s.recv(65536)
+            except socket.timeout:
+                break
+            if not chunk:
+                break
+            self.data += chunk
+        got, self.data = self.data[:count], self.data[count:]
+        return got
+
+    def send(self, text):
+        self.s.sendall(text)
+
+    def closed_by_peer(self, seconds=10):
+        """Whether the node ends the connection (nothing more comes first)."""
+        self.s.settimeout(seconds)
+        try:
+            return not self.data and self.s.recv(1) == b""
+        except (socket.timeout, ConnectionResetError):
+            return False
+
+
+def list_line(freq, dx, comment, spotter, hhmm):
+    """A spot in sh/dx's list, accepted today (UTC)."""
+    day = time.gmtime()
+    date = "%2d-%s-%d" % (day.tm_mday, time.strftime("%b", day), day.tm_year)
+    return "%8.1f  %-11s %s %sZ  %-28.28s%8s\r\n" % (freq, dx, date, hhmm, comment,
+                                                      "<%s>" % (spotter or "VARELI"))
+
+
 def relay_run(session, args, sim):
-    """Both relay options on: DX-cluster lines on the port, each accepted row
-    in the day's spot file; a spot file that cannot be written is reported
-    once while intake goes on."""
+    """Every relay option on: DX-cluster lines on the port, each accepted row
+    in the day's spot file, the cluster node on a TCP port of 127.0.0.1; a
+    spot file that cannot be written is reported once while intake goes on;
+    a node port already taken is reported and the program runs on."""
     port = PortReader(session.com_port(PORT))
     work = tempfile.mkdtemp(prefix="vareli-e2e-relay-")
+    tcp_port = free_tcp_port()
     with open(os.path.join(work, "vareli.ini"), "wb") as f:
         f.write(b"[COMPort]Com15\r\n[AlaMHZ]7000\r\n[YlaMHZ]14350\r\n[Com]1\r\n"
-                b"[SarjaDX]1\r\n[Loki]1\r\n")
+                b"[SarjaDX]1\r\n[Loki]1\r\n[Klusteri]1\r\n[KlusteriPortti]%d\r\n" % tcp_port)
     spots = [(7025, "Q1AAA", "cq dx", "Q9ZZZ", "1305"), (14025, "OH2BH", "cq-dx", "", "1201"),
              (10105, "Q4DDD", "cw", "OH6XY", "1204"), (10106, "Q5EEE", "", "Q7XXX", "1206")]
     rows = [spot_row(*s) for s in spots]
@@ -275,6 +325,23 @@ def relay_run(session, args, sim):
                                 for r in rows[:2]), text) is not None,
           "the spot file holds each row after its local date and time")
 
+    clients = []
+    for call in ("q1abc", "OH2-X/P"):
+        client = NodeClient(tcp_port)
+        check(client.read(7) == b"login: ", "the node asks a client for its call")
+        client.send(call.encode() + b"\r\n")
+        upper = call.upper().encode()
+        hello = (b"Hello " + upper + b", this is VARELI, teletext DX spots of page 590.\r\n" +
+                 upper + b" de VARELI >\r\n")
+        check(client.read(len(hello)) == hello, "%s is logged in" % call)
+        clients.append(client)
+    clients[0].send(b"sh/dx 2\r\n")
+    listed = "".join(list_line(*s) for s in reversed(spots[:2])).encode("latin-1")
+    got = clients[0].read(len(listed) + len(b"Q1ABC de VARELI >\r\n"))
+    if got != listed + b"Q1ABC de VARELI >\r\n":
+        print("sh/dx got:  %r\nsh/dx want: %r" % (got, listed))
+    check(got == listed + b"Q1ABC de VARELI >\r\n", "sh/dx 2 lists the spots, newest first")
+
     # Nobody may write the file now, root included.
     os.chmod(log, 0o444)
     if os.geteuid() == 0 and subprocess.run(["chattr", "+i", log]).returncode != 0:
@@ -292,6 +359,9 @@ def relay_run(session, args, sim):
         if got != want:
             print("port got:  %r\nport want: %r" % (got, want))
         check(got == want, "intake goes on past the failed file")
+        for client in clients:
+            got = client.read(len(want))
+            check(got == want, "a logged-in client received every new DX line, in order")
         code, _ = session.winctl_out("ok", TITLE, "10000")
         check(code == 0, "the report is dismissed with OK")
         code, _ = session.winctl_out("box", TITLE, "1500")
@@ -304,6 +374,25 @@ def relay_run(session, args, sim):
     code, _ = session.winctl_out("close", TITLE, "15000")
     check(code == 0, "the window closes")
     vareli.wait(15)
+    check(all(c.closed_by_peer() for c in clients), "closing the program closes the connections")
+    os.chmod(log, 0o644)
+
+    # The node's port held by another listener: reported, and the program runs on.
+    with socket.socket() as taken:
+        # The node's closed connections may still hold the port in TIME_WAIT.
+        taken.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        taken.bind(("127.0.0.1", tcp_port))
+        taken.listen(1)
+        vareli = session.start([args.vareli], cwd=work)
+        code, out = session.winctl_out("box", TITLE, "30000")
+        check(code == 0 and ("DX-klusterin porttia %d ei voitu avata (virhe 10048)." % tcp_port)
+              in out, "a node port already taken is reported")
+        code, _ = session.winctl_out("ok", TITLE, "10000")
+        check(code == 0, "the report is dismissed with OK")
+        wait_until("the spots are shown without the node", lambda: shown(session, 4))
+        code, _ = session.winctl_out("close", TITLE, "15000")
+        check(code == 0, "the window closes")
+        vareli.wait(15)
 
 
 if __name__ == "__main__":
