@@ -9,9 +9,12 @@
 
 #include <memory>
 
+#include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
 #include "dde/dde_mgr.h"
+#include "fakes/fake_sockets.h"
 #include "program_seams.h"
+#include "relay/dx_line.h"
 #include "ui/application.h"
 #include "ui/glyphs.h"
 
@@ -451,6 +454,59 @@ TEST_F(MainWindowTest, ANewerBlockWhileTheTimeOutBoxIsOpenShowsAndSendsEverySpot
     EXPECT_EQ(s.comm.Written(), SpotRow(b) + "\r\n" + SpotRow(c) + "\r\n");
     EXPECT_EQ(s.BoxTexts(), Texts{"Error writing to: Com5"});
     EXPECT_EQ(s.comm.OpenPorts(), 0);
+}
+
+// --- the cluster node ------------------------------------------------------------
+
+TEST_F(MainWindowTest, TheClusterNodeFollowsTheSettingsAndGetsEveryAcceptedSpot) {
+    FakeSockets sockets;
+    ScopedSeam<ISockets> socketsSeam{&sockets};
+    TForm4* relay = nullptr;
+    app->CreateForm(relay);
+    form1->SetRelayDialog(relay);
+    form3->Relay = relay->Controls();
+    Show(Settings("Com5", "1800", "30000", false) + "[Klusteri]1\r\n");
+    // Started once the settings are read: on the loopback address, port 7300.
+    EXPECT_EQ(sockets.boundAddress, kInaddrLoopback);
+    EXPECT_EQ(sockets.boundPort, 7300);
+    const int peer = sockets.Connect(7300);
+    sockets.PeerSend(peer, "q1abc\r\n");
+    sockets.Pump();
+    sockets.PeerTake(peer);
+    EXPECT_EQ(Caption(relay->Label2), "Yhteyksi\xE4: 1");
+
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    s.Serve(Page({a}));
+    sockets.Pump();
+    EXPECT_EQ(sockets.PeerTake(peer), DxLine(SpotRow(a), "0000").value());
+
+    // Unchanged settings keep the connection; a new port starts anew on it.
+    form1->ApplyClusterSettings();
+    EXPECT_FALSE(sockets.ClosedByNode(peer));
+    relay->Edit1->SetText("7301");
+    form1->ApplyClusterSettings();
+    EXPECT_TRUE(sockets.ClosedByNode(peer));
+    EXPECT_EQ(sockets.boundPort, 7301);
+    EXPECT_EQ(Caption(relay->Label2), "Yhteyksi\xE4: 0");
+
+    // A port in use is reported once the current run is over; no node then.
+    sockets.portsInUse.insert(7302);
+    relay->Edit1->SetText("7302");
+    form1->ApplyClusterSettings();
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+    app->ProcessMessages();
+    EXPECT_EQ(s.BoxTexts(), Texts{"DX-klusterin porttia 7302 ei voitu avata (virhe 10048)."});
+    EXPECT_EQ(sockets.OpenSockets(), 0u);
+
+    // Switched off, and on again: closing the program closes every connection.
+    relay->Edit1->SetText("7300");
+    form1->ApplyClusterSettings();
+    const int second = sockets.Connect(7300);
+    sockets.Pump();
+    form1->Close();
+    EXPECT_TRUE(sockets.ClosedByNode(second));
+    EXPECT_EQ(sockets.OpenSockets(), 0u);
+    EXPECT_EQ(sockets.faults, Texts{});
 }
 
 }  // namespace
