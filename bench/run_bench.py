@@ -227,6 +227,8 @@ class Bench:
             ("program_notice_to_line", "Vareli: notice to line in the view"),
             ("program_request", "  of which the request"),
             ("program_append", "  of which the line's append"),
+            ("node_notice_to_line", "Vareli, DX-cluster node on, 16 clients: notice to line"),
+            ("node_notice_to_client_line", "  notice to DX line at a client"),
             ("bare_trigger_to_notice", "command written to simulator -> bare notice"),
             ("program_trigger_to_line", "command written to simulator -> Vareli line"),
         ]
@@ -242,6 +244,11 @@ class Bench:
         data = self.value("latency", what="bare_notice_to_data")
         print("\n   Vareli notice-to-line / bare request round trip: %s (medians); "
               "/ bare notice-to-data: %s" % (ratio(line, bare), ratio(line, data)))
+        node = self.find("node_overhead")
+        if node:
+            print("   Notice-to-line with the node on and %s clients / with it off: %s (medians; "
+                  "the aim is at most 1.05)" % (node["clients"], ratio(float(node["on_median"]),
+                                                           float(node["off_median"]))))
 
     def print_startup(self):
         print("\n3. Start-up: process start to the first block shown (CreateProcess under wine)\n")

@@ -11,13 +11,19 @@
 // Each round puts one new spot into the page and announces it; the timing
 // DDEML notes when the notice and the request came, the timing widget set
 // when the line went into the view. Each round's new line is checked.
+// Then the program again with its DX-cluster node on and 16 clients logged in
+// on 127.0.0.1, one of them read on its own thread: notice to line in the
+// view beside notice to "DX de" line at that client, and the ratio of the
+// two runs' notice-to-line medians (what the node adds to intake).
 // Prints its figures; exit code 1 when a check failed, 2 when it could not run.
 #include <windows.h>
+#include <winsock2.h>  // before windows.h, which would bring the old winsock.h
 
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "asetus/relay_dialog.h"
 #include "bench/args.h"
 #include "bench/clock.h"
 #include "bench/report.h"
@@ -25,6 +31,7 @@
 #include "bench/stats.h"
 #include "bench/timed_ddeml.h"
 #include "bench/win32/bare_dde_client.h"
+#include "bench/win32/node_clients.h"
 #include "bench/win32/null_speaker.h"
 #include "bench/win32/sim_child.h"
 #include "bench/win32/timed_widget_set.h"
@@ -33,8 +40,10 @@
 #include "platform/win32/ddeml_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/locale_win32.h"
+#include "platform/win32/sockets_win32.h"
 #include "platform/win32/sync_win32.h"
 #include "platform/win32/threads_win32.h"
+#include "relay/dx_line.h"
 #include "rtl/date_time_text.h"
 #include "rtl/main_thread.h"
 #include "vareli/program.h"
@@ -43,6 +52,7 @@
 namespace {
 
 constexpr int kPageRows = 19;
+constexpr int kNodeClients = 16;
 constexpr DWORD kRoundTimeoutMs = 5000;
 constexpr DWORD kSettleMs = 10;
 
@@ -108,11 +118,13 @@ void BareClient(SimChild& sim, int requests, int rounds, int& serial) {
     Print("bare_notice_to_data", toData);
 }
 
-void WriteSettings(const std::string& folder) {
+// The settings, with the cluster node on this port when it is not 0.
+void WriteSettings(const std::string& folder, std::uint16_t nodePort) {
     CreateDirectoryA(folder.c_str(), nullptr);
     if (!SetCurrentDirectoryA(folder.c_str()))
         throw std::runtime_error("cannot enter the folder " + folder);
-    const std::string ini = "[COMPort]Com1\r\n[AlaMHZ]0\r\n[YlaMHZ]500000\r\n[Com]0\r\n";
+    std::string ini = "[COMPort]Com1\r\n[AlaMHZ]0\r\n[YlaMHZ]500000\r\n[Com]0\r\n";
+    if (nodePort != 0) ini += "[Klusteri]1\r\n[KlusteriPortti]" + std::to_string(nodePort) + "\r\n";
     HANDLE file = CreateFileA("vareli.ini", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
@@ -122,8 +134,14 @@ void WriteSettings(const std::string& folder) {
     CloseHandle(file);
 }
 
-void Program(SimChild& sim, int rounds, int& serial, const std::string& folder) {
-    WriteSettings(folder);
+// The program's rounds; with node clients, the cluster node is on with that
+// many clients logged in, one of them timed. Returns the median of notice to
+// line in the view.
+double Program(SimChild& sim, int rounds, int& serial, const std::string& folder, int nodeClients) {
+    const std::uint16_t nodePort = nodeClients > 0 ? FreeTcpPort() : 0;
+    if (nodeClients > 0 && nodePort == 0) throw std::runtime_error("no free TCP port");
+    WriteSettings(folder, nodePort);
+    const std::string prefix = nodeClients > 0 ? "node_" : "program_";
     Win32Locale locale;
     Win32ThreadControl threads;
     Win32Files files;
@@ -139,6 +157,8 @@ void Program(SimChild& sim, int rounds, int& serial, const std::string& folder) 
     ScopedSeam<IComm> commSeam(&comm);
     ScopedSeam<ISpeaker> speakerSeam(&speaker);
     ScopedSeam<IDdeml> ddemlSeam(&ddeml);
+    Win32Sockets sockets;
+    ScopedSeam<ISockets> socketsSeam(&sockets);
     TWin32WidgetSet realWidgets(GetModuleHandleA(nullptr));
     TimedWidgetSet widgets(realWidgets);
     ScopedSeam<IWidgetSet> widgetSeam(&widgets);
@@ -148,6 +168,15 @@ void Program(SimChild& sim, int rounds, int& serial, const std::string& folder) 
     TRichEdit& view = *program.Form1->memo1;
     Check(PumpUntil([&] { return widgets.Appends() >= kPageRows; }, 10000),
           "the first page's spots are shown at start-up");
+    NodeClients clients;
+    if (nodeClients > 0) {
+        Check(clients.Connect(nodePort, nodeClients), "the node's clients connect");
+        // Until the node has logged them all in.
+        PumpUntil([] { return false; }, 500);
+        Check(program.Form4->Label2->Caption() == "Yhteyksi\xE4: " + std::to_string(nodeClients),
+              "the node holds every client");
+    }
+    std::vector<double> noticeToClient;
 
     std::vector<double> triggerToLine, noticeToLine, noticeToRequest, request, requestToLine,
         append;
@@ -173,21 +202,33 @@ void Program(SimChild& sim, int rounds, int& serial, const std::string& folder) 
         Check(widgets.Appends() == before + 1, "one new line for the one new spot");
         Check(view.Line(view.LineCount() - 1) == spot + DateToStr(locale.GetLocalTime()),
               "the new line is the spot row and the date");
+        if (nodeClients == 0) continue;
+        const std::size_t index = static_cast<std::size_t>(i);
+        if (!PumpUntil([&] { return clients.Count() > index; }, kRoundTimeoutMs)) {
+            Check(false, "the timed client receives the spot's DX line");
+            continue;
+        }
+        noticeToClient.push_back(clients.Arrival(index) - ddeml.LastNotice());
+        Check(clients.Line(index) == DxLine(spot, "0000").value_or(""),
+              "the client's line is the spot's DX line");
     }
     Check(lost == 0, "every announced spot reaches the view");
-    Print("program_trigger_to_line", triggerToLine);
-    Print("program_notice_to_line", noticeToLine);
-    Print("program_notice_to_request", noticeToRequest);
-    Print("program_request", request);
-    Print("program_request_to_line", requestToLine);
-    Print("program_append", append);
-    PrintRecord("latency_counts", {{"rounds", std::to_string(rounds)},
+    Print(prefix + "trigger_to_line", triggerToLine);
+    Print(prefix + "notice_to_line", noticeToLine);
+    Print(prefix + "notice_to_request", noticeToRequest);
+    Print(prefix + "request", request);
+    Print(prefix + "request_to_line", requestToLine);
+    Print(prefix + "append", append);
+    if (nodeClients > 0) Print("node_notice_to_client_line", noticeToClient);
+    PrintRecord("latency_counts", {{"run", prefix + std::to_string(nodeClients)},
+                                   {"rounds", std::to_string(rounds)},
                                    {"lost", std::to_string(lost)},
                                    {"notices", std::to_string(ddeml.Notices())},
                                    {"requests", std::to_string(ddeml.Requests())},
                                    {"beeps", std::to_string(speaker.beeps)}});
     program.Form1->Close();
     PumpMessages();
+    return Summarize(noticeToLine).median;
 }
 
 }  // namespace
@@ -212,7 +253,14 @@ int main(int argc, char** argv) {
         BareClient(sim, requests, rounds, serial);
         serial = FillPage(sim, serial);
         sim.Sync(10000);
-        Program(sim, rounds, serial, folder);
+        const double off = Program(sim, rounds, serial, folder, 0);
+        serial = FillPage(sim, serial);
+        sim.Sync(10000);
+        const double on = Program(sim, rounds, serial, folder, kNodeClients);
+        PrintRecord("node_overhead", {{"clients", std::to_string(kNodeClients)},
+                                      {"off_median", Number(off)},
+                                      {"on_median", Number(on)},
+                                      {"ratio", Number(off > 0 ? on / off : 0)}});
         return ok ? 0 : 1;
     } catch (const std::exception& e) {
         Say(std::string("latency_bench: ") + e.what());
