@@ -347,6 +347,18 @@ def relay_run(session, args, sim):
                  upper + b" de VARELI >\r\n")
         check(client.read(len(hello)) == hello, "%s is logged in" % call)
         clients.append(client)
+    # Telnet negotiation (with a subnegotiation) before the call, binary junk after.
+    junk = NodeClient(tcp_port)
+    junk.send(b"\xff\xfb\x01\xff\xfd\x03\xff\xfa\x18\x00ANSI\xff\xf0q2xyz\r\n")
+    hello = (b"login: Hello Q2XYZ, this is VARELI, teletext DX spots of page 590.\r\n"
+             b"Q2XYZ de VARELI >\r\n")
+    check(junk.read(len(hello)) == hello, "telnet option bytes are skipped, never echoed")
+    junk.send(b"\x00\x01\xfe\x80abc\r\n")
+    sorry = b"Sorry, Vareli only serves spots: sh/dx [n], bye.\r\nQ2XYZ de VARELI >\r\n"
+    check(junk.read(len(sorry)) == sorry, "binary junk gets the node's answer and the prompt")
+    junk.send(b"bye\r\n")
+    check(junk.closed_by_peer(), "bye ends the connection")
+
     clients[0].send(b"sh/dx 2\r\n")
     listed = "".join(list_line(*s) for s in reversed(spots[:2])).encode("latin-1")
     got = clients[0].read(len(listed) + len(b"Q1ABC de VARELI >\r\n"))
