@@ -3,6 +3,7 @@
 // forwarding.
 #include "vplusdde/main_window.h"
 
+#include <exception>
 #include <optional>
 
 #include "Bleeper/bleeper.h"
@@ -333,7 +334,7 @@ void TForm1::Relay(const std::string& row) {
         // the next updates while this row has still to be forwarded, and
         // their lines would reach the port before this row's.
         spotLog_ = std::make_unique<SpotLog>(
-            Seam<IFiles>::Get(), [this](const std::string& text) { PostMessageBox(text); });
+            Seam<IFiles>::Get(), [this](const std::string& text) { PostErrorReport(text); });
     }
     spotLog_->Append(row, Seam<ILocale>::Get().GetLocalTime());
 }
@@ -350,7 +351,7 @@ void TForm1::ApplyClusterSettings() {
         port = relay_->ClusterPort();
     } catch (const Exception& e) {
         // A hand-edited file: the dialog shows the same words when closed.
-        PostMessageBox(e.Message());
+        PostErrorReport(e.Message());
         return;
     }
     const bool lan = relay_->CheckBox4->Checked();
@@ -364,7 +365,7 @@ void TForm1::ApplyClusterSettings() {
     nodePort_ = port;
     nodeLan_ = lan;
     ShowConnections();
-    if (error != 0) PostMessageBox(ClusterPortErrorText(static_cast<std::uint16_t>(port), error));
+    if (error != 0) PostErrorReport(ClusterPortErrorText(static_cast<std::uint16_t>(port), error));
 }
 
 void TForm1::ShowConnections() {
@@ -372,10 +373,12 @@ void TForm1::ShowConnections() {
         relay_->SetConnectionCount(node_ ? static_cast<int>(node_->ConnectionCount()) : 0);
 }
 
-void TForm1::PostMessageBox(const std::string& text) {
+void TForm1::PostErrorReport(const std::string& text) {
     std::weak_ptr<int> alive = alive_;
     WidgetSet().PostCall([this, alive, text] {
-        if (!alive.expired()) ShowMessage(text);
+        if (alive.expired()) return;
+        if (auto* application = dynamic_cast<TApplication*>(Owner()))
+            application->HandleException(std::make_exception_ptr(Exception(text)));
     });
 }
 

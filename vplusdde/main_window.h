@@ -111,8 +111,9 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void DeleteFirstLines(int count) override;
 
     void ShowMessage(const std::string& text);
-    // A plain box shown from the message loop, once what runs now has ended.
-    void PostMessageBox(const std::string& text);
+    // An error reported as the application frame reports errors (a box with
+    // the error icon), from the message loop once what runs now has ended.
+    void PostErrorReport(const std::string& text);
     void ShowConnections();
 
     TForm3* settings_ = nullptr;

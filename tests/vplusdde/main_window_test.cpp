@@ -496,6 +496,7 @@ TEST_F(MainWindowTest, TheClusterNodeFollowsTheSettingsAndGetsEveryAcceptedSpot)
     EXPECT_EQ(s.BoxTexts(), Texts{});
     app->ProcessMessages();
     EXPECT_EQ(s.BoxTexts(), Texts{"DX-klusterin porttia 7302 ei voitu avata (virhe 10048)."});
+    EXPECT_EQ(s.widgets.messageBoxes.back().Icon, TMessageBoxIcon::miError);
     EXPECT_EQ(sockets.OpenSockets(), 0u);
 
     // Switched off, and on again: closing the program closes every connection.
