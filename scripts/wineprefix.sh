@@ -24,6 +24,10 @@ wineboot -i >/dev/null 2>&1 || { echo "wineprefix: wineboot failed for $prefix" 
 # Without a window manager wine waits ~2 s whenever a visible window goes away.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f >/dev/null 2>&1
+# A program that crashes ends at once with its fault printed: wine's debugger
+# would open a dialog on the display and keep the test (and what shares its
+# output) waiting for the time-out.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
 wineserver -w
 add_marlett
 touch "$prefix/.vareli-ready"
