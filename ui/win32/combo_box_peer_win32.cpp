@@ -70,11 +70,7 @@ void TWin32ComboBoxPeer::SetItems(const std::vector<std::string>& items) {
 }
 
 std::string TWin32ComboBoxPeer::Text() {
-    const int length = GetWindowTextLengthA(window_);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(window_, &text[0], length + 1);
-    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    return text;
+    return WindowText();
 }
 
 void TWin32ComboBoxPeer::SetText(const std::string& text) {

@@ -99,6 +99,15 @@ class TWin32Control : public Interface, public TWin32Child {
     }
 
   protected:
+    // The window's whole text, of any length.
+    std::string WindowText() const {
+        const int length = GetWindowTextLengthA(window_);
+        std::string text(static_cast<size_t>(length) + 1, '\0');
+        const int copied = GetWindowTextA(window_, &text[0], length + 1);
+        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        return text;
+    }
+
     TWin32FormPeer& form_;
     TBounds bounds_;
     TGdiObject<HFONT> font_;

@@ -5,11 +5,7 @@ TWin32EditPeer::TWin32EditPeer(TWin32FormPeer& form)
     : TWin32Control(form, "EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE) {}
 
 std::string TWin32EditPeer::Text() {
-    const int length = GetWindowTextLengthA(window_);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(window_, &text[0], length + 1);
-    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    return text;
+    return WindowText();
 }
 
 void TWin32EditPeer::SetText(const std::string& text) {
