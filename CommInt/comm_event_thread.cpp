@@ -14,8 +14,9 @@
 //
 // How it ends: Stop sets the terminate flag and signals the event. The body
 // leaves its loop at the top of the next pass; if its last WaitCommEvent may
-// still be pending, it cancels it and waits until the system is done with the
-// record and the mask field (both live in this object and its scope); then it
+// still be pending, it cancels it and waits until the record says the system
+// is done with it and the mask field (both live in this object and its
+// scope; the event alone cannot say so, Stop signals it too); then it
 // purges the port's receive side. The component's Close waits for the
 // termination notice (and then for the destructor to have freed the event)
 // before it closes the port handle; and a hand-over that finds the terminate
@@ -159,14 +160,23 @@ void TCommEventThread::HandOver() {
 }
 
 void TCommEventThread::EndPendingWait(std::uintptr_t overlapped) {
-    // Stop may have signalled the event while the device wait is still on;
-    // clear it so that the wait below lasts until the system has finished.
-    // A wait that had already completed returns at once.
-    event_->ResetEvent();
     OnPort([&] { comm_.CancelIo(comHandle_); });
-    // Until the system is done with the record: a driver that does not end
-    // the cancelled wait keeps the watcher here past Close's bound, and Close
-    // then closes the port, which ends it on a driver that honours that.
+    // Until the system is done with the record. The event is no proof of
+    // that: Stop signals it too, and may do so only now (it raises the flag
+    // first), and a wait on the event alone (GetOverlappedResult's own) would
+    // then let the record and the mask field go while the system still
+    // writes into them. So the record's state decides; the event, cleared
+    // before each look, only says when to look again, and the timed wait
+    // covers a completion whose signal the clearing took. A driver that does
+    // not end the cancelled wait keeps the watcher here past Close's bound,
+    // and Close then closes the port, which ends it on a driver that honours
+    // that.
     std::uint32_t transferred = 0;
-    comm_.GetOverlappedResult(comHandle_, overlapped, &transferred, true);
+    for (;;) {
+        event_->ResetEvent();
+        if (comm_.GetOverlappedResult(comHandle_, overlapped, &transferred, false) ||
+            comm_.GetLastError() != kErrorIoIncomplete)
+            return;
+        event_->WaitFor(kIdlePauseMs);
+    }
 }

@@ -198,7 +198,6 @@ TEST_F(WatcherTest, AWaitPendingAtTheStopIsCancelledAndWaitedOutBeforeItsRecordG
     ASSERT_TRUE(comm.AwaitPendingWait());
     StopAndAwaitEnd(watcher);
     EXPECT_EQ(comm.Count("CancelIo"), 1);
-    EXPECT_EQ(comm.Count("GetOverlappedResult(wait)"), 1);
     EXPECT_FALSE(comm.CompleteWait(kEvRxChar));  // nothing left pending
     EXPECT_EQ(comm.LiveRecords(), 0);
     EXPECT_TRUE(comm.Violations().empty());

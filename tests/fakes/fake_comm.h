@@ -75,6 +75,8 @@ class FakeComm : public IComm {
     // WaitCommEvent.
     std::function<void()> onWriteFile;
     std::function<void()> onWaitCommEvent;
+    // Run (outside the fake's lock) at the start of every CancelIo.
+    std::function<void()> onCancelIo;
 
     // --- IComm
     std::uintptr_t CreateFileA(const char* fileName, std::uint32_t desiredAccess,
@@ -250,13 +252,25 @@ class FakeComm : public IComm {
         Log(wait ? "GetOverlappedResult(wait)" : "GetOverlappedResult", file);
         Record* record = FindRecord(overlapped, "GetOverlappedResult");
         if (record == nullptr) return Result(87);
-        if (record->pending && !wait) return Result(kErrorIoIncomplete);
-        changed_.wait(lock, [&] { return !FindRecordQuiet(overlapped)->pending; });
-        record = FindRecordQuiet(overlapped);
+        if (record->pending) {
+            if (!wait) return Result(kErrorIoIncomplete);
+            // As the system does: wait for the record's event and trust it. A
+            // signal from elsewhere ends this wait with the operation still on.
+            const std::uintptr_t event = record->event;
+            lock.unlock();
+            sync_.WaitForSingleObject(event, kInfinite);
+            lock.lock();
+            record = FindRecordQuiet(overlapped);
+            if (record->pending) {
+                *bytesTransferred = 0;
+                return Result(0);
+            }
+        }
         *bytesTransferred = record->transferred;
         return Result(record->status);
     }
     bool CancelIo(std::uintptr_t file) override {
+        if (onCancelIo) onCancelIo();
         std::lock_guard<std::mutex> lock(mutex_);
         Log("CancelIo", file);
         if (!Usable(file, "CancelIo")) return false;
@@ -299,6 +313,18 @@ class FakeComm : public IComm {
     void QueueWaitFail(std::uint32_t error) { QueueWait({WaitStep::Fail, 0, error}); }
     // Ends the pending device wait with the mask (status 0, or the given one).
     // False when no wait is pending.
+    // Signals the pending device wait's event while the wait goes on (as a
+    // stop signal sharing that event does). False when no wait is pending.
+    bool SignalPendingWait() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto& r : records_) {
+            if (r.second.pending && r.second.kind == Record::Wait) {
+                sync_.SetEvent(r.second.event);
+                return true;
+            }
+        }
+        return false;
+    }
     bool CompleteWait(std::uint32_t mask, std::uint32_t status = 0) {
         std::lock_guard<std::mutex> lock(mutex_);
         for (auto& r : records_) {

@@ -110,6 +110,8 @@ def main():
                                 stdin=subprocess.DEVNULL, env=env)
         expected = bytearray()
         slow = 0
+        summary = False  # googletest's "[  PASSED  ]": a program cut off by
+        # the loss of wine's server ends with code 0 without it
         for raw in proc.stdout:
             line = raw.decode('latin-1').rstrip('\r\n')
             if line.startswith('@@EXPECT '):
@@ -119,6 +121,7 @@ def main():
             elif line.startswith('@@SLOW '):
                 slow = int(line.split(' ', 1)[1])
             else:
+                summary = summary or line.startswith('[  PASSED  ]')
                 print(line, flush=True)
         rc = proc.wait()
 
@@ -133,7 +136,9 @@ def main():
         reader.join()
         got = bytes(reader.data)
 
-        failed = rc != 0
+        failed = rc != 0 or not summary
+        if not summary:
+            print('run.py: the program ended without its test summary')
         if got != bytes(expected):
             failed = True
             at = next((i for i, (a, b) in enumerate(zip(got, expected)) if a != b),
