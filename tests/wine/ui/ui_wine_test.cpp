@@ -57,12 +57,23 @@ BOOL CALLBACK ReadBoxChild(HWND child, LPARAM data) {
     return TRUE;
 }
 
+// This process's message box captioned "Vareli", if one is up. Other test
+// programs running beside this one show boxes with that caption too.
+HWND OwnBox() {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", "Vareli")) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(box, &process);
+        if (process == GetCurrentProcessId()) return box;
+    }
+    return nullptr;
+}
+
 // From another thread: waits for the program's message box, reads it and
 // presses its OK button.
 bool ReadAndConfirmBox(BoxContents* contents) {
     HWND box = nullptr;
-    if (!WaitUntil([&] { return (box = FindWindowA("#32770", "Vareli")) != nullptr; }))
-        return false;
+    if (!WaitUntil([&] { return (box = OwnBox()) != nullptr; })) return false;
     contents->caption = WindowText(box);
     EnumChildWindows(box, ReadBoxChild, reinterpret_cast<LPARAM>(contents));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
