@@ -7,8 +7,8 @@
 // Ownership: the watcher frees itself when its body ends (free-on-terminate);
 // nobody else deletes it. Its end is recorded in a TCommWatcherEnd that the
 // component keeps (shared), so the component can tell, on the main thread,
-// whether the watcher still exists. The watcher owns its event.
-// Throws: the constructor, ECommError "Error creating event" when its event
+// whether the watcher still exists. The watcher owns its events.
+// Throws: the constructor, ECommError "Error creating event" when an event
 // cannot be made (the thread is then not started); an exception raised by
 // OnCommEvent is raised again on the watcher's thread and ends the body (kept
 // as the thread's FatalException).
@@ -31,7 +31,7 @@
 struct TCommWatcherEnd {
     // The body has ended and the watcher is about to go; do not touch it.
     bool ended = false;
-    // Set by the watcher's destructor when it has freed its event: from then
+    // Set by the watcher's destructor when it has freed its events: from then
     // on the watcher makes no more system calls.
     std::atomic<bool> gone{false};
     // The main thread is inside one of this watcher's hand-overs.
@@ -56,13 +56,15 @@ class TCommEventThread : public TThread {
     // for kIdlePauseMs before the next pass.
     static constexpr int kIdlePassesBeforePause = 3;
     static constexpr std::uint32_t kIdlePauseMs = 50;
+    // While a device wait is on, how often the watcher looks for Stop.
+    static constexpr std::uint32_t kStopPollMs = 10;
 
     // Sets the device's event mask for Events and starts the thread at once.
-    // Raises "Error creating event" (not started) when its event fails.
+    // Raises "Error creating event" (not started) when an event fails.
     TCommEventThread(std::uintptr_t ComHandle, TCommEventTypes Events);
     ~TCommEventThread() override;
 
-    // Sets the terminate flag, then signals the watcher's event; does not wait.
+    // Sets the terminate flag, then signals the stop event; does not wait.
     void Stop();
 
     std::shared_ptr<TCommWatcherEnd> EndRecord() const { return end_; }
@@ -84,7 +86,8 @@ class TCommEventThread : public TThread {
 
     IComm& comm_;
     std::uintptr_t comHandle_;
-    std::unique_ptr<TSimpleEvent> event_;
+    std::unique_ptr<TSimpleEvent> event_;  // the device wait's: signalled by the system only
+    std::unique_ptr<TSimpleEvent> stop_;   // Stop's
     std::uint32_t eventMask_ = 0;
     std::shared_ptr<TCommWatcherEnd> end_;
 };

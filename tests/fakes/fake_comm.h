@@ -75,8 +75,6 @@ class FakeComm : public IComm {
     // WaitCommEvent.
     std::function<void()> onWriteFile;
     std::function<void()> onWaitCommEvent;
-    // Run (outside the fake's lock) at the start of every CancelIo.
-    std::function<void()> onCancelIo;
 
     // --- IComm
     std::uintptr_t CreateFileA(const char* fileName, std::uint32_t desiredAccess,
@@ -252,6 +250,7 @@ class FakeComm : public IComm {
         Log(wait ? "GetOverlappedResult(wait)" : "GetOverlappedResult", file);
         Record* record = FindRecord(overlapped, "GetOverlappedResult");
         if (record == nullptr) return Result(87);
+        if (record->statusLeftPending && !wait) return Result(kErrorIoIncomplete);
         if (record->pending) {
             if (!wait) return Result(kErrorIoIncomplete);
             // As the system does: wait for the record's event and trust it. A
@@ -270,7 +269,6 @@ class FakeComm : public IComm {
         return Result(record->status);
     }
     bool CancelIo(std::uintptr_t file) override {
-        if (onCancelIo) onCancelIo();
         std::lock_guard<std::mutex> lock(mutex_);
         Log("CancelIo", file);
         if (!Usable(file, "CancelIo")) return false;
@@ -313,13 +311,16 @@ class FakeComm : public IComm {
     void QueueWaitFail(std::uint32_t error) { QueueWait({WaitStep::Fail, 0, error}); }
     // Ends the pending device wait with the mask (status 0, or the given one).
     // False when no wait is pending.
-    // Signals the pending device wait's event while the wait goes on (as a
-    // stop signal sharing that event does). False when no wait is pending.
-    bool SignalPendingWait() {
+    // Ends the pending device wait as wine's serial wait can: the mask
+    // written and the event signalled, but the record left saying "pending"
+    // (a non-waiting GetOverlappedResult reports it incomplete for good).
+    bool CompleteWaitLeavingRecordPending(std::uint32_t mask) {
         std::lock_guard<std::mutex> lock(mutex_);
         for (auto& r : records_) {
             if (r.second.pending && r.second.kind == Record::Wait) {
-                sync_.SetEvent(r.second.event);
+                *r.second.mask = mask;
+                r.second.statusLeftPending = true;
+                Finish(r.second, 0, 0);
                 return true;
             }
         }
@@ -439,6 +440,7 @@ class FakeComm : public IComm {
         std::uint32_t transferred = 0;
         std::uint32_t* mask = nullptr;
         std::thread::id issuer;
+        bool statusLeftPending = false;  // see CompleteWaitLeavingRecordPending
     };
 
     bool Cancellable(const Record& r) const {
@@ -479,6 +481,7 @@ class FakeComm : public IComm {
         r.transferred = transferred;
         r.mask = mask;
         r.issuer = std::this_thread::get_id();
+        r.statusLeftPending = false;
     }
     void Finish(Record& r, std::uint32_t status, std::uint32_t transferred) {
         r.pending = false;
