@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "relay/telnet_lines.h"
+#include "relay/text_fields.h"
 
 namespace {
 
@@ -25,11 +26,8 @@ const char* const kNotACall = "Sorry, that is not a call sign.\r\n";
 const char* const kTooMany = "Sorry, too many connections.\r\n";
 const char* const kOnlySpots = "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n";
 
-std::string Trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
+// The white space around what a client types.
+const char* const kClientBlanks = " \t";
 
 std::string Lower(std::string text) {
     for (char& c : text)
@@ -59,15 +57,13 @@ bool ParseShowDx(const std::string& command, int* count) {
     if (verb != "sh/dx" && verb != "show/dx") return false;
     *count = kDefaultShowCount;
     if (blank == std::string::npos) return true;
-    std::string number = Trimmed(command.substr(blank));
+    std::string number = Trimmed(command.substr(blank), kClientBlanks);
     bool negative = false;
     if (!number.empty() && (number[0] == '-' || number[0] == '+')) {
         negative = number[0] == '-';
         number.erase(0, 1);
     }
-    if (number.empty() ||
-        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
+    if (!AllDigits(number)) return false;
     int value = 0;
     for (char c : number) value = std::min(value * 10 + (c - '0'), kMaxShowCount + 1);
     *count = negative ? 1 : std::clamp(value, 1, kMaxShowCount);
@@ -76,16 +72,6 @@ bool ParseShowDx(const std::string& command, int* count) {
 
 std::string Prompt(const std::string& call) {
     return call + " de " + kOwnSpotter + " >\r\n";
-}
-
-void AppendRight(std::string& line, const std::string& text, std::size_t width) {
-    if (text.size() < width) line.append(width - text.size(), ' ');
-    line += text;
-}
-
-void AppendLeft(std::string& line, const std::string& text, std::size_t width) {
-    line += text;
-    if (text.size() < width) line.append(width - text.size(), ' ');
 }
 
 }  // namespace
@@ -233,7 +219,7 @@ void ClusterNode::Read(Client& client, bool toTheEnd) {
 
 bool ClusterNode::HandleLine(Client& client, const std::string& line) {
     if (client.call.empty()) {
-        const std::string call = Trimmed(line);
+        const std::string call = Trimmed(line, kClientBlanks);
         if (IsCallSign(call)) {
             client.call = Upper(call);
             client.waiting += "Hello " + client.call + ", this is " + kOwnSpotter +
@@ -245,7 +231,7 @@ bool ClusterNode::HandleLine(Client& client, const std::string& line) {
         client.waiting += kLoginPrompt;
         return true;
     }
-    const std::string command = Lower(Trimmed(line));
+    const std::string command = Lower(Trimmed(line, kClientBlanks));
     int count = 0;
     if (command == "bye" || command == "quit" || command == "q") return false;
     if (command.empty()) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "relay/text_fields.h"
 #include "vplusdde/spot_rows.h"
 
 const char* const kOwnSpotter = "VARELI";
@@ -17,6 +18,9 @@ constexpr std::size_t kSpotterStart = 29;
 constexpr std::size_t kSpotterWidth = 6;
 constexpr std::size_t kTimeStart = 36;
 constexpr std::size_t kTimeWidth = 4;
+// The DDE link has turned every control character into a blank, so the blank
+// is the only white space of a row.
+const char* const kRowBlank = " ";
 
 // Columns of the cluster line, counted from 1 as the layout is known.
 constexpr std::size_t kFrequencyEndColumn = 24;
@@ -28,24 +32,6 @@ constexpr std::size_t kCommentWidth = 30;
 std::string Slice(const std::string& text, std::size_t start, std::size_t width) {
     if (start >= text.size()) return std::string();
     return text.substr(start, width);
-}
-
-// Without blanks at either end. The DDE link has turned every control
-// character into a blank, so the blank is the only white space.
-std::string Trim(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-bool FourDigits(const std::string& text) {
-    return text.size() == 4 &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-void AppendPadded(std::string& line, const std::string& text, std::size_t width) {
-    line += text;
-    if (text.size() < width) line.append(width - text.size(), ' ');
 }
 
 std::string TwoDigits(int value) {
@@ -62,11 +48,12 @@ std::optional<DxSpot> ParseSpotRow(const std::string& row, const std::string& ut
     const std::size_t callEnd = std::min(row.find(' ', kDxCallStart), row.size());
     spot.dxCall = row.substr(kDxCallStart, callEnd - kDxCallStart);
     if (spot.dxCall.empty()) return std::nullopt;
-    if (callEnd < kCommentEnd) spot.comment = Trim(Slice(row, callEnd, kCommentEnd - callEnd));
-    spot.spotter = Trim(Slice(row, kSpotterStart, kSpotterWidth));
+    if (callEnd < kCommentEnd)
+        spot.comment = Trimmed(Slice(row, callEnd, kCommentEnd - callEnd), kRowBlank);
+    spot.spotter = Trimmed(Slice(row, kSpotterStart, kSpotterWidth), kRowBlank);
     if (spot.spotter.empty()) spot.spotter = kOwnSpotter;
     const std::string time = Slice(row, kTimeStart, kTimeWidth);
-    spot.timeHhmm = FourDigits(time) ? time : utcHhmm;
+    spot.timeHhmm = time.size() == kTimeWidth && AllDigits(time) ? time : utcHhmm;
     return spot;
 }
 
@@ -77,9 +64,9 @@ std::string FormatDxLine(const DxSpot& spot) {
     line.append(used < kFrequencyEndColumn ? kFrequencyEndColumn - used : 1, ' ');
     line += frequency;
     line += "  ";
-    AppendPadded(line, spot.dxCall, kDxCallWidth);
+    AppendLeft(line, spot.dxCall, kDxCallWidth);
     line += ' ';
-    AppendPadded(line, spot.comment.substr(0, kCommentWidth), kCommentWidth);
+    AppendLeft(line, spot.comment.substr(0, kCommentWidth), kCommentWidth);
     line += ' ';
     line += spot.timeHhmm;
     line += "Z\r\n";

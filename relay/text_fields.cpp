@@ -1,0 +1,25 @@
+// The relay's shared text helpers; see the header.
+#include "relay/text_fields.h"
+
+#include <algorithm>
+
+std::string Trimmed(const std::string& text, const char* blanks) {
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void AppendLeft(std::string& line, const std::string& text, std::size_t width) {
+    line += text;
+    if (text.size() < width) line.append(width - text.size(), ' ');
+}
+
+void AppendRight(std::string& line, const std::string& text, std::size_t width) {
+    if (text.size() < width) line.append(width - text.size(), ' ');
+    line += text;
+}
