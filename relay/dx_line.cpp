@@ -34,11 +34,6 @@ std::string Slice(const std::string& text, std::size_t start, std::size_t width)
     return text.substr(start, width);
 }
 
-std::string TwoDigits(int value) {
-    return std::string{static_cast<char>('0' + value / 10 % 10),
-                       static_cast<char>('0' + value % 10)};
-}
-
 }  // namespace
 
 std::optional<DxSpot> ParseSpotRow(const std::string& row, const std::string& utcHhmm) {
@@ -80,5 +75,5 @@ std::optional<std::string> DxLine(const std::string& row, const std::string& utc
 }
 
 std::string HhmmOf(const LocalTime& time) {
-    return TwoDigits(time.hour) + TwoDigits(time.minute);
+    return ZeroPadded(time.hour, 2) + ZeroPadded(time.minute, 2);
 }

@@ -1,30 +1,21 @@
 // The daily spot file; see the header.
 #include "relay/spot_log.h"
 
-#include <cstdio>
 #include <utility>
 
-namespace {
-
-// Zero-padded decimal of a clock field.
-std::string Digits(int value, int width) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*d", width, value);
-    return text;
-}
-
-}  // namespace
+#include "relay/text_fields.h"
 
 SpotLog::SpotLog(IFiles& files, Report report) : files_(files), report_(std::move(report)) {}
 
 std::string SpotLog::FileName(const LocalTime& day) {
-    return "vihjeet-" + Digits(day.year, 4) + Digits(day.month, 2) + Digits(day.day, 2) + ".txt";
+    return "vihjeet-" + ZeroPadded(day.year, 4) + ZeroPadded(day.month, 2) +
+           ZeroPadded(day.day, 2) + ".txt";
 }
 
 std::string SpotLog::Line(const std::string& row, const LocalTime& now) {
-    return Digits(now.year, 4) + "-" + Digits(now.month, 2) + "-" + Digits(now.day, 2) + " " +
-           Digits(now.hour, 2) + ":" + Digits(now.minute, 2) + ":" + Digits(now.second, 2) + " " +
-           row + "\r\n";
+    return ZeroPadded(now.year, 4) + "-" + ZeroPadded(now.month, 2) + "-" + ZeroPadded(now.day, 2) +
+           " " + ZeroPadded(now.hour, 2) + ":" + ZeroPadded(now.minute, 2) + ":" +
+           ZeroPadded(now.second, 2) + " " + row + "\r\n";
 }
 
 bool SpotLog::Append(const std::string& row, const LocalTime& now) {

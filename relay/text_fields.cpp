@@ -2,6 +2,7 @@
 #include "relay/text_fields.h"
 
 #include <algorithm>
+#include <cstdio>
 
 std::string Trimmed(const std::string& text, const char* blanks) {
     const std::size_t first = text.find_first_not_of(blanks);
@@ -22,4 +23,10 @@ void AppendLeft(std::string& line, const std::string& text, std::size_t width) {
 void AppendRight(std::string& line, const std::string& text, std::size_t width) {
     if (text.size() < width) line.append(width - text.size(), ' ');
     line += text;
+}
+
+std::string ZeroPadded(int value, int width) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*d", width, value);
+    return text;
 }

@@ -1,5 +1,6 @@
 // Small text helpers the relay's line layouts and command reader share:
-// trimming, a digits-only check, and fields padded with blanks to a width.
+// trimming, a digits-only check, fields padded with blanks to a width, and
+// zero-padded numbers.
 // Pure functions; throw only on allocation.
 #pragma once
 
@@ -16,3 +17,6 @@ bool AllDigits(const std::string& text);
 void AppendLeft(std::string& line, const std::string& text, std::size_t width);
 // Appends blanks up to width and then text (a longer text is written whole).
 void AppendRight(std::string& line, const std::string& text, std::size_t width);
+
+// value in decimal with leading zeros up to width digits ("07" for 7, 2).
+std::string ZeroPadded(int value, int width);
