@@ -2,7 +2,7 @@
 // loop. One method per call, same arguments and results as far as a portable
 // type carries them: sockets as opaque integers, an IPv4 address and port in
 // host byte order instead of a sockaddr_in, accept without the peer's address,
-// setsockopt with an int option only.
+// setsockopt with an int option only, and keep-alive as one call.
 //
 // WSAAsyncSelect's window and message belong to the backend: it turns each
 // message into a call of the notice handler, on the thread that runs the
@@ -10,7 +10,10 @@
 // throws (it goes to ErrorReport). Notices can arrive late: for a socket
 // already closed, or one whose handle a later accept handed out again, so a
 // handler treats a notice as a hint and lets the call that follows say what
-// really happened (WSAEWOULDBLOCK: nothing).
+// really happened (WSAEWOULDBLOCK: nothing). Notices can also go missing
+// (wine re-arms FD_ACCEPT only after an accept that took a connection), so
+// the backend also offers a tick on the same thread, for a server that looks
+// for itself now and then.
 //
 // Call from the user-interface thread only; nothing here throws.
 #pragma once
@@ -27,7 +30,8 @@ constexpr int kSockStream = 1;
 constexpr int kIpprotoTcp = 6;
 // setsockopt
 constexpr int kSolSocket = 0xffff;
-constexpr int kSoExclusiveAddrUse = ~0x0004;  // ~SO_REUSEADDR
+constexpr int kSoReuseAddr = 0x0004;
+constexpr int kSoExclusiveAddrUse = ~kSoReuseAddr;
 // bind (host byte order)
 constexpr std::uint32_t kInaddrAny = 0;
 constexpr std::uint32_t kInaddrLoopback = 0x7f000001;
@@ -48,6 +52,7 @@ class ISockets {
     // The socket, one network event, and the error WSAGETSELECTERROR gives.
     using NoticeHandler =
         std::function<void(std::uintptr_t socket, std::uint32_t event, int error)>;
+    using TickHandler = std::function<void()>;
 
     virtual ~ISockets() = default;
 
@@ -57,6 +62,9 @@ class ISockets {
     // kInvalidSocket on failure.
     virtual std::uintptr_t socket(int af, int type, int protocol) = 0;
     virtual int setsockopt(std::uintptr_t s, int level, int optname, int value) = 0;
+    // TCP keep-alive on, its first probe after `idleMs` without traffic and
+    // the next ones `intervalMs` apart (SIO_KEEPALIVE_VALS); 0 or the error.
+    virtual int KeepAlive(std::uintptr_t s, std::uint32_t idleMs, std::uint32_t intervalMs) = 0;
     virtual int bind(std::uintptr_t s, std::uint32_t address, std::uint16_t port) = 0;
     virtual int listen(std::uintptr_t s, int backlog) = 0;
     // kInvalidSocket on failure (WSAEWOULDBLOCK: none waiting).
@@ -73,4 +81,7 @@ class ISockets {
 
     // Where notices go; an empty handler drops them.
     virtual void SetNoticeHandler(NoticeHandler handler) = 0;
+    // Calls `tick` about every `intervalMs` from the message loop until an
+    // empty handler stops it; false when the system gives no timer.
+    virtual bool SetTickHandler(TickHandler tick, std::uint32_t intervalMs) = 0;
 };

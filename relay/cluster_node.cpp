@@ -2,7 +2,10 @@
 // the header. Notices are hints only (they can be stale, or meant for a
 // closed socket whose handle came back), so every one is answered by a call
 // whose result decides: recv, send or accept saying WSAEWOULDBLOCK means
-// there is nothing to do.
+// there is nothing to do. Notices can also go missing: wine posts FD_ACCEPT
+// again only after an accept that took a connection, so a notice whose
+// accept finds nothing (the connection was taken by the loop before) left
+// the listener deaf for good. The tick repeats what the notices would do.
 #include "relay/cluster_node.h"
 
 #include <algorithm>
@@ -20,10 +23,14 @@ constexpr int kReadChunk = 1024;
 constexpr int kMaxShowCount = 100;
 constexpr int kDefaultShowCount = 10;
 constexpr int kLoginAttempts = 3;
+// Failed accepts in a row before the tick is left to try again: a connection
+// reset before it was taken fails alone, a system out of sockets fails on.
+constexpr int kAcceptFailures = 32;
 
 const char* const kLoginPrompt = "login: ";
 const char* const kNotACall = "Sorry, that is not a call sign.\r\n";
 const char* const kTooMany = "Sorry, too many connections.\r\n";
+const char* const kLoginTimeOut = "Sorry, no call sign in 60 seconds.\r\n";
 const char* const kOnlySpots = "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n";
 
 // The white space around what a client types.
@@ -77,16 +84,19 @@ std::string Prompt(const std::string& call) {
 }  // namespace
 
 struct ClusterNode::Client {
-    explicit Client(std::uintptr_t s) : socket(s), lines(kMaxLineBytes) {}
+    Client(std::uintptr_t s, std::chrono::steady_clock::time_point now)
+        : socket(s), lines(kMaxLineBytes), connected(now) {}
 
     std::uintptr_t socket;
     TelnetLines lines;
     std::string waiting;  // not yet taken by send
     std::string call;     // empty until logged in
     int failedLogins = 0;
+    std::chrono::steady_clock::time_point connected;
 };
 
-ClusterNode::ClusterNode(ISockets& sockets) : sockets_(sockets) {}
+ClusterNode::ClusterNode(ISockets& sockets, Clock clock)
+    : sockets_(sockets), clock_(std::move(clock)) {}
 
 ClusterNode::~ClusterNode() {
     changed_ = nullptr;
@@ -95,21 +105,28 @@ ClusterNode::~ClusterNode() {
 
 int ClusterNode::Start(std::uint16_t port, bool allowLan) {
     Stop();
+    port_ = port;
+    allowLan_ = allowLan;
+    sockets_.SetTickHandler([this] { OnTick(); }, static_cast<std::uint32_t>(kTick.count()));
+    const int error = Open();
+    retrying_ = error != 0;
+    nextTry_ = clock_() + kPortRetry;
+    return error;
+}
+
+int ClusterNode::Open() {
     if (const int error = sockets_.WSAStartup(kWinsockVersion); error != 0) return error;
     const std::uintptr_t listener = sockets_.socket(kAfInet, kSockStream, kIpprotoTcp);
     int error = 0;
-    if (listener == kInvalidSocket) {
+    // No SO_EXCLUSIVEADDRUSE: on Windows it keeps the port from being bound
+    // again while connections the node accepted wait out TIME_WAIT, so a
+    // quick restart failed (docs/windows.md). No SO_REUSEADDR either, which
+    // would let another program take the port from under the node.
+    if (listener == kInvalidSocket ||
+        sockets_.bind(listener, allowLan_ ? kInaddrAny : kInaddrLoopback, port_) != 0 ||
+        sockets_.listen(listener, kListenBacklog) != 0 ||
+        sockets_.WSAAsyncSelect(listener, kFdAccept) != 0)
         error = sockets_.WSAGetLastError();
-    } else {
-        // So that no other program can take the same port beside the node;
-        // a system without the option still serves, so its failure is no
-        // reason to stop.
-        sockets_.setsockopt(listener, kSolSocket, kSoExclusiveAddrUse, 1);
-        if (sockets_.bind(listener, allowLan ? kInaddrAny : kInaddrLoopback, port) != 0 ||
-            sockets_.listen(listener, kListenBacklog) != 0 ||
-            sockets_.WSAAsyncSelect(listener, kFdAccept) != 0)
-            error = sockets_.WSAGetLastError();
-    }
     if (error != 0) {
         if (listener != kInvalidSocket) sockets_.closesocket(listener);
         sockets_.WSACleanup();
@@ -123,6 +140,9 @@ int ClusterNode::Start(std::uint16_t port, bool allowLan) {
 }
 
 void ClusterNode::Stop() {
+    if (!Started()) return;
+    retrying_ = false;
+    sockets_.SetTickHandler(nullptr, 0);
     if (!Running()) return;
     const bool hadClients = !clients_.empty();
     for (const auto& entry : clients_) sockets_.closesocket(entry.first);
@@ -144,7 +164,7 @@ void ClusterNode::Spot(const std::string& row, const LocalTime& utc) {
     for (const auto& entry : clients_) {
         Client& client = *entry.second;
         if (client.call.empty()) continue;
-        client.waiting += line;
+        Queue(client, line);
         if (!Flush(client)) failed.push_back(client.socket);
     }
     for (std::uintptr_t socket : failed) Close(socket);
@@ -166,10 +186,43 @@ void ClusterNode::OnNotice(std::uintptr_t socket, std::uint32_t event, int /*err
     }
 }
 
+void ClusterNode::OnTick() {
+    const auto now = clock_();
+    if (retrying_) {
+        if (now < nextTry_) return;
+        nextTry_ = now + kPortRetry;
+        retrying_ = Open() != 0;
+        return;
+    }
+    AcceptWaiting();
+    std::vector<std::uintptr_t> sockets;
+    for (const auto& entry : clients_) sockets.push_back(entry.first);
+    for (std::uintptr_t socket : sockets) {
+        const auto found = clients_.find(socket);
+        if (found == clients_.end()) continue;  // closed by a change callback
+        Client& client = *found->second;
+        if (client.call.empty() && now - client.connected >= loginTime_) {
+            client.waiting += kLoginTimeOut;
+            Flush(client);  // its last words, if the system takes them at once
+            Close(socket);
+            continue;
+        }
+        if (!Flush(client)) {
+            Close(socket);
+            continue;
+        }
+        Read(client, true);
+    }
+}
+
 void ClusterNode::AcceptWaiting() {
-    while (Running()) {
+    for (int failures = 0; Running() && failures < kAcceptFailures;) {
         const std::uintptr_t socket = sockets_.accept(listener_);
-        if (socket == kInvalidSocket) return;
+        if (socket == kInvalidSocket) {
+            if (sockets_.WSAGetLastError() == kWsaEWouldBlock) return;
+            ++failures;  // that one connection is gone; the next may be fine
+            continue;
+        }
         if (clients_.size() >= kMaxConnections) {
             sockets_.send(socket, kTooMany,
                           static_cast<int>(std::char_traits<char>::length(kTooMany)), 0);
@@ -180,7 +233,12 @@ void ClusterNode::AcceptWaiting() {
             sockets_.closesocket(socket);
             continue;
         }
-        auto client = std::make_unique<Client>(socket);
+        // Without it a computer that vanished would hold its place for ever:
+        // nothing is sent to a silent client. A system that refuses still
+        // serves the connection.
+        sockets_.KeepAlive(socket, static_cast<std::uint32_t>(kKeepAliveIdle.count()),
+                           static_cast<std::uint32_t>(kKeepAliveInterval.count()));
+        auto client = std::make_unique<Client>(socket, clock_());
         client->waiting = kLoginPrompt;
         if (!Flush(*client)) {
             sockets_.closesocket(socket);
@@ -209,10 +267,12 @@ void ClusterNode::Read(Client& client, bool toTheEnd) {
                 Close(socket);
                 return;
             }
-        }
-        if (!Flush(client)) {
-            Close(socket);
-            return;
+            // Each answer on its own against the limit: a read full of
+            // "sh/dx 100" would otherwise queue far more than it.
+            if (step == TelnetLines::Step::Line && !Flush(client)) {
+                Close(socket);
+                return;
+            }
         }
     } while (toTheEnd);
 }
@@ -222,8 +282,8 @@ bool ClusterNode::HandleLine(Client& client, const std::string& line) {
         const std::string call = Trimmed(line, kClientBlanks);
         if (IsCallSign(call)) {
             client.call = Upper(call);
-            client.waiting += "Hello " + client.call + ", this is " + kOwnSpotter +
-                              ", teletext DX spots of page 590.\r\n" + Prompt(client.call);
+            Queue(client, "Hello " + client.call + ", this is " + kOwnSpotter +
+                              ", teletext DX spots of page 590.\r\n" + Prompt(client.call));
             return true;
         }
         client.waiting += kNotACall;
@@ -241,14 +301,21 @@ bool ClusterNode::HandleLine(Client& client, const std::string& line) {
     } else {
         client.waiting += kOnlySpots;
     }
-    client.waiting += Prompt(client.call);
+    Queue(client, Prompt(client.call));
     return true;
 }
 
 void ClusterNode::ShowDx(Client& client, int count) {
     const std::size_t shown = std::min(spots_.size(), static_cast<std::size_t>(count));
     for (std::size_t i = 0; i < shown; ++i)
-        client.waiting += FormatListLine(spots_[i].spot, spots_[i].accepted) + "\r\n";
+        Queue(client, FormatListLine(spots_[i].spot, spots_[i].accepted) + "\r\n");
+}
+
+void ClusterNode::Queue(Client& client, const std::string& text) {
+    for (char c : text) {
+        client.waiting += c;
+        if (static_cast<unsigned char>(c) == 255) client.waiting += c;
+    }
 }
 
 bool ClusterNode::Flush(Client& client) {

@@ -4,11 +4,18 @@
 // on 127.0.0.1, or on every interface when other computers are allowed.
 //
 // It runs on the user-interface thread through the message loop: the
-// sockets' notices drive it, and intake hands it each accepted row. Nothing
-// ever blocks: what a client does not take at once waits in its queue, and a
-// client that lets 64 KiB wait is closed, as is one that sends a line longer
-// than 256 bytes, so no client holds up intake or another client, and memory
-// stays bounded. At most 16 connections; the next is told so and closed.
+// sockets' notices drive it, and intake hands it each accepted row. Notices
+// can go missing, so a tick every half second also takes waiting connections
+// and reads every client. Nothing ever blocks: what a client does not take at
+// once waits in its queue, and a client that lets 64 KiB wait is closed, as
+// is one that sends a line longer than 256 bytes, so no client holds up
+// intake or another client, and memory stays bounded. At most 16
+// connections; the next is told so and closed. A connection that has not
+// logged in within 60 s is closed; logged-in ones may stay silent for ever,
+// but keep-alive probes end those whose computer vanished.
+//
+// A port that cannot be opened is tried again every 30 s until it opens or
+// the node is stopped or started anew.
 //
 // Owns its listener and connections (closed by Stop and the destructor).
 // The sockets are the caller's and must outlive the node; while it runs the
@@ -16,6 +23,7 @@
 // Throws only on allocation; a failing socket call closes that connection.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -35,19 +43,32 @@ class ClusterNode {
     static constexpr std::size_t kMaxLineBytes = 256;
     static constexpr std::size_t kMaxWaitingBytes = 64 * 1024;
     static constexpr std::size_t kKeptSpots = 100;
+    static constexpr std::chrono::milliseconds kTick{500};
+    static constexpr std::chrono::milliseconds kLoginTime{60000};
+    static constexpr std::chrono::milliseconds kKeepAliveIdle{180000};
+    static constexpr std::chrono::milliseconds kKeepAliveInterval{10000};
+    static constexpr std::chrono::milliseconds kPortRetry{30000};
 
-    explicit ClusterNode(ISockets& sockets);
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    // `clock` stands in for the steady clock (tests).
+    explicit ClusterNode(ISockets& sockets, Clock clock = std::chrono::steady_clock::now);
     // Closes everything, without calling the change callback.
     ~ClusterNode();
     ClusterNode(const ClusterNode&) = delete;
     ClusterNode& operator=(const ClusterNode&) = delete;
 
     // Opens the listener (after stopping a running node). 0 when it listens,
-    // else the system's error code, and the node stays stopped.
+    // else the system's error code: the node is not running then, but tries
+    // the port again every 30 s, silently.
     int Start(std::uint16_t port, bool allowLan);
-    // Closes every connection, then the listener. Nothing when stopped.
+    // Closes every connection, then the listener, and ends the retries.
     void Stop();
     bool Running() const { return listener_ != kInvalidSocket; }
+    // Running, or waiting to try its port again.
+    bool Started() const { return Running() || retrying_; }
+    // How long a connection may take to log in (shorter in tests).
+    void SetLoginTime(std::chrono::milliseconds time) { loginTime_ = time; }
 
     // Open connections, logged in or not.
     std::size_t ConnectionCount() const { return clients_.size(); }
@@ -66,12 +87,18 @@ class ClusterNode {
         LocalTime accepted;
     };
 
+    // Socket, bind and listen; 0 or the error, with nothing left open.
+    int Open();
     void OnNotice(std::uintptr_t socket, std::uint32_t event, int error);
+    // The node's own look: waiting connections, data, late logins, retries.
+    void OnTick();
     void AcceptWaiting();
     void Read(Client& client, bool toTheEnd);
     // Handles one line; false when the client is to be closed.
     bool HandleLine(Client& client, const std::string& line);
     void ShowDx(Client& client, int count);
+    // Queues data for the client, every byte 255 doubled as telnet wants.
+    static void Queue(Client& client, const std::string& text);
     // Sends what waits; false when the client is to be closed (send failed,
     // or too much waits).
     bool Flush(Client& client);
@@ -79,6 +106,12 @@ class ClusterNode {
     void Changed();
 
     ISockets& sockets_;
+    Clock clock_;
+    std::chrono::milliseconds loginTime_ = kLoginTime;
+    std::uint16_t port_ = 0;
+    bool allowLan_ = false;
+    bool retrying_ = false;
+    std::chrono::steady_clock::time_point nextTry_;
     std::uintptr_t listener_ = kInvalidSocket;
     std::map<std::uintptr_t, std::unique_ptr<Client>> clients_;
     std::deque<KeptSpot> spots_;  // newest first

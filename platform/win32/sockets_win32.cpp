@@ -6,6 +6,7 @@
 
 #include <winsock2.h>
 // after winsock2.h
+#include <mstcpip.h>
 #include <windows.h>
 
 #include <exception>
@@ -16,6 +17,7 @@
 namespace {
 
 constexpr UINT kNoticeMessage = WM_USER + 1;
+constexpr UINT_PTR kTickTimer = 1;
 constexpr const char* kWindowClass = "VareliSocketNotices";
 
 SOCKET AsSocket(std::uintptr_t s) {
@@ -23,12 +25,16 @@ SOCKET AsSocket(std::uintptr_t s) {
 }
 
 LRESULT CALLBACK NoticeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != kNoticeMessage) return DefWindowProcA(window, message, wParam, lParam);
+    const bool tick = message == WM_TIMER && wParam == kTickTimer;
+    if (message != kNoticeMessage && !tick) return DefWindowProcA(window, message, wParam, lParam);
     auto* owner = reinterpret_cast<Win32Sockets*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (owner == nullptr) return 0;
     ErrorReport::Guard([&] {
-        owner->Deliver(static_cast<std::uintptr_t>(wParam), WSAGETSELECTEVENT(lParam),
-                       WSAGETSELECTERROR(lParam));
+        if (tick)
+            owner->Tick();
+        else
+            owner->Deliver(static_cast<std::uintptr_t>(wParam), WSAGETSELECTEVENT(lParam),
+                           WSAGETSELECTERROR(lParam));
     });
     return 0;
 }
@@ -56,6 +62,16 @@ std::uintptr_t Win32Sockets::socket(int af, int type, int protocol) {
 int Win32Sockets::setsockopt(std::uintptr_t s, int level, int optname, int value) {
     return ::setsockopt(AsSocket(s), level, optname, reinterpret_cast<const char*>(&value),
                         sizeof value);
+}
+
+int Win32Sockets::KeepAlive(std::uintptr_t s, std::uint32_t idleMs, std::uint32_t intervalMs) {
+    tcp_keepalive values{};
+    values.onoff = 1;
+    values.keepalivetime = idleMs;
+    values.keepaliveinterval = intervalMs;
+    DWORD returned = 0;
+    return ::WSAIoctl(AsSocket(s), SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0,
+                      &returned, nullptr, nullptr);
 }
 
 int Win32Sockets::bind(std::uintptr_t s, std::uint32_t address, std::uint16_t port) {
@@ -102,6 +118,21 @@ int Win32Sockets::WSAGetLastError() {
 
 void Win32Sockets::SetNoticeHandler(NoticeHandler handler) {
     handler_ = std::move(handler);
+}
+
+bool Win32Sockets::SetTickHandler(TickHandler tick, std::uint32_t intervalMs) {
+    tick_ = std::move(tick);
+    if (!tick_) {
+        if (window_ != nullptr) KillTimer(static_cast<HWND>(window_), kTickTimer);
+        return true;
+    }
+    return MakeWindow() &&
+           SetTimer(static_cast<HWND>(window_), kTickTimer, intervalMs, nullptr) != 0;
+}
+
+void Win32Sockets::Tick() {
+    const TickHandler tick = tick_;  // a copy, as in Deliver
+    if (tick) tick();
 }
 
 void Win32Sockets::Deliver(std::uintptr_t socket, std::uint32_t event, int error) {

@@ -1,8 +1,8 @@
 // The Winsock 2 calls behind ISockets. WSAAsyncSelect's notices go to a
 // message-only window of the backend's own, made on first use on the calling
 // (user-interface) thread and destroyed with the backend; its window
-// procedure hands each notice to the handler and reports what the handler
-// throws, since nothing may unwind through a window procedure.
+// procedure hands each notice and timer tick to its handler and reports what
+// the handler throws, since nothing may unwind through a window procedure.
 #pragma once
 
 #include "platform/sockets.h"
@@ -18,6 +18,7 @@ class Win32Sockets : public ISockets {
     int WSACleanup() override;
     std::uintptr_t socket(int af, int type, int protocol) override;
     int setsockopt(std::uintptr_t s, int level, int optname, int value) override;
+    int KeepAlive(std::uintptr_t s, std::uint32_t idleMs, std::uint32_t intervalMs) override;
     int bind(std::uintptr_t s, std::uint32_t address, std::uint16_t port) override;
     int listen(std::uintptr_t s, int backlog) override;
     std::uintptr_t accept(std::uintptr_t s) override;
@@ -27,13 +28,16 @@ class Win32Sockets : public ISockets {
     int WSAAsyncSelect(std::uintptr_t s, std::uint32_t events) override;
     int WSAGetLastError() override;
     void SetNoticeHandler(NoticeHandler handler) override;
+    bool SetTickHandler(TickHandler tick, std::uint32_t intervalMs) override;
 
     // For the window procedure.
     void Deliver(std::uintptr_t socket, std::uint32_t event, int error);
+    void Tick();
 
   private:
     bool MakeWindow();
 
     void* window_ = nullptr;  // HWND
     NoticeHandler handler_;
+    TickHandler tick_;
 };

@@ -31,6 +31,12 @@ class FakeSockets : public ISockets {
     std::uint32_t boundAddress = 0;
     std::uint16_t boundPort = 0;
     std::vector<std::string> faults;
+    std::vector<int> options;  // setsockopt's option names, in order
+    std::uint32_t keepAliveIdleMs = 0, keepAliveIntervalMs = 0;  // the last asked for
+    int keepAlives = 0;
+    std::size_t largestSend = 0;
+    int resetBeforeAccept = 0;  // accepts that find their connection reset  // the most bytes one
+                                // send was asked to take
 
     // --- the peers
     // A client connecting to the port; -1 when nothing listens there.
@@ -68,6 +74,17 @@ class FakeSockets : public ISockets {
     void SetWindow(int peer, std::size_t bytes) { peers_[peer].window = bytes; }
     bool ClosedByNode(int peer) const { return peers_[peer].closedByNode; }
 
+    // Notices the system never delivers.
+    void LoseNotices() { notices_.clear(); }
+    // One turn of the timer, when one is set.
+    bool Tick() {
+        if (!tick_) return false;
+        const TickHandler tick = tick_;
+        tick();
+        return true;
+    }
+    std::uint32_t TickInterval() const { return tick_ ? tickIntervalMs_ : 0; }
+
     // Delivers the queued notices, and those they lead to, in order.
     void Pump() {
         for (int delivered = 0; !notices_.empty(); ++delivered) {
@@ -100,7 +117,16 @@ class FakeSockets : public ISockets {
             faults.push_back("socket: not TCP over IPv4");
         return NewSocket(-1);
     }
-    int setsockopt(std::uintptr_t s, int, int, int) override { return Check(s, "setsockopt"); }
+    int setsockopt(std::uintptr_t s, int, int optname, int) override {
+        options.push_back(optname);
+        return Check(s, "setsockopt");
+    }
+    int KeepAlive(std::uintptr_t s, std::uint32_t idleMs, std::uint32_t intervalMs) override {
+        ++keepAlives;
+        keepAliveIdleMs = idleMs;
+        keepAliveIntervalMs = intervalMs;
+        return Check(s, "KeepAlive");
+    }
     int bind(std::uintptr_t s, std::uint32_t address, std::uint16_t port) override {
         if (Check(s, "bind") != 0) return kSocketError;
         if (portsInUse.count(port) != 0) return Fail(kWsaEAddrInUse);
@@ -123,6 +149,11 @@ class FakeSockets : public ISockets {
         }
         const int peer = listener.backlog.front();
         listener.backlog.pop_front();
+        if (resetBeforeAccept > 0) {
+            --resetBeforeAccept;
+            Fail(kWsaEConnReset);
+            return kInvalidSocket;
+        }
         const std::uintptr_t accepted = NewSocket(peer);
         peers_[peer].socket = accepted;
         return accepted;
@@ -139,6 +170,7 @@ class FakeSockets : public ISockets {
     }
     int send(std::uintptr_t s, const char* buffer, int length, int) override {
         if (Check(s, "send") != 0) return kSocketError;
+        largestSend = std::max(largestSend, static_cast<std::size_t>(length));
         Peer& p = peers_[sockets_[s].peer];
         const std::size_t room = p.window > p.outbound.size() ? p.window - p.outbound.size() : 0;
         if (room == 0) {
@@ -173,6 +205,11 @@ class FakeSockets : public ISockets {
     }
     int WSAGetLastError() override { return lastError_; }
     void SetNoticeHandler(NoticeHandler handler) override { handler_ = std::move(handler); }
+    bool SetTickHandler(TickHandler tick, std::uint32_t intervalMs) override {
+        tick_ = std::move(tick);
+        tickIntervalMs_ = intervalMs;
+        return true;
+    }
 
   private:
     struct Socket {
@@ -224,6 +261,8 @@ class FakeSockets : public ISockets {
     std::vector<Peer> peers_;
     std::deque<Notice> notices_;
     NoticeHandler handler_;
+    TickHandler tick_;
+    std::uint32_t tickIntervalMs_ = 0;
     std::uintptr_t nextHandle_ = 0x100;
     int lastError_ = 0;
 };

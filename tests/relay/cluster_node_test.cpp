@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "fakes/fake_sockets.h"
 
@@ -55,7 +56,8 @@ class ClusterNodeTest : public ::testing::Test {
     }
 
     FakeSockets sockets;
-    ClusterNode node{sockets};
+    std::chrono::steady_clock::time_point now;
+    ClusterNode node{sockets, [this] { return now; }};
     int changes = 0;
 };
 
@@ -211,6 +213,128 @@ TEST_F(ClusterNodeTest, StalledClientIsClosedOthersGoOn) {
         sockets.Pump();
     }
     EXPECT_EQ(slow, *DxLine(kExampleRow, "") + *DxLine(kExampleRow, ""));
+}
+
+// Wine re-arms FD_ACCEPT only after an accept that took a connection, and
+// FD_READ only after a recv that read: notices get lost, the tick covers them.
+TEST_F(ClusterNodeTest, TheTickTakesWhatLostNoticesWouldHaveBrought) {
+    EXPECT_LE(sockets.TickInterval(), 1000u);
+    EXPECT_GT(sockets.TickInterval(), 0u);
+    const int reset = sockets.Connect(ClusterNode::kDefaultPort);
+    const int peer = sockets.Connect(ClusterNode::kDefaultPort);
+    sockets.LoseNotices();
+    EXPECT_EQ(node.ConnectionCount(), 0u);
+    sockets.resetBeforeAccept = 1;  // the first goes before it is taken
+    sockets.Tick();
+    EXPECT_EQ(sockets.PeerTake(reset), "");
+    EXPECT_EQ(sockets.PeerTake(peer), kLogin);
+    sockets.PeerSend(peer, "oh1aa\r\n");
+    sockets.LoseNotices();
+    sockets.Tick();
+    EXPECT_EQ(sockets.PeerTake(peer), Hello("OH1AA"));
+    sockets.PeerClose(peer);
+    sockets.LoseNotices();
+    sockets.Tick();
+    EXPECT_TRUE(sockets.ClosedByNode(peer));
+    EXPECT_EQ(node.ConnectionCount(), 0u);
+}
+
+// A silent connection loses its place after 60 s; a logged-in one never does,
+// but keep-alive is asked for on each so that a vanished computer's ends.
+TEST_F(ClusterNodeTest, NoCallSignIn60SecondsClosesLoggedInClientsStay) {
+    const int loggedIn = LoggedIn("OH1AA");
+    now += std::chrono::seconds(30);
+    const int silent = Connect();
+    sockets.PeerTake(silent);
+    now += std::chrono::milliseconds(59999);
+    sockets.Tick();
+    EXPECT_FALSE(sockets.ClosedByNode(silent));
+    now += std::chrono::milliseconds(1);
+    sockets.Tick();
+    EXPECT_EQ(sockets.PeerTake(silent), "Sorry, no call sign in 60 seconds.\r\n");
+    EXPECT_TRUE(sockets.ClosedByNode(silent));
+    now += std::chrono::hours(10);
+    sockets.Tick();
+    EXPECT_FALSE(sockets.ClosedByNode(loggedIn));
+    EXPECT_EQ(sockets.keepAlives, 2);
+    EXPECT_GE(sockets.keepAliveIdleMs, 60000u);
+    EXPECT_LE(sockets.keepAliveIdleMs, 600000u);
+    EXPECT_GT(sockets.keepAliveIntervalMs, 0u);
+}
+
+// Calls of 3 and 12 characters log in, 13 do not; "q" ends like "bye".
+TEST_F(ClusterNodeTest, CallLengthLimitsAndQuitWords) {
+    const std::string sorry = "Sorry, that is not a call sign.\r\n";
+    const int shortest = LoggedIn("K1A");
+    const int longest = LoggedIn("OH2ABCDEFGHI");
+    const int tooLong = Connect();
+    sockets.PeerTake(tooLong);
+    EXPECT_EQ(Say(tooLong, "OH2ABCDEFGHIJ\r\n"), sorry + kLogin);
+    EXPECT_EQ(Say(shortest, "q\r\n"), "");
+    EXPECT_TRUE(sockets.ClosedByNode(shortest));
+    EXPECT_EQ(Say(longest, "Bye\r\n"), "");
+    EXPECT_TRUE(sockets.ClosedByNode(longest));
+}
+
+// IAC IAC in a line is the data byte 255, inside a subnegotiation nothing;
+// every 255 the node sends is doubled, or a client would take it for IAC.
+TEST_F(ClusterNodeTest, ByteTwoFiftyFiveBothWays) {
+    const int peer = Connect();
+    sockets.PeerTake(peer);
+    EXPECT_EQ(Say(peer, "OH1AA\xff\xff\r\n"), "Sorry, that is not a call sign.\r\n" + kLogin);
+    EXPECT_EQ(Say(peer,
+                  "OH\xff\xfa\x18\xff\xff.\xff\xf0"
+                  "1AA\r\n"),
+              Hello("OH1AA"));
+    const std::string row = "  7025 Q1AAA  up \xff\xfa 5         Q9ZZZ  1305  ";
+    node.Spot(row, kAccepted);
+    EXPECT_EQ(sockets.PeerTake(peer),
+              "DX de Q9ZZZ:      7025.0  Q1AAA        up \xff\xff\xfa 5"
+              "                        1305Z\r\n");
+    const std::string listed = Say(peer, "sh/dx 1\r\n");
+    EXPECT_NE(listed.find("up \xff\xff\xfa 5"), std::string::npos) << listed;
+}
+
+// 65,535 bytes may wait for a client, 65,536 close it; and the limit holds
+// for each answer, so one read of many "sh/dx 100" cannot queue megabytes.
+TEST_F(ClusterNodeTest, TheWaitingLimitIsExactAndHoldsWithinOneRead) {
+    const int lineSize = static_cast<int>(DxLine(kExampleRow, "")->size());
+    const int lines = 65536 / lineSize + 1;
+    const int excess = lines * lineSize - 65536;
+    const int under = LoggedIn("OH1AA");
+    const int at = LoggedIn("OH2BB");
+    sockets.SetWindow(under, static_cast<std::size_t>(excess + 1));
+    sockets.SetWindow(at, static_cast<std::size_t>(excess));
+    for (int i = 0; i < lines; ++i) node.Spot(kExampleRow, kAccepted);
+    EXPECT_FALSE(sockets.ClosedByNode(under));
+    EXPECT_TRUE(sockets.ClosedByNode(at));
+
+    const int greedy = LoggedIn("OH3CC");
+    sockets.SetWindow(greedy, 0);
+    std::string commands;
+    while (commands.size() < 1000) commands += "sh/dx 100\r\n";
+    sockets.largestSend = 0;
+    Say(greedy, commands);
+    EXPECT_TRUE(sockets.ClosedByNode(greedy));
+    EXPECT_LT(sockets.largestSend, ClusterNode::kMaxWaitingBytes + 100 * 100);
+}
+
+// Nothing at the listener that keeps the port from being bound again at
+// once (SO_EXCLUSIVEADDRUSE does while accepted connections wait out
+// TIME_WAIT), nor lets another program share it (SO_REUSEADDR); Stop closes
+// every connection and the listener, and the same port opens again at once.
+TEST_F(ClusterNodeTest, StopAndStartOnTheSamePort) {
+    LoggedIn("OH1AA");
+    Connect();
+    node.Stop();
+    EXPECT_EQ(sockets.OpenSockets(), 0u);
+    EXPECT_EQ(sockets.TickInterval(), 0u);
+    EXPECT_EQ(node.Start(ClusterNode::kDefaultPort, true), 0);
+    for (int option : sockets.options) {
+        EXPECT_NE(option, kSoExclusiveAddrUse);
+        EXPECT_NE(option, kSoReuseAddr);
+    }
+    EXPECT_EQ(sockets.PeerTake(Connect()), kLogin);
 }
 
 TEST(ClusterNodeStart, PortInUseLeavesNothingOpen) {
