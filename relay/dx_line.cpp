@@ -25,7 +25,8 @@ const char* const kRowBlank = " ";
 // Columns of the cluster line, counted from 1 as the layout is known.
 constexpr std::size_t kFrequencyEndColumn = 24;
 constexpr std::size_t kDxCallWidth = 12;
-constexpr std::size_t kCommentWidth = 30;
+constexpr std::size_t kCommentEndColumn = 69;  // 30 wide after a 12-character call
+constexpr std::size_t kTimeColumn = 71;
 
 // The part of text from `start` of at most `width` characters; empty past
 // the end (a short last unit).
@@ -60,9 +61,15 @@ std::string FormatDxLine(const DxSpot& spot) {
     line += frequency;
     line += "  ";
     AppendLeft(line, spot.dxCall, kDxCallWidth);
-    line += ' ';
-    AppendLeft(line, spot.comment.substr(0, kCommentWidth), kCommentWidth);
-    line += ' ';
+    // The comment, after one blank, gets what is left of the columns up to
+    // kCommentEndColumn: all 30 unless a long call or spotter took some.
+    if (line.size() + 1 < kCommentEndColumn) {
+        line += ' ';
+        line += spot.comment.substr(0, kCommentEndColumn - line.size());
+    }
+    // The time at kTimeColumn, or one blank after a line that reaches it.
+    const std::size_t beforeTime = kTimeColumn - 1;
+    line.append(line.size() < beforeTime ? beforeTime - line.size() : 1, ' ');
     line += spot.timeHhmm;
     line += "Z\r\n";
     return line;

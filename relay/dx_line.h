@@ -35,11 +35,18 @@ extern const char* const kOwnSpotter;
 // frequency reads 0 or less or the row has no DX call.
 std::optional<DxSpot> ParseSpotRow(const std::string& row, const std::string& utcHhmm);
 
-// The cluster line: "DX de ", the spotter and ":"; the frequency with one
-// decimal, ending at column 24 with at least one blank before it; two
-// blanks; the DX call padded to 12 characters (a longer one whole); one
-// blank; the comment padded or cut to 30; one blank; the time, "Z", CR LF.
-// A long spotter or DX call pushes the rest of the line on.
+// The cluster line (columns counted from 1): "DX de ", the spotter and ":";
+// the frequency with one decimal, ending at column 24 with at least one
+// blank before it; two blanks; the DX call padded to 12 characters (a longer
+// one whole); one blank; the comment, cut to end by column 69 (30
+// characters when the fields before it keep their widths); blanks up to
+// column 70; the time HHMM and "Z" in columns 71-75; CR LF.
+// Logging programs read the time from columns 71-75, so it stays there
+// whenever the fields before it leave room: a longer DX call, or a spotter
+// long enough to push the frequency on, takes its extra characters from the
+// comment (and none of the comment is written when none fits). Only when
+// the spotter, frequency and DX call reach column 70 themselves does the
+// time follow them after one blank, further on.
 std::string FormatDxLine(const DxSpot& spot);
 
 // ParseSpotRow and FormatDxLine in one call; no line for a row without one.

@@ -27,25 +27,67 @@ TEST(DxLine, TheExampleSpot) {
 }
 
 // The frequency ends at column 24 however wide it and the spotter are, with
-// at least one blank before it; the comment is cut at 30 characters.
+// at least one blank before it; the comment is cut at 30 characters. A
+// spotter that pushes the frequency on takes as much from the comment, and
+// the time stays in columns 71-75.
 TEST(DxLine, FrequencyColumnAndLongFields) {
     EXPECT_EQ(DxLine(Row("144300", "OH1AB", "tnx qso 73", "OH2XYZ", "0007"), kUtc),
               "DX de OH2XYZ:   144300.0  OH1AB        " + Padded("tnx qso 73", 30) + " 0007Z\r\n");
+    EXPECT_EQ(FormatDxLine({14025, "Q1AAA", std::string(35, 'c'), "Q9ZZZ", "2359"}),
+              "DX de Q9ZZZ:     14025.0  Q1AAA        " + std::string(30, 'c') + " 2359Z\r\n");
     const DxSpot spot{14025, "Q1AAA", std::string(35, 'c'), "VERYLONG/SPOTTER", "2359"};
-    EXPECT_EQ(FormatDxLine(spot), "DX de VERYLONG/SPOTTER: 14025.0  Q1AAA        " +
-                                      std::string(30, 'c') + " 2359Z\r\n");
+    const std::string line = FormatDxLine(spot);
+    EXPECT_EQ(line, "DX de VERYLONG/SPOTTER: 14025.0  Q1AAA        " + std::string(23, 'c') +
+                        " 2359Z\r\n");
+    EXPECT_EQ(line.find("2359Z"), 70u);
 }
 
 // A call longer than its six columns runs on until its first blank; the
-// comment is what follows it up to column 28. A call longer than 12 pushes
-// the rest of the line on. 8-bit characters pass unchanged.
+// comment is what follows it up to column 28. A call longer than 12 takes
+// its extra characters from the comment's 30. 8-bit characters pass
+// unchanged.
 TEST(DxLine, LongDxCallRunsIntoTheComment) {
     const std::string row = Padded("  7025 3B8/OH1AB p\xe4\xe4 5", 29) + "Q9ZZZ  1305  ";
     EXPECT_EQ(DxLine(row, kUtc),
               "DX de Q9ZZZ:      7025.0  3B8/OH1AB    " + Padded("p\xe4\xe4 5", 30) + " 1305Z\r\n");
     const std::string longer = Padded("  7025 VP8/OH1ABC/MM cw", 29) + "Q9ZZZ  1305  ";
     EXPECT_EQ(DxLine(longer, kUtc),
-              "DX de Q9ZZZ:      7025.0  VP8/OH1ABC/MM " + Padded("cw", 30) + " 1305Z\r\n");
+              "DX de Q9ZZZ:      7025.0  VP8/OH1ABC/MM " + Padded("cw", 29) + " 1305Z\r\n");
+}
+
+// Logging programs read the time from columns 71-75 (from 1), so it stays
+// there whatever the DX call's length: a 12-, 13- and 20-character call cut
+// the comment to 30, 29 and 22 characters. Only a call that leaves no column
+// for the comment and none for the blank before the time pushes the time on.
+TEST(DxLine, TheTimeStaysInColumns71To75WhateverTheCallsLength) {
+    const std::string comment = "0123456789abcdefghijklmnopqrstuvwxyz";  // 36 characters
+    const std::string head = "DX de Q9ZZZ:      7025.0  ";               // up to column 26
+    struct Case {
+        std::size_t callLength;
+        std::size_t commentKept;
+    };
+    for (const Case c : {Case{12, 30}, Case{13, 29}, Case{20, 22}}) {
+        const std::string call = "VP8/" + std::string(c.callLength - 4, 'X');
+        const std::string line = FormatDxLine({7025, call, comment, "Q9ZZZ", "1305"});
+        EXPECT_EQ(line, head + call + " " + comment.substr(0, c.commentKept) + " 1305Z\r\n")
+            << c.callLength;
+        EXPECT_EQ(line.substr(70), "1305Z\r\n") << c.callLength;
+    }
+    // A call ending in column 68 or 69 leaves no room for the comment; the
+    // time keeps its columns.
+    for (const std::size_t length : {42u, 43u}) {
+        const std::string call(length, 'X');
+        EXPECT_EQ(FormatDxLine({7025, call, comment, "Q9ZZZ", "1305"}),
+                  head + call + std::string(70 - 26 - length, ' ') + "1305Z\r\n")
+            << length;
+    }
+    // A call that ends in column 70 or later: the time follows one blank on.
+    for (const std::size_t length : {44u, 50u}) {
+        const std::string call(length, 'X');
+        const std::string line = FormatDxLine({7025, call, comment, "Q9ZZZ", "1305"});
+        EXPECT_EQ(line, head + call + " 1305Z\r\n") << length;
+        EXPECT_EQ(line.find("1305Z"), 26 + length + 1) << length;
+    }
 }
 
 // No spotter gives the program's own name; no time (blanks, or columns cut

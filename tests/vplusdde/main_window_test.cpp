@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "asetus/relay_dialog.h"
@@ -507,6 +508,58 @@ TEST_F(MainWindowTest, TheClusterNodeFollowsTheSettingsAndGetsEveryAcceptedSpot)
     form1->Close();
     EXPECT_TRUE(sockets.ClosedByNode(second));
     EXPECT_EQ(sockets.OpenSockets(), 0u);
+    EXPECT_EQ(sockets.faults, Texts{});
+}
+
+// Just after local midnight, when UTC is still on the day before: the spot
+// file is named and stamped by the local clock, while the DX lines on the
+// port and to the node carry the UTC time, as clusters give it.
+TEST_F(MainWindowTest, WithEveryRelayOptionOnTheFileTakesTheLocalDayAndTheLinesTheUtcTime) {
+    FakeSockets sockets;
+    ScopedSeam<ISockets> socketsSeam{&sockets};
+    TForm4* relay = nullptr;
+    app->CreateForm(relay);
+    form1->SetRelayDialog(relay);
+    form3->Relay = relay->Controls();
+    s.locale.now = LocalTime{2026, 12, 8, 1, 30, 9, 0};
+    s.locale.utcNow = LocalTime{2026, 12, 7, 23, 30, 9, 0};
+    Show(Settings("Com5", "1800", "30000", true) + "[SarjaDX]1\r\n[Loki]1\r\n[Klusteri]1\r\n");
+    ASSERT_EQ(sockets.boundPort, 7300);
+    const int peer = sockets.Connect(7300);
+    sockets.PeerSend(peer, "q1abc\r\n");
+    sockets.Pump();
+    sockets.PeerTake(peer);
+
+    // No time of its own in the row: the line takes the UTC clock's.
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ", "");
+    s.Serve(Page({a}));
+    sockets.Pump();
+    const std::string dxLine =
+        "DX de Q9ZZZ:      7025.0  Q1AAA        cq dx                          2330Z\r\n";
+    EXPECT_EQ(s.comm.Written(), dxLine);
+    EXPECT_EQ(sockets.PeerTake(peer), dxLine);
+    EXPECT_EQ(SettingsFolder::Get("vihjeet-20261208.txt"),
+              "2026-12-08 01:30:09 " + SpotRow(a) + "\r\n");
+    EXPECT_FALSE(std::filesystem::exists("vihjeet-20261207.txt"));
+    EXPECT_EQ(ViewLines(), Texts{SpotRow(a) + "8.12.2026"});
+
+    // The file switched off: the port and the node go on, no file is written.
+    relay->CheckBox2->SetChecked(false);
+    const std::string b = PageRow(14025, "Q2BBB", "Q9ZZZ", "");
+    s.Serve(Page({a, b}));
+    sockets.Pump();
+    EXPECT_EQ(View().LineCount(), 2);
+    EXPECT_EQ(s.comm.Written(), dxLine + *DxLine(SpotRow(b), "2330"));
+    EXPECT_EQ(sockets.PeerTake(peer), *DxLine(SpotRow(b), "2330"));
+    EXPECT_EQ(SettingsFolder::Get("vihjeet-20261208.txt"),
+              "2026-12-08 01:30:09 " + SpotRow(a) + "\r\n");
+    std::vector<std::string> spotFiles;
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        if (entry.path().filename().string().rfind("vihjeet-", 0) == 0)
+            spotFiles.push_back(entry.path().filename().string());
+    EXPECT_EQ(spotFiles, Texts{"vihjeet-20261208.txt"});
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+    form1->Close();  // the node lets its sockets go before the fake goes
     EXPECT_EQ(sockets.faults, Texts{});
 }
 
