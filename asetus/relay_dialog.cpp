@@ -87,7 +87,13 @@ void TForm4::FormClose(TObject*, TCloseAction&) {
     // A port that is no port keeps it open, before anything is stored.
     ClusterPort();
     if (StoreSettings) StoreSettings();
+    TakeOptions();
     if (SettingsChanged) SettingsChanged();
+}
+
+void TForm4::TakeOptions() {
+    clusterLinesOn_ = CheckBox1->Checked();
+    spotFileOn_ = CheckBox2->Checked();
 }
 
 void TForm4::SetConnectionCount(int count) {

@@ -2,15 +2,18 @@
 // spot view and the plain serial line — DX-cluster lines on the serial port,
 // a daily spot file, and a DX-cluster node for logging programs (telnet): on
 // or off, its TCP port, whether other computers may connect, and how many
-// connections it has now. Like the settings dialog, its controls are where the
-// program holds these options: forwarding and intake read them for every
-// spot, so a change applies at once.
+// connections it has now. Its controls hold the options as the settings file
+// has them; while the dialog is open they may hold changes not yet stored.
+// What is in effect is what was last read or stored: forwarding and intake
+// read ClusterLinesOn and SpotFileOn for every spot, and the node is started
+// from the controls only once they are stored (SettingsChanged).
 //
 // One instance for the whole run, created hidden after the settings dialog
 // and shown modally from the main window's menu. Closing it by any means
 // stores the whole settings file and reads it back (StoreSettings, set at
-// start-up); when that fails the dialog stays open and the application frame
-// reports the error.
+// start-up), then puts the options in effect; when that fails the dialog
+// stays open, what was in effect stays so, and the application frame reports
+// the error.
 //
 // Owned by the application; main thread only.
 #pragma once
@@ -40,6 +43,13 @@ class TForm4 : public TForm {
 
     RelayControls Controls() const { return {CheckBox1, CheckBox2, CheckBox3, Edit1, CheckBox4}; }
 
+    // The options in effect for forwarding and the spot file.
+    bool ClusterLinesOn() const { return clusterLinesOn_; }
+    bool SpotFileOn() const { return spotFileOn_; }
+    // Puts the controls' options in effect; for when the settings file has
+    // just been read into them.
+    void TakeOptions();
+
     // Shows the node's number of open connections.
     void SetConnectionCount(int count);
     // The port box's number; raises Exception "TCP-portin on oltava luku
@@ -56,4 +66,7 @@ class TForm4 : public TForm {
   private:
     void BitBtn1Click(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
+
+    bool clusterLinesOn_ = false;
+    bool spotFileOn_ = false;
 };

@@ -71,6 +71,9 @@ constexpr std::uint32_t kErrorUnableToRemoveReplaced = 1175;
 // ReplaceFileA without a backup name: the replaced file is gone, the
 // replacement still has its own name.
 constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;
+// ReplaceFileA: the replaced file has been renamed to a name of the system's
+// choosing, the replacement still has its own name.
+constexpr std::uint32_t kErrorUnableToMoveReplacement2 = 1177;
 
 }  // namespace files
 

@@ -95,7 +95,7 @@ TextFileWriter::TextFileWriter(const std::string& fileName, IFiles& files)
 }
 
 TextFileWriter::~TextFileWriter() {
-    if (!committed_) Discard();
+    if (!committed_ && !keepTemp_) Discard();
 }
 
 void TextFileWriter::Discard() noexcept {
@@ -136,8 +136,13 @@ void TextFileWriter::Commit() {
         // conflict, as when the file itself is opened for writing.
         if (code == files::kErrorUnableToRemoveReplaced)
             throw EInOutError(static_cast<int>(files::kErrorSharingViolation));
-        if (code != files::kErrorFileNotFound && code != files::kErrorUnableToMoveReplacement)
+        const bool oldGone = code == files::kErrorUnableToMoveReplacement ||
+                             code == files::kErrorUnableToMoveReplacement2;
+        if (code != files::kErrorFileNotFound && !oldGone)
             throw EInOutError(static_cast<int>(code));
+        // The old file has left its name: the new contents are now the only
+        // settings there are, and stay in the temporary file whatever fails.
+        if (oldGone) keepTemp_ = true;
         if (!files_.MoveFileExA(tempName_, fileName_,
                                 files::kMoveReplaceExisting | files::kMoveWriteThrough))
             RaiseLastError(files_);

@@ -11,7 +11,10 @@
 // Commit puts that in the file's place in one step (ReplaceFileA, which keeps
 // the old file's attributes and access rights; a move when there is none). A writer that is
 // destroyed without a successful Commit deletes its temporary file and leaves the old file
-// untouched, so a failed write never leaves a half-written file behind.
+// untouched, so a failed write never leaves a half-written file behind. The one exception: when
+// ReplaceFileA has already taken the old file from its name (1176, 1177) and the move after it
+// fails too, the temporary file holds the only copy and is kept; a later writer of the same
+// file overwrites it.
 //
 // While either is open, other programs may read the file but not write it
 // (share mode FILE_SHARE_READ).
@@ -92,4 +95,5 @@ class TextFileWriter {
     std::string tempName_;
     std::uintptr_t handle_ = files::kInvalidHandle;
     bool committed_ = false;
+    bool keepTemp_ = false;  // the old file is gone: the temporary file is all there is
 };

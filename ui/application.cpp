@@ -97,9 +97,20 @@ void TApplication::HandleException(const std::exception_ptr& error) {
     } catch (...) {
         message = "Unknown error";
     }
-    widgets_.MessageBoxA(ErrorReportText(message), title_, TMessageBoxIcon::miError);
+    ShowBox(ErrorReportText(message), TMessageBoxIcon::miError);
 }
 
 void TApplication::ShowMessage(const std::string& text) {
-    widgets_.MessageBoxA(text, title_, TMessageBoxIcon::miNone);
+    ShowBox(text, TMessageBoxIcon::miNone);
+}
+
+void TApplication::ShowBox(const std::string& text, TMessageBoxIcon icon) {
+    if (std::find(openBoxTexts_.begin(), openBoxTexts_.end(), text) != openBoxTexts_.end()) return;
+    openBoxTexts_.push_back(text);
+    // Boxes nest, so the one closing is the last one opened.
+    struct Closed {
+        std::vector<std::string>& open;
+        ~Closed() { open.pop_back(); }
+    } closed{openBoxTexts_};
+    widgets_.MessageBoxA(text, title_, icon);
 }

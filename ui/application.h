@@ -13,6 +13,12 @@
 // rule in a message box with the title as caption, an error icon and one OK;
 // then the loop goes on.
 //
+// One box per text at a time: a box's own loop goes on dispatching, so a
+// failure that repeats while its box is open (a port gone, a refused limit)
+// would otherwise stack a box, and a nested loop, per repeat. A report or
+// plain message whose text is that of a box still open is dropped, not
+// queued; once that box is closed the text is shown again.
+//
 // Start-up, in the program's entry point (the widget set outlives the frame):
 //   TWin32WidgetSet widgets(instance);
 //   ScopedSeam<IWidgetSet> seam(&widgets);
@@ -77,7 +83,8 @@ class TApplication : public TComponent {
 
     // The error report (see above).
     void HandleException(const std::exception_ptr& error);
-    // A plain message box: the title as caption, the text, one OK, no icon.
+    // A plain message box: the title as caption, the text, one OK, no icon;
+    // dropped like a report while a box with that text is open.
     void ShowMessage(const std::string& text);
 
     IWidgetSet& WidgetSet() const { return widgets_; }
@@ -86,11 +93,13 @@ class TApplication : public TComponent {
     friend class TForm;
     void AddForm(TForm* form);
     void RemoveForm(TForm* form);
+    void ShowBox(const std::string& text, TMessageBoxIcon icon);
 
     IWidgetSet& widgets_;
     std::string title_;
     TForm* mainForm_ = nullptr;
     std::vector<TForm*> forms_;
     bool terminated_ = false;
+    std::vector<std::string> openBoxTexts_;  // the boxes open now, outermost first
     ErrorReport::Handler previousHandler_;
 };

@@ -5,8 +5,10 @@
 
 #include <exception>
 #include <optional>
+#include <utility>
 
 #include "Bleeper/bleeper.h"
+#include "CommInt/comm_error.h"
 #include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
 #include "platform/files.h"
@@ -324,11 +326,12 @@ void TForm1::DdeClientItem1Change(TObject*) {
 
 void TForm1::haeasetukset() {
     ReadSettingsFile(settings_->Controls(), *Comm1);
+    if (relay_ != nullptr) relay_->TakeOptions();
 }
 
 void TForm1::Relay(const std::string& row) {
     if (node_) node_->Spot(row, Seam<ILocale>::Get().GetSystemTime());
-    if (relay_ == nullptr || !relay_->CheckBox2->Checked()) return;
+    if (relay_ == nullptr || !relay_->SpotFileOn()) return;
     if (!spotLog_) {
         // The box waits for the message loop: shown here, its loop would take
         // the next updates while this row has still to be forwarded, and
@@ -374,19 +377,37 @@ void TForm1::ShowConnections() {
 }
 
 void TForm1::PostErrorReport(const std::string& text) {
+    PostErrorReport(std::make_exception_ptr(Exception(text)));
+}
+
+void TForm1::PostErrorReport(std::exception_ptr error) {
     std::weak_ptr<int> alive = alive_;
-    WidgetSet().PostCall([this, alive, text] {
+    WidgetSet().PostCall([this, alive, error = std::move(error)] {
         if (alive.expired()) return;
         if (auto* application = dynamic_cast<TApplication*>(Owner()))
-            application->HandleException(std::make_exception_ptr(Exception(text)));
+            application->HandleException(error);
     });
 }
 
-void TForm1::lahetaporttiin(std::string row) {
+void TForm1::Forward(const std::string& row) {
+    try {
+        // A cut line has its own box already, and is no sign the port is back.
+        if (lahetaporttiin(row)) forwardFailureReported_ = false;
+    } catch (const ECommError&) {
+        // A port gone stays gone for every spot until it is back: one box for
+        // the outage, and intake goes on. The box waits for the message loop,
+        // so the run (and a first show's start line) does not wait for its OK.
+        if (forwardFailureReported_) return;
+        forwardFailureReported_ = true;
+        PostErrorReport(std::current_exception());
+    }
+}
+
+bool TForm1::lahetaporttiin(std::string row) {
     const bool wasOpen = Comm1->IsOpen();
     int written = 0;
     std::optional<std::string> dxLine;
-    if (relay_ != nullptr && relay_->CheckBox1->Checked())
+    if (relay_ != nullptr && relay_->ClusterLinesOn())
         dxLine = DxLine(row, HhmmOf(Seam<ILocale>::Get().GetSystemTime()));
     try {
         Comm1->Open();
@@ -403,8 +424,9 @@ void TForm1::lahetaporttiin(std::string row) {
     // block, and that run's rows must find the port free to be forwarded.
     Comm1->Close();
     // A cut line would run into the next spot's line at the other end.
-    if (written != static_cast<int>(row.size()))
-        ShowMessage("Error writing to: " + Comm1->DeviceName());
+    if (written == static_cast<int>(row.size())) return true;
+    ShowMessage("Error writing to: " + Comm1->DeviceName());
+    return false;
 }
 
 void TForm1::ShowMessage(const std::string& text) {

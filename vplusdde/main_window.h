@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -70,8 +71,10 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void haeasetukset();
     // Sends one spot row to the serial port as a line: the row itself, or its
     // DX-cluster line when the "Välitys" dialog asks for those and the row
-    // gives one.
-    void lahetaporttiin(std::string row);
+    // gives one. Raises what the port raises; a line cut short (a write that
+    // ran out of time) is reported in a plain box. True when the whole line
+    // went out.
+    bool lahetaporttiin(std::string row);
 
     // Starts, restarts (new port or reach) or stops the DX-cluster node as
     // the "Välitys" dialog's controls say; a port that cannot be opened is
@@ -99,7 +102,10 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     bool ForwardingOn() override;
     void PlayTone(std::uint16_t frequency, std::int32_t duration) override;
     void Relay(const std::string& row) override;
-    void Forward(const std::string& row) override { lahetaporttiin(row); }
+    // lahetaporttiin, except that what the port raises does not end intake:
+    // it is reported from the message loop, once per outage (not again until
+    // a row has gone out whole).
+    void Forward(const std::string& row) override;
     std::string TodayText() override;
     std::string NowText() override;
     void SetLastSpotTime(const std::string& caption) override;
@@ -114,6 +120,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // An error reported as the application frame reports errors (a box with
     // the error icon), from the message loop once what runs now has ended.
     void PostErrorReport(const std::string& text);
+    void PostErrorReport(std::exception_ptr error);
     void ShowConnections();
 
     TForm3* settings_ = nullptr;
@@ -122,6 +129,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     std::unique_ptr<ClusterNode> node_;  // made when first switched on
     int nodePort_ = 0;
     bool nodeLan_ = false;
+    bool forwardFailureReported_ = false;
     // Lives as long as the window: a call posted to the loop runs only then.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     SpotView view_{*this};

@@ -35,7 +35,8 @@ static_assert(files::kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
               files::kErrorAlreadyExists == ERROR_ALREADY_EXISTS &&
               files::kErrorFilenameTooLong == ERROR_FILENAME_EXCED_RANGE &&
               files::kErrorUnableToRemoveReplaced == ERROR_UNABLE_TO_REMOVE_REPLACED &&
-              files::kErrorUnableToMoveReplacement == ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+              files::kErrorUnableToMoveReplacement == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+              files::kErrorUnableToMoveReplacement2 == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
 
 namespace {
 

@@ -22,7 +22,7 @@ class FakeFiles : public IFiles {
     std::uint32_t writeError = 0;  // 0: the write stops after half its bytes
     std::uint32_t closeError = 0;  // CloseHandle closes, then reports it
     std::uint32_t moveError = 0;
-    std::uint32_t replaceError = 0;
+    std::uint32_t replaceError = 0;  // 1176 and 1177 take the old file away first
 
     // "CreateFileA <name> <access> <share> <disposition>", "ReadFile <n>",
     // "WriteFile <bytes>", "CloseHandle", "MoveFileExA <from> <to> <flags>",
@@ -82,6 +82,9 @@ class FakeFiles : public IFiles {
     bool ReplaceFileA(const std::string& replaced, const std::string& replacement,
                       std::uint32_t flags) override {
         Note("ReplaceFileA " + replaced + " " + replacement + " " + Hex(flags));
+        if (replaceError == files::kErrorUnableToMoveReplacement ||
+            replaceError == files::kErrorUnableToMoveReplacement2)
+            real_.DeleteFileA(replaced);
         if (replaceError != 0) return Failed(replaceError);
         return real_.ReplaceFileA(replaced, replacement, flags);
     }

@@ -321,6 +321,24 @@ TEST_F(TextFileWriting, CloseOrReplaceFailureAtCommitKeepsTheOldFile) {
     }
 }
 
+TEST_F(TextFileWriting, WithTheOldFileGoneAFailedMoveKeepsTheTemporaryForTheNextSave) {
+    TempFolder::Write(file, "old\r\n");
+    files.replaceError = files::kErrorUnableToMoveReplacement;
+    files.moveError = 5;
+    auto save = [&](const std::string& line) {
+        TextFileWriter writer(file, files);
+        writer.WriteLine(line);
+        writer.Commit();
+    };
+    EXPECT_EQ(InOutCode([&] { save("new"); }), 5);
+    EXPECT_FALSE(TempFolder::Exists(file));
+    EXPECT_EQ(TempFolder::Read(temp), "new\r\n");
+    files.replaceError = files.moveError = 0;
+    save("newer");
+    EXPECT_EQ(TempFolder::Read(file), "newer\r\n");
+    EXPECT_FALSE(TempFolder::Exists(temp));
+}
+
 TEST_F(TextFileWriting, NothingMoreAfterCommit) {
     TextFileWriter writer(file, files);
     writer.Commit();

@@ -81,6 +81,22 @@ TEST_F(Frame, PlainMessageBoxHasTheTitleAndNoIcon) {
     EXPECT_EQ(widgets.messageBoxes[0].Icon, TMessageBoxIcon::miNone);
 }
 
+TEST_F(Frame, ATextWhoseBoxIsOpenIsDroppedUntilThatBoxCloses) {
+    auto report = [](const char* text) {
+        ErrorReport::Report(std::make_exception_ptr(Exception(text)));
+    };
+    widgets.OnMessageBox = [&](const TMemoryMessageBox& box) {
+        if (widgets.openMessageBoxes > 3) return;  // stacking, cut short
+        report("Port gone");                       // its box is open below: dropped
+        app.ShowMessage(box.Text);                 // a plain box too
+        if (box.Text == "Port gone.") report("Limit refused");
+    };
+    report("Port gone");
+    report("Port gone");  // closed by now: shown again
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Port gone.", "Limit refused.", "Port gone.",
+                                                    "Limit refused."}));
+}
+
 TEST_F(Frame, LoopGoesOnAfterEveryKindOfFailingHandlerUntilTheMainFormCloses) {
     // Each of these handlers fails once: the first show, a resize, a click, a
     // menu command, a close by the close box.

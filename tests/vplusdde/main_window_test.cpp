@@ -347,21 +347,19 @@ TEST_F(MainWindowTest, WithForwardingOffNoPortIsTouched) {
     EXPECT_EQ(s.BoxTexts(), Texts{});
 }
 
-TEST_F(MainWindowTest, APortThatCannotBeOpenedIsReportedAndTheRowStaysShown) {
+TEST_F(MainWindowTest, AMissingPortIsReportedOncePerOutageAndIntakeGoesOn) {
     Show(Settings("Com9", "1800", "30000", true));
     const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
     const std::string b = PageRow(10105, "Q2BBB", "Q9ZZZ");
     s.Serve(Page({a, b}));
+    app->ProcessMessages();
+    s.Serve(Page({a, b, PageRow(14025, "Q3CCC", "Q9ZZZ")}));  // still gone
+    app->ProcessMessages();
     EXPECT_EQ(s.BoxTexts(), Texts{"Error accessing specified device (Error: 2) "});
-    EXPECT_EQ(ViewLines(), Texts{SpotRow(a) + kToday});
-    EXPECT_EQ(Caption(form1->Label1), "");  // the run ended before the time
-    EXPECT_EQ(Caption(form1->Label4), "0 vihjett\xE4");
-
-    // The next update handles the rest (and fails the same way for it).
-    s.Serve(Page({a, b}));
-    EXPECT_EQ(ViewLines(), (Texts{SpotRow(a) + kToday, SpotRow(b) + kToday}));
-    EXPECT_EQ(s.widgets.messageBoxes.size(), 2u);
-    EXPECT_EQ(s.comm.Written(), "");
+    EXPECT_EQ(s.comm.Count("CreateFileA"), 3);  // every row tried the port
+    EXPECT_EQ(View().LineCount(), 3);
+    EXPECT_EQ(Caption(form1->Label1), kNow);
+    EXPECT_EQ(Caption(form1->Label4), "3 vihjett\xE4");
 }
 
 TEST_F(MainWindowTest, AShortWriteIsReportedLikeATimeOut) {
@@ -376,14 +374,15 @@ TEST_F(MainWindowTest, AShortWriteIsReportedLikeATimeOut) {
     EXPECT_EQ(s.comm.OpenPorts(), 0);
 }
 
-TEST_F(MainWindowTest, AForwardingFailureAtTheFirstShowLeavesTheStartLineUnwritten) {
+TEST_F(MainWindowTest, AForwardingFailureAtTheFirstShowStillWritesTheStartLine) {
     SettingsFolder::Put(Settings("Com9", "1800", "30000", true));
     const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
     s.ddeml.server.items[ProgramSeams::kItem] = Page({a});
     form1->Show();
-    EXPECT_EQ(s.BoxTexts(), Texts{"Error accessing specified device (Error: 2) "});
     EXPECT_EQ(ViewLines(), Texts{SpotRow(a) + kToday});
-    EXPECT_EQ(Caption(form1->Label3), "Label3");
+    EXPECT_EQ(Caption(form1->Label3), std::string("Alkoi: ") + kToday + " " + kNow);
+    app->ProcessMessages();
+    EXPECT_EQ(s.BoxTexts(), Texts{"Error accessing specified device (Error: 2) "});
 }
 
 TEST_F(MainWindowTest, AFailedSetUpOrWriteLeavesThePortClosedForTheNextRow) {
@@ -391,25 +390,32 @@ TEST_F(MainWindowTest, AFailedSetUpOrWriteLeavesThePortClosedForTheNextRow) {
     // The device opens, then refuses its buffers.
     s.comm.setupCommError = 31;
     s.Serve(Page({PageRow(7025, "Q1AAA", "Q9ZZZ")}));
+    app->ProcessMessages();
     EXPECT_EQ(s.BoxTexts(), Texts{"Error initializing Read/Write Buffers (Error: 31) "});
     EXPECT_EQ(s.comm.OpenPorts(), 0);
     EXPECT_FALSE(form1->Comm1->IsOpen());
 
-    // The system refuses the write.
+    // The system refuses the write (the same outage: no second box).
     s.comm.setupCommError = 0;
     s.comm.writeMode = FakeComm::WriteMode::Fail;
     s.comm.writeError = 22;
     s.Serve(Page({PageRow(7025, "Q1AAA", "Q9ZZZ"), PageRow(7026, "Q2BBB", "Q9ZZZ")}));
-    EXPECT_EQ(s.BoxTexts().back(), "Write error (Error: 22) ");
+    EXPECT_EQ(s.comm.Count("WriteFile"), 1);
     EXPECT_EQ(s.comm.OpenPorts(), 0);
 
     // The next row opens afresh rather than finding the port still taken.
     s.comm.writeMode = FakeComm::WriteMode::Complete;
     const std::string c = PageRow(7027, "Q3CCC", "Q9ZZZ");
     s.Serve(Page({c}));
+    app->ProcessMessages();
     EXPECT_EQ(s.comm.Written(), SpotRow(c) + "\r\n");
-    EXPECT_EQ(s.widgets.messageBoxes.size(), 2u);
+    EXPECT_EQ(s.widgets.messageBoxes.size(), 1u);
     EXPECT_EQ(View().LineCount(), 3);
+    // That row ended the outage: the next failure is reported.
+    s.comm.setupCommError = 31;
+    s.Serve(Page({PageRow(7028, "Q4DDD", "Q9ZZZ")}));
+    app->ProcessMessages();
+    EXPECT_EQ(s.widgets.messageBoxes.size(), 2u);
     EXPECT_EQ(s.comm.Violations(), Texts{});
 }
 
@@ -455,6 +461,34 @@ TEST_F(MainWindowTest, ANewerBlockWhileTheTimeOutBoxIsOpenShowsAndSendsEverySpot
     EXPECT_EQ(s.comm.Written(), SpotRow(b) + "\r\n" + SpotRow(c) + "\r\n");
     EXPECT_EQ(s.BoxTexts(), Texts{"Error writing to: Com5"});
     EXPECT_EQ(s.comm.OpenPorts(), 0);
+}
+
+TEST_F(MainWindowTest, RelayOptionsThatCannotBeStoredAreNotInEffect) {
+    TForm4* relay = nullptr;
+    app->CreateForm(relay);
+    form1->SetRelayDialog(relay);
+    form3->Relay = relay->Controls();
+    relay->StoreSettings = [this] { form3->StoreSettings(); };
+    Show(Settings("Com5", "1800", "30000", true));
+    relay->Show();
+    s.widgets.Click(relay->CheckBox1);  // DX-cluster lines
+    s.widgets.Click(relay->CheckBox2);  // the spot file
+    s.folder.Files().createError = 5;
+    s.widgets.Click(relay->BitBtn1);
+    EXPECT_TRUE(TMemoryWidgetSet::PeerOf(relay).visible);
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    s.Serve(Page({a}));
+    app->ProcessMessages();  // a spot file tried would have its box
+    EXPECT_EQ(s.BoxTexts(), Texts{"File access denied."});
+    EXPECT_EQ(s.comm.Written(), SpotRow(a) + "\r\n");
+
+    // Stored, they are.
+    s.folder.Files().createError = 0;
+    s.widgets.Click(relay->BitBtn1);
+    const std::string b = PageRow(10105, "Q2BBB", "Q9ZZZ");
+    s.Serve(Page({a, b}));
+    EXPECT_EQ(s.comm.Written(), SpotRow(a) + "\r\n" + DxLine(SpotRow(b), "0000").value());
+    EXPECT_NE(SettingsFolder::Get("vihjeet-20261207.txt"), "");
 }
 
 // --- the cluster node ------------------------------------------------------------
