@@ -578,7 +578,10 @@ TEST_F(MainWindowTest, WithEveryRelayOptionOnTheFileTakesTheLocalDayAndTheLinesT
     EXPECT_EQ(ViewLines(), Texts{SpotRow(a) + "8.12.2026"});
 
     // The file switched off: the port and the node go on, no file is written.
-    relay->CheckBox2->SetChecked(false);
+    relay->StoreSettings = [this] { form3->StoreSettings(); };
+    relay->Show();
+    s.widgets.Click(relay->CheckBox2);
+    s.widgets.Click(relay->BitBtn1);
     const std::string b = PageRow(14025, "Q2BBB", "Q9ZZZ", "");
     s.Serve(Page({a, b}));
     sockets.Pump();
