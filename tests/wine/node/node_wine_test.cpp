@@ -8,6 +8,7 @@
 // after winsock2.h
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -229,6 +230,26 @@ TEST_F(NodeWineTest, SeventeenthConnectionIsToldAndClosed) {
     EXPECT_TRUE(extra.Expect("Sorry, too many connections.\r\n"));
     EXPECT_TRUE(extra.WaitClosed());
     EXPECT_EQ(node.ConnectionCount(), 16u);
+}
+
+// Silent connections hold every place only until their login time is out
+// (shortened here); then a new client gets in.
+TEST_F(NodeWineTest, SilentConnectionsAreClosedAtTheirLoginTime) {
+    node.SetLoginTime(std::chrono::milliseconds(1500));
+    std::vector<std::unique_ptr<Client>> silent;
+    for (int i = 0; i < 16; ++i) {
+        silent.push_back(std::make_unique<Client>(port));
+        ASSERT_TRUE(silent.back()->Expect("login: "));
+    }
+    Client refused(port);
+    EXPECT_TRUE(refused.Expect("Sorry, too many connections.\r\n"));
+    for (auto& client : silent) {
+        EXPECT_TRUE(client->Expect("Sorry, no call sign in 60 seconds.\r\n"));
+        EXPECT_TRUE(client->WaitClosed());
+    }
+    EXPECT_TRUE(PumpUntil([&] { return node.ConnectionCount() == 0; }));
+    Client late(port);
+    LogIn(late, "OH4DD");
 }
 
 TEST(NodeWinePort, PortAlreadyTaken) {
