@@ -391,7 +391,7 @@ void TForm1::PostErrorReport(std::exception_ptr error) {
 
 void TForm1::Forward(const std::string& row) {
     try {
-        // A cut line has its own box already, and is no sign the port is back.
+        // A cut line is no sign the port is back.
         if (lahetaporttiin(row)) forwardFailureReported_ = false;
     } catch (const ECommError&) {
         // A port gone stays gone for every spot until it is back: one box for
@@ -425,7 +425,12 @@ bool TForm1::lahetaporttiin(std::string row) {
     Comm1->Close();
     // A cut line would run into the next spot's line at the other end.
     if (written == static_cast<int>(row.size())) return true;
-    ShowMessage("Error writing to: " + Comm1->DeviceName());
+    // Once per outage, like a port that is gone; set first, since the box's
+    // loop may forward newer rows that time out too.
+    if (!forwardFailureReported_) {
+        forwardFailureReported_ = true;
+        ShowMessage("Error writing to: " + Comm1->DeviceName());
+    }
     return false;
 }
 
