@@ -25,7 +25,7 @@ const TLayoutObject& Form4Layout() {
     static const TLayoutObject layout{
         "TForm4",
         "Form4",
-        DialogProperties("V\xE4litys", 362, 250, 281, 224),
+        DialogProperties("V\xE4litys", 362, 250, 281, 252),
         {
             OptionBox("CheckBox1", 8, "Sarjaporttiin DX-klusterin muodossa", 0),
             OptionBox("CheckBox2", 32, "Tallenna vihjeet p\xE4iv\xE4tiedostoihin", 1),
@@ -56,7 +56,8 @@ const TLayoutObject& Form4Layout() {
               {"Width", 90},
               {"Height", 13},
               {"Caption", "Yhteyksi\xE4: 0"}}},
-            OkButton(102, 160, 5),
+            OptionBox("CheckBox5", 160, "Yhdist\xE4 uudelleen, kun dekooderi palaa", 5),
+            OkButton(102, 188, 6),
         }};
     return layout;
 }
@@ -72,6 +73,7 @@ TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
     reader.Field("Edit1", &Edit1);
     reader.Field("CheckBox4", &CheckBox4);
     reader.Field("Label2", &Label2);
+    reader.Field("CheckBox5", &CheckBox5);
     reader.Field("BitBtn1", &BitBtn1);
     reader.Method("BitBtn1Click", this, &TForm4::BitBtn1Click);
     reader.Method("FormClose", this, &TForm4::FormClose);
@@ -94,6 +96,7 @@ void TForm4::FormClose(TObject*, TCloseAction&) {
 void TForm4::TakeOptions() {
     clusterLinesOn_ = CheckBox1->Checked();
     spotFileOn_ = CheckBox2->Checked();
+    relinkOn_ = CheckBox5->Checked();
 }
 
 void TForm4::SetConnectionCount(int count) {

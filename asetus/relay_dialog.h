@@ -2,7 +2,8 @@
 // spot view and the plain serial line — DX-cluster lines on the serial port,
 // a daily spot file, and a DX-cluster node for logging programs (telnet): on
 // or off, its TCP port, whether other computers may connect, and how many
-// connections it has now. Its controls hold the options as the settings file
+// connections it has now; and whether the decoder link is opened again when
+// the decoder comes back. Its controls hold the options as the settings file
 // has them; while the dialog is open they may hold changes not yet stored.
 // What is in effect is what was last read or stored: forwarding and intake
 // read ClusterLinesOn and SpotFileOn for every spot, and the node is started
@@ -39,13 +40,17 @@ class TForm4 : public TForm {
     TEdit* Edit1 = nullptr;          // the node's TCP port
     TCheckBox* CheckBox4 = nullptr;  // connections from other computers
     TLabel* Label2 = nullptr;        // "Yhteyksiä: N"
+    TCheckBox* CheckBox5 = nullptr;  // open the decoder link again when it is back
     TBitBtn* BitBtn1 = nullptr;
 
-    RelayControls Controls() const { return {CheckBox1, CheckBox2, CheckBox3, Edit1, CheckBox4}; }
+    RelayControls Controls() const {
+        return {CheckBox1, CheckBox2, CheckBox3, Edit1, CheckBox4, CheckBox5};
+    }
 
-    // The options in effect for forwarding and the spot file.
+    // The options in effect for forwarding, the spot file and the link.
     bool ClusterLinesOn() const { return clusterLinesOn_; }
     bool SpotFileOn() const { return spotFileOn_; }
+    bool RelinkOn() const { return relinkOn_; }
     // Puts the controls' options in effect; for when the settings file has
     // just been read into them.
     void TakeOptions();
@@ -69,4 +74,5 @@ class TForm4 : public TForm {
 
     bool clusterLinesOn_ = false;
     bool spotFileOn_ = false;
+    bool relinkOn_ = false;
 };

@@ -51,7 +51,8 @@ std::vector<RelayOption> RelayOptions(const RelayControls& relay) {
     return {{relay.clusterLines, "[SarjaDX]1"},
             {relay.spotFile, "[Loki]1"},
             {relay.clusterNode, "[Klusteri]1"},
-            {relay.clusterLan, "[KlusteriLAN]1"}};
+            {relay.clusterLan, "[KlusteriLAN]1"},
+            {relay.relink, "[Uudelleen]1"}};
 }
 
 constexpr const char* kClusterPortKey = "[KlusteriPortti]";
@@ -73,7 +74,8 @@ void WriteSettingsFile(const SettingsControls& controls) {
     TEdit* port = controls.relay.clusterPort;
     if (port != nullptr && port->Text() != kDefaultClusterPort)
         file.WriteLine(kClusterPortKey + port->Text());
-    if (options[3].box != nullptr && options[3].box->Checked()) file.WriteLine(options[3].line);
+    for (std::size_t i = 3; i < options.size(); ++i)
+        if (options[i].box != nullptr && options[i].box->Checked()) file.WriteLine(options[i].line);
     file.Commit();
 }
 

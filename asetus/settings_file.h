@@ -26,6 +26,7 @@ struct RelayControls {
     TCheckBox* clusterNode = nullptr;   // "[Klusteri]1"
     TEdit* clusterPort = nullptr;       // "[KlusteriPortti]N", stored unless 7300
     TCheckBox* clusterLan = nullptr;    // "[KlusteriLAN]1"
+    TCheckBox* relink = nullptr;        // "[Uudelleen]1"
 };
 
 // The cluster node's TCP port when none is stored.

@@ -76,6 +76,7 @@ class TimedDdeml : public IDdeml {
     std::uint32_t WinExec(const char* lpCmdLine, std::uint32_t uCmdShow) override {
         return inner_.WinExec(lpCmdLine, uCmdShow);
     }
+    bool IsWindow(std::uintptr_t hWnd) override { return inner_.IsWindow(hWnd); }
 
   private:
     IDdeml& inner_;

@@ -78,6 +78,10 @@ bool TDdeClientConv::ConnectServer() {
 }
 
 bool TDdeClientConv::OpenConversation() {
+    return Open(true);
+}
+
+bool TDdeClientConv::Open(bool mayStartServer) {
     if (conv_ != 0) return false;
     if (ddeService_.empty() && ddeTopic_.empty()) {
         DropAllItems();
@@ -88,7 +92,7 @@ bool TDdeClientConv::OpenConversation() {
     if (!hszService_) hszService_.Create(ddeml, manager.DdeInstId(), Limited(ddeService_));
     if (!hszTopic_) hszTopic_.Create(ddeml, manager.DdeInstId(), Limited(ddeTopic_));
     bool connected = ConnectServer();
-    if (!connected && (!ddeService_.empty() || !serviceApplication_.empty())) {
+    if (!connected && mayStartServer && (!ddeService_.empty() || !serviceApplication_.empty())) {
         // One start of the server and one more connect, with no wait of our
         // own: WinExec returns once the started program waits for input.
         const std::string command = !serviceApplication_.empty()
@@ -138,16 +142,29 @@ void TDdeClientConv::FinishClose(std::uintptr_t conversation) {
 }
 
 bool TDdeClientConv::Reconnect(std::string service, std::string topic) {
+    return Join(std::move(service), std::move(topic), true);
+}
+
+bool TDdeClientConv::Join(std::string service, std::string topic, bool mayStartServer) {
     // Taken by value: the caller may pass our own names, which closing empties.
     CloseConversation();
     ddeService_ = std::move(service);
     ddeTopic_ = std::move(topic);
-    const bool ok = OpenConversation();
+    const bool ok = Open(mayStartServer);
     if (!ok) {
         ddeService_.clear();
         ddeTopic_.clear();
     }
     return ok;
+}
+
+bool TDdeClientConv::Rejoin(std::string service, std::string topic) {
+    return Join(std::move(service), std::move(topic), false);
+}
+
+bool TDdeClientConv::PartnerAlive() const {
+    if (conv_ == 0) return false;
+    return convInfo_.hwndPartner == 0 || DdeManager().Ddeml().IsWindow(convInfo_.hwndPartner);
 }
 
 bool TDdeClientConv::Retarget(std::string service, std::string topic) {

@@ -51,6 +51,12 @@ class TDdeClientConv : public TComponent {
     void CloseConversation();
     // Closes, stores both names and opens; on failure both names are emptied.
     bool Reconnect(std::string service, std::string topic);
+    // As Reconnect, but never starts the server program: for trying again
+    // while the user may have closed it on purpose.
+    bool Rejoin(std::string service, std::string topic);
+    // Open, and the partner's window still there (some systems send no
+    // disconnect notice when the server's process ends).
+    bool PartnerAlive() const;
     // Closes; then Reconnect in ddeAutomatic mode, or in ddeManual mode stores
     // the names and lets every item raise its change event (true).
     bool Retarget(std::string service, std::string topic);
@@ -113,6 +119,9 @@ class TDdeClientConv : public TComponent {
     friend class TDdeMgr;
 
     bool ConnectServer();
+    bool Open(bool mayStartServer);
+    // Closes, stores both names and opens; on failure both names are emptied.
+    bool Join(std::string service, std::string topic, bool mayStartServer);
     void StartItemLinks();
     void DropAllItems();
     void AttachItem(TDdeClientItem* item);

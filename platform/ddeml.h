@@ -1,5 +1,6 @@
 // Seam for the Windows DDE management library (DDEML, ANSI entry points) and
-// WinExec, which starts a DDE server that does not answer. One method per call
+// WinExec, which starts a DDE server that does not answer, and IsWindow, which
+// tells whether a conversation's partner is still there. One method per call
 // the DDE link makes, with the Win32 arguments and results in portable types:
 // instance identifiers, format numbers and flags as 32-bit unsigned values,
 // handles (HSZ, HCONV, HDDEDATA, HWND) as std::uintptr_t, 0 meaning none.
@@ -143,4 +144,5 @@ class IDdeml {
     // Starts a program; 32 or more on success. Returns when the program first
     // waits for input, or when the system stops waiting for that.
     virtual std::uint32_t WinExec(const char* lpCmdLine, std::uint32_t uCmdShow) = 0;
+    virtual bool IsWindow(std::uintptr_t hWnd) = 0;
 };

@@ -6,6 +6,7 @@
 // Main thread only, except PostCall, which any thread may call.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,6 +45,12 @@ class IWidgetSet {
     // Runs the call on the main thread from the message loop, after what is
     // already waiting. Any thread. What the call throws goes to ErrorReport.
     virtual void PostCall(std::function<void()> call) = 0;
+    // Runs `tick` from the message loop about every intervalMs until
+    // StopTimer; what it throws goes to ErrorReport. Returns the timer's id,
+    // 0 when the system gives none.
+    virtual int StartTimer(std::uint32_t intervalMs, std::function<void()> tick) = 0;
+    // Nothing for 0 or an id already stopped.
+    virtual void StopTimer(int id) = 0;
 
     // A modal message box with one OK button; returns when the user closes
     // it. Its own loop goes on dispatching messages meanwhile. (Named with its

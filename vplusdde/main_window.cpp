@@ -256,6 +256,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TForm1::~TForm1() {
+    WidgetSet().StopTimer(linkTimer_);
     // The components go while this window's handlers can still be told, but
     // none of them may raise an event any more: the settings dialog the
     // handlers read may already be gone.
@@ -278,11 +279,15 @@ void TForm1::FormShow(TObject*) {
     DdeClientItem1->SetDdeItem(kSpotItemName);
     lientti->Retarget(kDecoderService, kDecoderTopic);
     lientti->OpenConversation();
+    if (linkTimer_ == 0)
+        linkTimer_ = WidgetSet().StartTimer(kLinkCheckMs, [this] { CheckDecoderLink(); });
     const LocalTime now = Seam<ILocale>::Get().GetLocalTime();
     Label3->SetCaption("Alkoi: " + DateToStr(now) + " " + TimeToStr(now));
 }
 
 void TForm1::FormClose(TObject*, TCloseAction&) {
+    WidgetSet().StopTimer(linkTimer_);
+    linkTimer_ = 0;
     if (node_) node_->Stop();  // every connection first
     lientti->CloseConversation();
 }
@@ -302,6 +307,26 @@ void TForm1::lienttiOpen(TObject*) {
 
 void TForm1::lienttiClose(TObject*) {
     Label2->SetVisible(false);
+}
+
+void TForm1::CheckDecoderLink() {
+    // A fetch's tones run the message loop, where the next tick may come.
+    if (checkingLink_ || relay_ == nullptr || !relay_->RelinkOn()) return;
+    checkingLink_ = true;
+    struct Done {
+        bool& checking;
+        ~Done() { checking = false; }
+    } done{checkingLink_};
+    if (lientti->IsOpen()) {
+        // As if the decoder had said goodbye: some systems do not tell.
+        if (!lientti->PartnerAlive()) lientti->CloseConversation();
+        return;
+    }
+    // Never starting the decoder: the user may have closed it on purpose.
+    if (!lientti->Rejoin(kDecoderService, kDecoderTopic)) return;
+    // A failed open let the item's link go; named again, it opens its warm
+    // link and fetches the block, as at the first show.
+    if (DdeClientItem1->DdeItem() != kSpotItemName) DdeClientItem1->SetDdeItem(kSpotItemName);
 }
 
 void TForm1::Button1Click(TObject*) {

@@ -83,6 +83,11 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
 
     std::int32_t SpotCounter() const { return intake_.Counter(); }
 
+    // How often the decoder link is looked after when "Välitys" asks for it:
+    // opened again while closed, closed when the decoder is found gone.
+    static constexpr std::uint32_t kLinkCheckMs = 10000;
+    void CheckDecoderLink();
+
     // Handlers (public so tests can raise them as the toolkit does).
     void FormShow(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
@@ -129,6 +134,8 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     std::unique_ptr<ClusterNode> node_;  // made when first switched on
     int nodePort_ = 0;
     bool nodeLan_ = false;
+    int linkTimer_ = 0;
+    bool checkingLink_ = false;
     bool forwardFailureReported_ = false;
     // Lives as long as the window: a call posted to the loop runs only then.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

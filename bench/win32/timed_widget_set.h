@@ -56,6 +56,10 @@ class TimedWidgetSet : public IWidgetSet {
     void WaitMessage() override { inner_.WaitMessage(); }
     void PostQuitMessage(int exitCode) override { inner_.PostQuitMessage(exitCode); }
     void PostCall(std::function<void()> call) override { inner_.PostCall(std::move(call)); }
+    int StartTimer(std::uint32_t intervalMs, std::function<void()> tick) override {
+        return inner_.StartTimer(intervalMs, std::move(tick));
+    }
+    void StopTimer(int id) override { inner_.StopTimer(id); }
     void MessageBoxA(const std::string& text, const std::string& caption,
                      TMessageBoxIcon icon) override {
         inner_.MessageBoxA(text, caption, icon);

@@ -230,3 +230,7 @@ bool Win32Ddeml::DdeFreeDataHandle(std::uintptr_t hData) {
 std::uint32_t Win32Ddeml::WinExec(const char* lpCmdLine, std::uint32_t uCmdShow) {
     return ::WinExec(lpCmdLine, uCmdShow);
 }
+
+bool Win32Ddeml::IsWindow(std::uintptr_t hWnd) {
+    return ::IsWindow(reinterpret_cast<HWND>(hWnd)) != FALSE;
+}

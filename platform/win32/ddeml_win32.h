@@ -41,4 +41,5 @@ class Win32Ddeml : public IDdeml {
     bool DdeUnaccessData(std::uintptr_t hData) override;
     bool DdeFreeDataHandle(std::uintptr_t hData) override;
     std::uint32_t WinExec(const char* lpCmdLine, std::uint32_t uCmdShow) override;
+    bool IsWindow(std::uintptr_t hWnd) override;
 };

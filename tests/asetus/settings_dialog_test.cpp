@@ -275,23 +275,29 @@ TEST_F(SettingsDialogTest, TheRelayOptionsFollowTheFourLinesOnlyWhenOnAndBothDia
     ShowModal(relay, {[&] {
                   widgets.Click(relay->CheckBox1);
                   widgets.Click(relay->CheckBox2);
+                  widgets.Click(relay->CheckBox5);
                   widgets.Click(relay->BitBtn1);
               }});
-    EXPECT_EQ(SettingsFolder::Get(), four + "[SarjaDX]1\r\n[Loki]1\r\n");
+    EXPECT_EQ(SettingsFolder::Get(), four + "[SarjaDX]1\r\n[Loki]1\r\n[Uudelleen]1\r\n");
+    EXPECT_TRUE(relay->RelinkOn());
     relay->CheckBox1->SetChecked(false);
     relay->CheckBox2->SetChecked(false);
+    relay->CheckBox5->SetChecked(false);
     dialog->ReadSettings();
     EXPECT_TRUE(relay->CheckBox1->Checked());
     EXPECT_TRUE(relay->CheckBox2->Checked());
+    EXPECT_TRUE(relay->CheckBox5->Checked());
 
     // Closing "Asetukset" keeps them; closing "Välitys" keeps the four.
     ShowModal({[&] { widgets.Click(dialog->BitBtn1); }});
-    EXPECT_EQ(SettingsFolder::Get(), four + "[SarjaDX]1\r\n[Loki]1\r\n");
+    EXPECT_EQ(SettingsFolder::Get(), four + "[SarjaDX]1\r\n[Loki]1\r\n[Uudelleen]1\r\n");
     ShowModal(relay, {[&] {
                   widgets.Click(relay->CheckBox1);
+                  widgets.Click(relay->CheckBox5);
                   widgets.PressCloseBox(relay);
               }});
     EXPECT_EQ(SettingsFolder::Get(), four + "[Loki]1\r\n");
+    EXPECT_FALSE(relay->RelinkOn());
     EXPECT_FALSE(relay->CheckBox1->Checked());
     EXPECT_TRUE(relay->CheckBox2->Checked());
     EXPECT_EQ(BoxTexts(), Texts{});

@@ -56,6 +56,7 @@ class FakeDdeml : public IDdeml {
     };
 
     static constexpr std::uint32_t kInstance = 42;
+    static constexpr std::uintptr_t kServerWindow = 0x5e5;
 
     Server server;
     std::uint32_t initializeResult = 0;
@@ -171,6 +172,7 @@ class FakeDdeml : public IDdeml {
         if (pConvInfo->cb != sizeof(DdeConvInfo)) return 0;
         pConvInfo->hUser = it->second.user;
         pConvInfo->wFmt = it->second.client ? server.format : ddeml::kCfText;
+        pConvInfo->hwndPartner = kServerWindow;
         return 1;
     }
     bool DdeSetUserHandle(std::uintptr_t hConv, std::uint32_t id, std::uintptr_t hUser) override {
@@ -260,6 +262,7 @@ class FakeDdeml : public IDdeml {
         if (winExecResult >= 32 && winExecStartsServer) server.running = true;
         return winExecResult;
     }
+    bool IsWindow(std::uintptr_t hWnd) override { return hWnd == kServerWindow && server.running; }
 
     // --- the library's part towards the program ------------------------
 
@@ -322,6 +325,9 @@ class FakeDdeml : public IDdeml {
             entry.second.live = false;
         }
     }
+    // The server's process ends without a word, as under wine: no
+    // XTYP_DISCONNECT, its window gone.
+    void ServerVanishes() { server.running = false; }
     // An outside program connects to the program: XTYP_CONNECT and, when
     // accepted, XTYP_CONNECT_CONFIRM. Returns the conversation or 0.
     std::uintptr_t OutsideConnect(const std::string& service, const std::string& topic) {

@@ -463,6 +463,62 @@ TEST_F(MainWindowTest, ANewerBlockWhileTheTimeOutBoxIsOpenShowsAndSendsEverySpot
     EXPECT_EQ(s.comm.OpenPorts(), 0);
 }
 
+// With "[Uudelleen]1" a closed link is tried every 10 s without starting
+// the decoder, and a decoder gone without a word is noticed; the block is
+// fetched again, so only new rows are taken.
+TEST_F(MainWindowTest, WithRelinkOnTheLinkIsOpenedAgainWhenTheDecoderIsBack) {
+    TForm4* relay = nullptr;
+    app->CreateForm(relay);
+    form1->SetRelayDialog(relay);
+    form3->Relay = relay->Controls();
+    Show(Settings("Com5", "1800", "30000", true) + "[Uudelleen]1\r\n");
+    EXPECT_EQ(s.widgets.Timers().begin()->second, 10000u);
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    const std::string b = PageRow(14025, "Q2BBB", "Q9ZZZ");
+    const std::string c = PageRow(21025, "Q3CCC", "Q9ZZZ");
+    s.Serve(Page({a}));
+    s.ddeml.ServerQuits();
+    EXPECT_FALSE(Shown(form1->Label2));
+    const std::size_t starts = s.ddeml.Calls("WinExec").size();
+    s.widgets.FireTimers();
+    EXPECT_FALSE(Shown(form1->Label2));
+    EXPECT_EQ(s.ddeml.Calls("WinExec").size(), starts);
+
+    s.ddeml.server.running = true;
+    s.ddeml.server.items[ProgramSeams::kItem] = Page({a, b});
+    s.widgets.FireTimers();
+    EXPECT_TRUE(Shown(form1->Label2));
+    s.Serve(Page({a, b, c}));  // the warm link is there again
+    EXPECT_EQ(ViewLines(), (Texts{SpotRow(a) + kToday, SpotRow(b) + kToday, SpotRow(c) + kToday}));
+
+    s.ddeml.ServerVanishes();
+    s.widgets.FireTimers();
+    EXPECT_FALSE(Shown(form1->Label2));
+    s.ddeml.server.running = true;
+    s.widgets.FireTimers();
+    EXPECT_TRUE(Shown(form1->Label2));
+    EXPECT_EQ(View().LineCount(), 3);
+    EXPECT_EQ(s.comm.Written(), SpotRow(a) + "\r\n" + SpotRow(b) + "\r\n" + SpotRow(c) + "\r\n");
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+}
+
+TEST_F(MainWindowTest, WithRelinkOffALostLinkStaysLost) {
+    TForm4* relay = nullptr;
+    app->CreateForm(relay);
+    form1->SetRelayDialog(relay);
+    form3->Relay = relay->Controls();
+    Show(Settings("Com5", "1800", "30000", true));
+    s.ddeml.ServerVanishes();
+    s.widgets.FireTimers();
+    EXPECT_TRUE(Shown(form1->Label2));  // unnoticed, as without the option
+    s.ddeml.ServerQuits();
+    s.ddeml.server.running = true;
+    const std::size_t connects = s.ddeml.Calls("DdeConnect").size();
+    s.widgets.FireTimers();
+    EXPECT_FALSE(Shown(form1->Label2));
+    EXPECT_EQ(s.ddeml.Calls("DdeConnect").size(), connects);
+}
+
 TEST_F(MainWindowTest, RelayOptionsThatCannotBeStoredAreNotInEffect) {
     TForm4* relay = nullptr;
     app->CreateForm(relay);

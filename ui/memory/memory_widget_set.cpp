@@ -184,6 +184,33 @@ void TMemoryWidgetSet::PostCall(std::function<void()> call) {
     posted_.notify_all();
 }
 
+int TMemoryWidgetSet::StartTimer(std::uint32_t intervalMs, std::function<void()> tick) {
+    const int id = nextTimer_++;
+    timers_[id] = Timer{intervalMs, std::move(tick)};
+    return id;
+}
+
+void TMemoryWidgetSet::StopTimer(int id) {
+    timers_.erase(id);
+}
+
+std::map<int, std::uint32_t> TMemoryWidgetSet::Timers() const {
+    std::map<int, std::uint32_t> intervals;
+    for (const auto& entry : timers_) intervals[entry.first] = entry.second.intervalMs;
+    return intervals;
+}
+
+void TMemoryWidgetSet::FireTimers() {
+    std::vector<int> ids;
+    for (const auto& entry : timers_) ids.push_back(entry.first);
+    for (int id : ids) {
+        const auto found = timers_.find(id);
+        if (found == timers_.end()) continue;  // stopped by an earlier tick
+        const std::function<void()> tick = found->second.tick;
+        AtBoundary(tick);
+    }
+}
+
 size_t TMemoryWidgetSet::Pending() {
     std::lock_guard<std::mutex> lock(mutex_);
     return queue_.size();

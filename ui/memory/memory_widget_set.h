@@ -22,6 +22,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -113,6 +114,8 @@ class TMemoryWidgetSet : public IWidgetSet {
     void WaitMessage() override;
     void PostQuitMessage(int exitCode) override;
     void PostCall(std::function<void()> call) override;
+    int StartTimer(std::uint32_t intervalMs, std::function<void()> tick) override;
+    void StopTimer(int id) override;
     void MessageBoxA(const std::string& text, const std::string& caption,
                      TMessageBoxIcon icon) override;
     void CancelMouseCapture() override;
@@ -137,6 +140,10 @@ class TMemoryWidgetSet : public IWidgetSet {
     int lastExitCode = 0;
     // Messages waiting.
     size_t Pending();
+    // The running timers' intervals by id.
+    std::map<int, std::uint32_t> Timers() const;
+    // One tick of every running timer, as its message would bring it.
+    void FireTimers();
 
     // --- the user ---
     // Presses a button or clicks a check box (which toggles first).
@@ -178,4 +185,10 @@ class TMemoryWidgetSet : public IWidgetSet {
     std::mutex mutex_;
     std::condition_variable posted_;
     std::deque<Message> queue_;
+    struct Timer {
+        std::uint32_t intervalMs;
+        std::function<void()> tick;
+    };
+    std::map<int, Timer> timers_;
+    int nextTimer_ = 1;
 };

@@ -41,6 +41,7 @@ TWin32WidgetSet::TWin32WidgetSet(HINSTANCE instance) : instance_(instance) {
     callWindow_ = CreateWindowExA(0, kCallWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   instance_, nullptr);
     if (callWindow_ == nullptr) throw EOutOfResources("Cannot make the message window");
+    SetWindowLongPtrA(callWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 TWin32WidgetSet::~TWin32WidgetSet() {
@@ -145,7 +146,29 @@ LRESULT CALLBACK TWin32WidgetSet::CallWindowProc(HWND window, UINT message, WPAR
         ErrorReport::Guard([&call] { (*call)(); });
         return 0;
     }
+    if (message == WM_TIMER) {
+        auto* self = reinterpret_cast<TWin32WidgetSet*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self == nullptr) return 0;
+        const auto found = self->timers_.find(static_cast<int>(wParam));
+        if (found == self->timers_.end()) return 0;
+        // A copy: the tick may stop its own timer.
+        const std::function<void()> tick = found->second;
+        ErrorReport::Guard([&tick] { tick(); });
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int TWin32WidgetSet::StartTimer(std::uint32_t intervalMs, std::function<void()> tick) {
+    const int id = nextTimer_++;
+    if (SetTimer(callWindow_, static_cast<UINT_PTR>(id), intervalMs, nullptr) == 0) return 0;
+    timers_[id] = std::move(tick);
+    return id;
+}
+
+void TWin32WidgetSet::StopTimer(int id) {
+    if (timers_.erase(id) == 0) return;
+    KillTimer(callWindow_, static_cast<UINT_PTR>(id));
 }
 
 void TWin32WidgetSet::MessageBoxA(const std::string& text, const std::string& caption,

@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 
@@ -39,6 +41,8 @@ class TWin32WidgetSet : public IWidgetSet {
     void WaitMessage() override;
     void PostQuitMessage(int exitCode) override;
     void PostCall(std::function<void()> call) override;
+    int StartTimer(std::uint32_t intervalMs, std::function<void()> tick) override;
+    void StopTimer(int id) override;
     void MessageBoxA(const std::string& text, const std::string& caption,
                      TMessageBoxIcon icon) override;
     void CancelMouseCapture() override;
@@ -60,4 +64,6 @@ class TWin32WidgetSet : public IWidgetSet {
     std::set<std::string> formClasses_;
     std::set<HWND> forms_;
     int nextControlId_ = 1000;
+    std::map<int, std::function<void()>> timers_;
+    int nextTimer_ = 1;
 };
