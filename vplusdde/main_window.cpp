@@ -387,8 +387,9 @@ void TForm1::ApplyClusterSettings() {
         node_ = std::make_unique<ClusterNode>(Seam<ISockets>::Get());
         node_->SetConnectionsChanged([this] { ShowConnections(); });
     }
-    // Closing the dialog without a change keeps the connections.
-    if (node_->Running() && port == nodePort_ && lan == nodeLan_) return;
+    // Closing the dialog without a change keeps the connections, or the
+    // retries of a port that could not be opened (reported once already).
+    if (node_->Started() && port == nodePort_ && lan == nodeLan_) return;
     const int error = node_->Start(static_cast<std::uint16_t>(port), lan);
     nodePort_ = port;
     nodeLan_ = lan;

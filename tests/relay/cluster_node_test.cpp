@@ -337,6 +337,38 @@ TEST_F(ClusterNodeTest, StopAndStartOnTheSamePort) {
     EXPECT_EQ(sockets.PeerTake(Connect()), kLogin);
 }
 
+// A port that cannot be opened is tried again every 30 s, quietly, until it
+// opens; Stop ends the retries.
+TEST(ClusterNodeStart, APortInUseIsTriedAgainEvery30Seconds) {
+    FakeSockets sockets;
+    sockets.portsInUse.insert(7300);
+    std::chrono::steady_clock::time_point now;
+    ClusterNode node(sockets, [&now] { return now; });
+    EXPECT_EQ(node.Start(7300, false), kWsaEAddrInUse);
+    now += std::chrono::milliseconds(29999);
+    sockets.Tick();
+    EXPECT_EQ(sockets.startups, 1);  // no second try yet
+    now += std::chrono::milliseconds(1);
+    sockets.Tick();
+    EXPECT_EQ(sockets.startups, 2);  // tried again, failed again
+    EXPECT_FALSE(node.Running());
+    sockets.portsInUse.clear();
+    now += std::chrono::seconds(30);
+    sockets.Tick();
+    EXPECT_TRUE(node.Running());
+    sockets.Connect(7300);
+    sockets.Pump();
+    EXPECT_EQ(node.ConnectionCount(), 1u);
+
+    node.Stop();
+    sockets.portsInUse.insert(7301);
+    EXPECT_NE(node.Start(7301, false), 0);
+    node.Stop();
+    EXPECT_FALSE(sockets.Tick());
+    EXPECT_EQ(sockets.cleanups, sockets.startups);
+    EXPECT_TRUE(sockets.faults.empty());
+}
+
 TEST(ClusterNodeStart, PortInUseLeavesNothingOpen) {
     FakeSockets sockets;
     sockets.portsInUse.insert(7300);
