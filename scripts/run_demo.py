@@ -53,9 +53,10 @@ def run(session, build, seconds, had_display, stop):
     if not os.path.exists(ini):
         with open(ini, "wb") as f:
             f.write(b"[COMPort]Com1\r\n[AlaMHZ]1800\r\n[YlaMHZ]432000\r\n[Com]1\r\n"
-                    b"[SarjaDX]1\r\n[Loki]1\r\n[Klusteri]1\r\n")
+                    b"[SarjaDX]1\r\n[Loki]1\r\n[Klusteri]1\r\n[Uudelleen]1\r\n")
         print("run: wrote %s (band 1800-432000 kHz, forwarding on to COM1 as DX-cluster "
-              "lines, daily spot file on, cluster node on 127.0.0.1:7300)" % ini)
+              "lines, daily spot file on, cluster node on 127.0.0.1:7300, link to the decoder "
+              "opened again when it comes back)" % ini)
     port = PortReader(session.com_port(1))
     print("run: COM1 is a pty; forwarded spot lines appear below")
     shot = None
