@@ -298,14 +298,14 @@ TEST_F(ClusterNodeTest, ByteTwoFiftyFiveBothWays) {
 // 65,535 bytes may wait for a client, 65,536 close it; and the limit holds
 // for each answer, so one read of many "sh/dx 100" cannot queue megabytes.
 TEST_F(ClusterNodeTest, TheWaitingLimitIsExactAndHoldsWithinOneRead) {
-    const int lineSize = static_cast<int>(DxLine(kExampleRow, "")->size());
-    const int lines = 65536 / lineSize + 1;
-    const int excess = lines * lineSize - 65536;
+    const std::size_t lineSize = DxLine(kExampleRow, "")->size();
+    const std::size_t lines = ClusterNode::kMaxWaitingBytes / lineSize + 1;
+    const std::size_t excess = lines * lineSize - ClusterNode::kMaxWaitingBytes;
     const int under = LoggedIn("OH1AA");
     const int at = LoggedIn("OH2BB");
-    sockets.SetWindow(under, static_cast<std::size_t>(excess + 1));
-    sockets.SetWindow(at, static_cast<std::size_t>(excess));
-    for (int i = 0; i < lines; ++i) node.Spot(kExampleRow, kAccepted);
+    sockets.SetWindow(under, excess + 1);
+    sockets.SetWindow(at, excess);
+    for (std::size_t i = 0; i < lines; ++i) node.Spot(kExampleRow, kAccepted);
     EXPECT_FALSE(sockets.ClosedByNode(under));
     EXPECT_TRUE(sockets.ClosedByNode(at));
 
@@ -316,7 +316,8 @@ TEST_F(ClusterNodeTest, TheWaitingLimitIsExactAndHoldsWithinOneRead) {
     sockets.largestSend = 0;
     Say(greedy, commands);
     EXPECT_TRUE(sockets.ClosedByNode(greedy));
-    EXPECT_LT(sockets.largestSend, ClusterNode::kMaxWaitingBytes + 100 * 100);
+    EXPECT_LT(sockets.largestSend,
+              ClusterNode::kMaxWaitingBytes + 10000u);  // one answer past it at most
 }
 
 // Nothing at the listener that keeps the port from being bound again at
