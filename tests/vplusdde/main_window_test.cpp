@@ -59,6 +59,15 @@ class MainWindowTest : public ::testing::Test {
         ASSERT_EQ(s.BoxTexts(), Texts{});
     }
 
+    // The "Välitys" dialog, joined to both windows as at start-up.
+    TForm4* MakeRelayDialog() {
+        TForm4* relay = nullptr;
+        app->CreateForm(relay);
+        form1->SetRelayDialog(relay);
+        form3->Relay = relay->Controls();
+        return relay;
+    }
+
     TMemoryFormPeer& WindowPeer() { return TMemoryWidgetSet::PeerOf(form1); }
     template <class Peer>
     Peer& PeerOf(const TControl* control) {
@@ -467,10 +476,7 @@ TEST_F(MainWindowTest, ANewerBlockWhileTheTimeOutBoxIsOpenShowsAndSendsEverySpot
 // the decoder, and a decoder gone without a word is noticed; the block is
 // fetched again, so only new rows are taken.
 TEST_F(MainWindowTest, WithRelinkOnTheLinkIsOpenedAgainWhenTheDecoderIsBack) {
-    TForm4* relay = nullptr;
-    app->CreateForm(relay);
-    form1->SetRelayDialog(relay);
-    form3->Relay = relay->Controls();
+    MakeRelayDialog();
     Show(Settings("Com5", "1800", "30000", true) + "[Uudelleen]1\r\n");
     EXPECT_EQ(s.widgets.Timers().begin()->second, 10000u);
     const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
@@ -503,10 +509,7 @@ TEST_F(MainWindowTest, WithRelinkOnTheLinkIsOpenedAgainWhenTheDecoderIsBack) {
 }
 
 TEST_F(MainWindowTest, WithRelinkOffALostLinkStaysLost) {
-    TForm4* relay = nullptr;
-    app->CreateForm(relay);
-    form1->SetRelayDialog(relay);
-    form3->Relay = relay->Controls();
+    MakeRelayDialog();
     Show(Settings("Com5", "1800", "30000", true));
     s.ddeml.ServerVanishes();
     s.widgets.FireTimers();
@@ -520,10 +523,7 @@ TEST_F(MainWindowTest, WithRelinkOffALostLinkStaysLost) {
 }
 
 TEST_F(MainWindowTest, RelayOptionsThatCannotBeStoredAreNotInEffect) {
-    TForm4* relay = nullptr;
-    app->CreateForm(relay);
-    form1->SetRelayDialog(relay);
-    form3->Relay = relay->Controls();
+    TForm4* relay = MakeRelayDialog();
     relay->StoreSettings = [this] { form3->StoreSettings(); };
     Show(Settings("Com5", "1800", "30000", true));
     relay->Show();
@@ -552,10 +552,7 @@ TEST_F(MainWindowTest, RelayOptionsThatCannotBeStoredAreNotInEffect) {
 TEST_F(MainWindowTest, TheClusterNodeFollowsTheSettingsAndGetsEveryAcceptedSpot) {
     FakeSockets sockets;
     ScopedSeam<ISockets> socketsSeam{&sockets};
-    TForm4* relay = nullptr;
-    app->CreateForm(relay);
-    form1->SetRelayDialog(relay);
-    form3->Relay = relay->Controls();
+    TForm4* relay = MakeRelayDialog();
     Show(Settings("Com5", "1800", "30000", false) + "[Klusteri]1\r\n");
     // Started once the settings are read: on the loopback address, port 7300.
     EXPECT_EQ(sockets.boundAddress, kInaddrLoopback);
@@ -607,10 +604,7 @@ TEST_F(MainWindowTest, TheClusterNodeFollowsTheSettingsAndGetsEveryAcceptedSpot)
 TEST_F(MainWindowTest, WithEveryRelayOptionOnTheFileTakesTheLocalDayAndTheLinesTheUtcTime) {
     FakeSockets sockets;
     ScopedSeam<ISockets> socketsSeam{&sockets};
-    TForm4* relay = nullptr;
-    app->CreateForm(relay);
-    form1->SetRelayDialog(relay);
-    form3->Relay = relay->Controls();
+    TForm4* relay = MakeRelayDialog();
     s.locale.now = LocalTime{2026, 12, 8, 1, 30, 9, 0};
     s.locale.utcNow = LocalTime{2026, 12, 7, 23, 30, 9, 0};
     Show(Settings("Com5", "1800", "30000", true) + "[SarjaDX]1\r\n[Loki]1\r\n[Klusteri]1\r\n");
