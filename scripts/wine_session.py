@@ -56,6 +56,12 @@ class WineSession:
         self._keep = getattr(self, "_keep", []) + [slave]
         return master
 
+    def drop_com_port(self, number):
+        """Takes COM<number> away, as an adapter unplugged: its pty stays open."""
+        link = os.path.join(self.prefix, "dosdevices", "com%d" % number)
+        if os.path.lexists(link):
+            os.remove(link)
+
     def start(self, args, cwd=None, stdin=None, stdout=None, env=None):
         p = subprocess.Popen(["wine"] + args, cwd=cwd, env=dict(self.env, **(env or {})),
                              stdin=stdin or subprocess.DEVNULL, stdout=stdout or subprocess.DEVNULL,

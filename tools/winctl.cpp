@@ -2,13 +2,17 @@
 // command and the end-to-end tests.
 //   winctl wait TITLE [MS]   waits until a window with that caption exists
 //   winctl close TITLE [MS]  asks it to close (WM_CLOSE) and waits until it is gone
-//   winctl children TITLE    lists its child windows, one a line:
+//   winctl children TITLE    lists its child windows (of the window, not of a message
+//                            box with the same caption), one a line:
 //                            class<TAB>visible<TAB>left,top,width,height<TAB>text
 //                            (text through WM_GETTEXT, which wine and Windows carry
 //                            across processes; line ends shown as \r and \n)
 //   winctl box TITLE [MS]    waits for a message box with that caption and lists
 //                            its children like "children"
 //   winctl ok TITLE [MS]     presses the OK button of that message box
+//   winctl boxes TITLE       counts the open message boxes with that caption
+//                            (of the process owning the window TITLE, when one
+//                            is open): the count, then box<TAB>text for each
 // Exit code 0 on success, 1 on time-out, 2 on bad use.
 #include <windows.h>
 
@@ -55,6 +59,56 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM parent) {
     return TRUE;
 }
 
+bool IsBox(HWND window) {
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    return std::strcmp(className, "#32770") == 0;
+}
+
+// The window with that caption that is not a message box: a box the program
+// opens has the main window's caption too, and may come first.
+HWND FindMain(const char* title) {
+    HWND first = FindWindowA(nullptr, title);
+    for (HWND w = first; w != nullptr; w = FindWindowExA(nullptr, w, nullptr, title)) {
+        if (!IsBox(w)) return w;
+    }
+    return first;
+}
+
+struct BoxCount {
+    const char* title;
+    DWORD process;  // 0: any
+    std::string listing;
+    int count;
+};
+
+BOOL CALLBACK AddBoxText(HWND child, LPARAM out) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (std::strcmp(className, "Static") != 0) return TRUE;
+    char text[1024] = {};
+    GetWindowTextA(child, text, sizeof text);
+    *reinterpret_cast<std::string*>(out) += text;
+    return TRUE;
+}
+
+BOOL CALLBACK CountBox(HWND window, LPARAM param) {
+    auto& boxes = *reinterpret_cast<BoxCount*>(param);
+    char caption[256] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (!IsBox(window) || std::strcmp(caption, boxes.title) != 0) return TRUE;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (boxes.process != 0 && process != boxes.process) return TRUE;
+    std::string text;
+    EnumChildWindows(window, AddBoxText, reinterpret_cast<LPARAM>(&text));
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    boxes.listing += "box\t" + text + "\n";
+    ++boxes.count;
+    return TRUE;
+}
+
 HWND FindBox(const char* title, DWORD ms) {
     const DWORD start = GetTickCount();
     for (;;) {
@@ -68,7 +122,7 @@ HWND FindBox(const char* title, DWORD ms) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: winctl wait|close|children|box|ok TITLE [MS]\n");
+        std::fprintf(stderr, "usage: winctl wait|close|children|box|ok|boxes TITLE [MS]\n");
         return 2;
     }
     const char* title = argv[2];
@@ -93,8 +147,17 @@ int main(int argc, char** argv) {
         while (IsWindow(box) && GetTickCount() - start < ms) Sleep(20);
         return IsWindow(box) ? 1 : 0;
     }
+    if (std::strcmp(argv[1], "boxes") == 0) {
+        BoxCount boxes{title, 0, "", 0};
+        HWND window = FindMain(title);
+        if (window != nullptr && !IsBox(window)) GetWindowThreadProcessId(window, &boxes.process);
+        EnumWindows(CountBox, reinterpret_cast<LPARAM>(&boxes));
+        std::printf("%d\n%s", boxes.count, boxes.listing.c_str());
+        std::fflush(stdout);
+        return 0;
+    }
     if (std::strcmp(argv[1], "children") == 0) {
-        HWND window = FindWindowA(nullptr, title);
+        HWND window = FindMain(title);
         if (window == nullptr) return 1;
         EnumChildWindows(window, PrintChild, reinterpret_cast<LPARAM>(window));
         std::fflush(stdout);
