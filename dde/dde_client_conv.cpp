@@ -88,6 +88,8 @@ bool TDdeClientConv::Open(bool mayStartServer) {
         return false;
     }
     TDdeMgr& manager = DdeManager();
+    // Its string handles go with the instance; they are made again below.
+    if (manager.HoldsStaleConversation()) manager.Renew();
     IDdeml& ddeml = manager.Ddeml();
     if (!hszService_) hszService_.Create(ddeml, manager.DdeInstId(), Limited(ddeService_));
     if (!hszTopic_) hszTopic_.Create(ddeml, manager.DdeInstId(), Limited(ddeTopic_));
@@ -133,7 +135,7 @@ void TDdeClientConv::FinishClose(std::uintptr_t conversation) {
         IDdeml& ddeml = DdeManager().Ddeml();
         ddeml.DdeSetUserHandle(conversation, ddeml::kQidSync, 0);
         // No XTYP_ADVSTOP: ending the conversation ends its warm links.
-        ddeml.DdeDisconnect(conversation);
+        if (!ddeml.DdeDisconnect(conversation)) DdeManager().NoteStaleConversation();
     }
     hszService_.Release();
     hszTopic_.Release();

@@ -78,6 +78,11 @@ bool SameDdeName(const std::string& a, const std::string& b) {
 TDdeMgr::TDdeMgr(TComponent* AOwner, const std::string& exeFileName, IDdeml& ddeml)
     : TComponent(AOwner), ddeml_(ddeml), appName_(DdeServiceNameOf(exeFileName)) {
     if (CurrentManager() != nullptr) throw std::logic_error("a DDE manager already exists");
+    Initialize();
+    CurrentManager() = this;
+}
+
+void TDdeMgr::Initialize() {
     const std::uint32_t result = ddeml_.DdeInitializeA(
         &instance_,
         [this](std::uint32_t type, std::uint32_t format, std::uintptr_t conversation,
@@ -89,19 +94,29 @@ TDdeMgr::TDdeMgr(TComponent* AOwner, const std::string& exeFileName, IDdeml& dde
     // A failed DdeInitializeA leaves no instance to ask for its last error:
     // its own result is the code.
     if (result != 0) throw EDdeError(DdeErrorMessage(result));
-    CurrentManager() = this;
     appNameHandle_.Create(ddeml_, instance_, appName_);
     ddeml_.DdeNameService(instance_, appNameHandle_.Get(), 0, ddeml::kDnsRegister);
 }
 
-TDdeMgr::~TDdeMgr() {
+void TDdeMgr::Uninitialize() {
     serverConvs_.clear();
     ddeml_.DdeNameService(instance_, appNameHandle_.Get(), 0, ddeml::kDnsUnregister);
     appNameHandle_.Release();
     // Conversations that outlive the instance must not use its handles.
     TDdeClientConv::AbandonInstanceOfAll();
     ddeml_.DdeUninitialize(instance_);
+    instance_ = 0;
+}
+
+TDdeMgr::~TDdeMgr() {
+    Uninitialize();
     CurrentManager() = nullptr;
+}
+
+void TDdeMgr::Renew() {
+    Uninitialize();
+    stale_ = false;
+    Initialize();
 }
 
 TDdeMgr* TDdeMgr::Current() {

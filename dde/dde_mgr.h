@@ -64,6 +64,18 @@ class TDdeMgr : public TComponent {
                                       std::uintptr_t hsz2, std::uintptr_t data,
                                       std::uintptr_t data1, std::uintptr_t data2);
 
+    // A conversation this instance could not end (DdeDisconnect failed):
+    // wine 8 then keeps it, and never again connects the instance to that
+    // service and topic. The next open of a client conversation renews the
+    // instance first.
+    void NoteStaleConversation() { stale_ = true; }
+    bool HoldsStaleConversation() const { return stale_; }
+    // Ends the instance and makes a new one, the service name registered
+    // again. Every conversation goes with the old one, outside programs'
+    // included; call only while no client conversation is open. Raises
+    // EDdeError when the new instance cannot be made.
+    void Renew();
+
     // The conversations outside programs hold with this program.
     int ServerConvCount() const { return static_cast<int>(serverConvs_.size()); }
     const TDdeSrvrConv& ServerConv(int index) const { return *serverConvs_.at(index); }
@@ -84,6 +96,10 @@ class TDdeMgr : public TComponent {
     DdeStringHandle appNameHandle_;
     std::vector<std::unique_ptr<TDdeSrvrConv>> serverConvs_;
     std::uint32_t instance_ = 0;
+    bool stale_ = false;
+
+    void Initialize();
+    void Uninitialize();
     WindowCaptionsHook windowCaptions_;
 };
 

@@ -41,6 +41,7 @@ class FakeDdeml : public IDdeml {
     struct Conversation {
         bool client = true;  // made by DdeConnect (else: an outside client's)
         bool live = true;
+        bool stale = false;  // ended by the server, kept by the library (wine 8)
         std::uintptr_t user = 0;
         std::string service, topic;
         std::set<std::string> advised;
@@ -82,6 +83,7 @@ class FakeDdeml : public IDdeml {
     bool DdeUninitialize(std::uint32_t idInst) override {
         log.push_back("DdeUninitialize(" + Inst(idInst) + ")");
         callback = nullptr;
+        for (auto& entry : convs) entry.second.live = entry.second.stale = false;
         return true;
     }
     std::uint32_t DdeGetLastError(std::uint32_t idInst) override {
@@ -145,6 +147,8 @@ class FakeDdeml : public IDdeml {
                       "," + context + ")");
         const std::string service = Text(hszService), topic = Text(hszTopic);
         if (!server.running) return 0;
+        for (const auto& entry : convs)
+            if (entry.second.stale && Same(entry.second.topic, topic)) return 0;  // no error either
         if (!service.empty() && !Same(service, server.service)) return 0;
         if (!topic.empty() && !Same(topic, server.topic)) return 0;
         const std::uintptr_t handle = kFirstConv + convs.size();
@@ -157,7 +161,7 @@ class FakeDdeml : public IDdeml {
     bool DdeDisconnect(std::uintptr_t hConv) override {
         log.push_back("DdeDisconnect(" + Conv(hConv) + ")");
         auto it = convs.find(hConv);
-        if (it == convs.end() || !it->second.live) return false;
+        if (it == convs.end() || !it->second.live || it->second.stale) return false;
         it->second.live = false;
         return true;
     }
@@ -327,7 +331,16 @@ class FakeDdeml : public IDdeml {
     }
     // The server's process ends without a word, as under wine: no
     // XTYP_DISCONNECT, its window gone.
-    void ServerVanishes() { server.running = false; }
+    void ServerVanishes() {
+        server.running = false;
+        if (!staleAfterServerEnd) return;
+        for (auto& entry : convs)
+            if (entry.second.client && entry.second.live) entry.second.stale = true;
+    }
+    // As wine 8 after a server ended a conversation: the library keeps it,
+    // DdeDisconnect fails, and no new conversation on its topic is made
+    // until the instance is made anew.
+    bool staleAfterServerEnd = false;
     // An outside program connects to the program: XTYP_CONNECT and, when
     // accepted, XTYP_CONNECT_CONFIRM. Returns the conversation or 0.
     std::uintptr_t OutsideConnect(const std::string& service, const std::string& topic) {

@@ -497,12 +497,16 @@ TEST_F(MainWindowTest, WithRelinkOnTheLinkIsOpenedAgainWhenTheDecoderIsBack) {
     s.Serve(Page({a, b, c}));  // the warm link is there again
     EXPECT_EQ(ViewLines(), (Texts{SpotRow(a) + kToday, SpotRow(b) + kToday, SpotRow(c) + kToday}));
 
+    // Gone without a word, and the library keeps the dead conversation (wine
+    // 8): only a new instance links to the decoder again.
+    s.ddeml.staleAfterServerEnd = true;
     s.ddeml.ServerVanishes();
     s.widgets.FireTimers();
     EXPECT_FALSE(Shown(form1->Label2));
     s.ddeml.server.running = true;
     s.widgets.FireTimers();
     EXPECT_TRUE(Shown(form1->Label2));
+    EXPECT_EQ(s.ddeml.Calls("DdeUninitialize").size(), 1u);
     EXPECT_EQ(View().LineCount(), 3);
     EXPECT_EQ(s.comm.Written(), SpotRow(a) + "\r\n" + SpotRow(b) + "\r\n" + SpotRow(c) + "\r\n");
     EXPECT_EQ(s.BoxTexts(), Texts{});

@@ -13,8 +13,10 @@ Without it the simulator is killed the same way and a new one starts: for
 15 s no conversation comes to it, no row comes anywhere, and "DDE link" stays
 (nothing but the option's check notices a killed decoder under wine).
 
---end quit ends the first simulator with its "quit" command (it leaves DDEML,
-then exits) instead of killing it."""
+With the option on it is done twice: the first simulator killed, and ended
+by its "quit" command (it leaves DDEML, then exits), after which wine keeps
+the ended conversation and Vareli needs a new DDE instance to link again.
+--end kill or --end quit runs one of the two."""
 
 import argparse
 import os
@@ -192,7 +194,7 @@ def end_simulator(sim, how):
     sim.p.wait(15)
 
 
-def relink_on(session, args, port):
+def relink_on(session, args, port, how):
     work = tempfile.mkdtemp(prefix="vareli-relink-")
     tcp_port = free_tcp_port()
     write_ini(work, tcp_port, True)
@@ -203,12 +205,12 @@ def relink_on(session, args, port):
         print("ok: with the option on, the old rows are shown and forwarded, a client is "
               "logged in", flush=True)
 
-        end_simulator(sims[0], args.end)
+        end_simulator(sims[0], how)
         ended = time.time()
-        wait_until("\"DDE link\" hides within %d s of the decoder's end (%s)" % (BOUND, args.end),
+        wait_until("\"DDE link\" hides within %d s of the decoder's end (%s)" % (BOUND, how),
                    lambda: link_label(session) is False, BOUND, lambda: link_label(session))
         print("ok: \"DDE link\" hid %.1f s after the decoder's end (%s)"
-              % (time.time() - ended, args.end), flush=True)
+              % (time.time() - ended, how), flush=True)
 
         # Down past a link check, as a decoder restarted by hand would be: the
         # try at that check finds no decoder.
@@ -306,13 +308,14 @@ def main():
     ap = argparse.ArgumentParser()
     for name in ("vareli", "simulator", "winctl", "build"):
         ap.add_argument("--" + name, required=True)
-    ap.add_argument("--end", choices=("kill", "quit"), default="kill",
+    ap.add_argument("--end", choices=("kill", "quit", "both"), default="both",
                     help="how the first decoder ends with the option on")
     args = ap.parse_args()
     session = WineSession(os.path.abspath(args.build), args.winctl)
     try:
         port = PortReader(session.com_port(COM))
-        relink_on(session, args, port)
+        for how in (("kill", "quit") if args.end == "both" else (args.end,)):
+            relink_on(session, args, port, how)
         relink_off(session, args, port)
     except Failure as e:
         print("FAIL: %s" % e, flush=True)
