@@ -2,6 +2,7 @@
 prefix, a display, COM ports mapped to ptys, and processes that are ended by
 process id when the session ends."""
 
+import argparse
 import os
 import pty
 import subprocess
@@ -163,3 +164,30 @@ class Simulator:
     def count(self, event):
         with self.lock:
             return sum(1 for e in self.events if e.startswith(event))
+
+
+class Failure(Exception):
+    """A check of a wine end-to-end test that did not hold."""
+
+
+def run_wine_test(name, run, add_arguments=None):
+    """The end of an end-to-end script: --vareli, --simulator, --winctl and
+    --build (and what add_arguments adds), then run(session, args) in a wine
+    session that is closed whatever happens; a Failure is printed and makes
+    the exit code 1."""
+    ap = argparse.ArgumentParser()
+    for option in ("vareli", "simulator", "winctl", "build"):
+        ap.add_argument("--" + option, required=True)
+    if add_arguments:
+        add_arguments(ap)
+    args = ap.parse_args()
+    session = WineSession(os.path.abspath(args.build), args.winctl)
+    try:
+        run(session, args)
+    except Failure as e:
+        print("FAIL: %s" % e, flush=True)
+        return 1
+    finally:
+        session.close()
+    print("%s: all checks passed" % name)
+    return 0

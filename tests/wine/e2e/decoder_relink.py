@@ -18,7 +18,6 @@ by its "quit" command (it leaves DDEML, then exits), after which wine keeps
 the ended conversation and Vareli needs a new DDE instance to link again.
 --end kill or --end quit runs one of the two."""
 
-import argparse
 import os
 import shutil
 import signal
@@ -31,7 +30,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
                                 "scripts"))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from wine_session import PortReader, Simulator, WineSession  # noqa: E402
+from wine_session import Failure, PortReader, Simulator, run_wine_test  # noqa: E402
 from run_e2e import dx_line, free_tcp_port, spot_row, view_lines  # noqa: E402
 
 TITLE = "Vareli"
@@ -45,10 +44,6 @@ NEW = [(3525, "Q5NEW", "599", "Q5VVV", "1210"), (18075, "Q6NEW", "rtty", "Q4UUU"
        (28495, "Q7NEW", "loud", "Q3TTT", "1212")]
 # Two old rows, in other places than before, among the new ones.
 COMEBACK = [OLD[1], NEW[0], OLD[3], NEW[1], NEW[2]]
-
-
-class Failure(Exception):
-    pass
 
 
 def wait_until(what, predicate, seconds, last=lambda: None):
@@ -305,25 +300,16 @@ def relink_off(session, args, port):
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    for name in ("vareli", "simulator", "winctl", "build"):
-        ap.add_argument("--" + name, required=True)
-    ap.add_argument("--end", choices=("kill", "quit", "both"), default="both",
-                    help="how the first decoder ends with the option on")
-    args = ap.parse_args()
-    session = WineSession(os.path.abspath(args.build), args.winctl)
-    try:
+    def run(session, args):
         port = PortReader(session.com_port(COM))
         for how in (("kill", "quit") if args.end == "both" else (args.end,)):
             relink_on(session, args, port, how)
         relink_off(session, args, port)
-    except Failure as e:
-        print("FAIL: %s" % e, flush=True)
-        return 1
-    finally:
-        session.close()
-    print("decoder relink: all checks passed")
-    return 0
+
+    def arguments(ap):
+        ap.add_argument("--end", choices=("kill", "quit", "both"), default="both",
+                        help="how the first decoder ends with the option on")
+    return run_wine_test("decoder relink", run, arguments)
 
 
 if __name__ == "__main__":

@@ -102,6 +102,13 @@ def wait_shown(session, rows, what):
     check(got == rows, what + ": every row shown once, in order")
 
 
+def close_vareli(session, vareli):
+    code, _ = session.winctl_out("close", TITLE, "15000")
+    check(code == 0, "the window closes")
+    vareli.wait(15)
+    check(vareli.returncode == 0, "Vareli.exe ended with code 0")
+
+
 def count_label(n):
     return "%d vihjett\xe4" % n
 
@@ -205,10 +212,7 @@ def outage(session, args, sim):
     check(got == b"", "nothing more reached the pty once unmapped (%r)" % got)
     code, _ = session.winctl_out("ok", TITLE, "10000")
     check(code == 0, "the box is dismissed with OK")
-    code, _ = session.winctl_out("close", TITLE, "15000")
-    check(code == 0, "the window closes")
-    vareli.wait(15)
-    check(vareli.returncode == 0, "Vareli.exe ended with code 0")
+    close_vareli(session, vareli)
 
 
 def refused_limit(session, args, sim):
@@ -242,10 +246,7 @@ def refused_limit(session, args, sim):
     check(wait_box(session, refused) == [refused], "the next update is refused in one box")
     code, _ = session.winctl_out("ok", TITLE, "10000")
     check(code == 0, "the box is dismissed with OK")
-    code, _ = session.winctl_out("close", TITLE, "15000")
-    check(code == 0, "the window closes")
-    vareli.wait(15)
-    check(vareli.returncode == 0, "Vareli.exe ended with code 0")
+    close_vareli(session, vareli)
 
 
 if __name__ == "__main__":

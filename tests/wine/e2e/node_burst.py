@@ -10,7 +10,6 @@ burst a new client must get "login: " within 2 s, and the node must hold none
 of the connections the clients closed (read from the system's TCP table: wine
 keeps the sockets in its server)."""
 
-import argparse
 import os
 import shutil
 import socket
@@ -21,7 +20,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
                                 "scripts"))
-from wine_session import PortReader, Simulator, WineSession  # noqa: E402
+from wine_session import Failure, PortReader, Simulator, run_wine_test  # noqa: E402
 
 TITLE = "Vareli"
 COM = 16  # one no other wine test maps
@@ -29,10 +28,6 @@ CONNECTIONS = 100
 KINDS = ("closes at once", "reads the prompt, then closes", "logs in, says bye")
 STATES = {"01": "ESTABLISHED", "08": "CLOSE_WAIT", "06": "TIME_WAIT", "04": "FIN_WAIT1",
           "05": "FIN_WAIT2", "09": "LAST_ACK", "07": "CLOSE", "0B": "CLOSING"}
-
-
-class Failure(Exception):
-    pass
 
 
 def free_tcp_port():
@@ -247,22 +242,10 @@ def run(session, args):
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    for name in ("vareli", "simulator", "winctl", "build"):
-        ap.add_argument("--" + name, required=True)
-    ap.add_argument("--bursts", type=int, default=3)
-    ap.add_argument("--interval", type=int, default=2000, help="ms between demo spots")
-    args = ap.parse_args()
-    session = WineSession(os.path.abspath(args.build), args.winctl)
-    try:
-        run(session, args)
-    except Failure as e:
-        print("FAIL: %s" % e, flush=True)
-        return 1
-    finally:
-        session.close()
-    print("node burst: all checks passed")
-    return 0
+    def arguments(ap):
+        ap.add_argument("--bursts", type=int, default=3)
+        ap.add_argument("--interval", type=int, default=2000, help="ms between demo spots")
+    return run_wine_test("node burst", run, arguments)
 
 
 if __name__ == "__main__":
