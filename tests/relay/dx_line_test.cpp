@@ -33,13 +33,9 @@ TEST(DxLine, TheExampleSpot) {
 TEST(DxLine, FrequencyColumnAndLongFields) {
     EXPECT_EQ(DxLine(Row("144300", "OH1AB", "tnx qso 73", "OH2XYZ", "0007"), kUtc),
               "DX de OH2XYZ:   144300.0  OH1AB        " + Padded("tnx qso 73", 30) + " 0007Z\r\n");
-    EXPECT_EQ(FormatDxLine({14025, "Q1AAA", std::string(35, 'c'), "Q9ZZZ", "2359"}),
-              "DX de Q9ZZZ:     14025.0  Q1AAA        " + std::string(30, 'c') + " 2359Z\r\n");
     const DxSpot spot{14025, "Q1AAA", std::string(35, 'c'), "VERYLONG/SPOTTER", "2359"};
-    const std::string line = FormatDxLine(spot);
-    EXPECT_EQ(line, "DX de VERYLONG/SPOTTER: 14025.0  Q1AAA        " + std::string(23, 'c') +
-                        " 2359Z\r\n");
-    EXPECT_EQ(line.find("2359Z"), 70u);
+    EXPECT_EQ(FormatDxLine(spot), "DX de VERYLONG/SPOTTER: 14025.0  Q1AAA        " +
+                                      std::string(23, 'c') + " 2359Z\r\n");
 }
 
 // A call longer than its six columns runs on until its first blank; the
@@ -71,7 +67,6 @@ TEST(DxLine, TheTimeStaysInColumns71To75WhateverTheCallsLength) {
         const std::string line = FormatDxLine({7025, call, comment, "Q9ZZZ", "1305"});
         EXPECT_EQ(line, head + call + " " + comment.substr(0, c.commentKept) + " 1305Z\r\n")
             << c.callLength;
-        EXPECT_EQ(line.substr(70), "1305Z\r\n") << c.callLength;
     }
     // A call ending in column 68 or 69 leaves no room for the comment; the
     // time keeps its columns.
@@ -84,9 +79,8 @@ TEST(DxLine, TheTimeStaysInColumns71To75WhateverTheCallsLength) {
     // A call that ends in column 70 or later: the time follows one blank on.
     for (const std::size_t length : {44u, 50u}) {
         const std::string call(length, 'X');
-        const std::string line = FormatDxLine({7025, call, comment, "Q9ZZZ", "1305"});
-        EXPECT_EQ(line, head + call + " 1305Z\r\n") << length;
-        EXPECT_EQ(line.find("1305Z"), 26 + length + 1) << length;
+        EXPECT_EQ(FormatDxLine({7025, call, comment, "Q9ZZZ", "1305"}), head + call + " 1305Z\r\n")
+            << length;
     }
 }
 
