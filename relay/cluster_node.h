@@ -65,6 +65,9 @@ class ClusterNode {
     // Closes every connection, then the listener, and ends the retries.
     void Stop();
     bool Running() const { return listener_ != kInvalidSocket; }
+    // What the last Start asked for.
+    std::uint16_t Port() const { return port_; }
+    bool AllowsLan() const { return allowLan_; }
     // Running, or waiting to try its port again.
     bool Started() const { return Running() || retrying_; }
     // How long a connection may take to log in (shorter in tests).

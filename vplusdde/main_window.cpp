@@ -389,10 +389,8 @@ void TForm1::ApplyClusterSettings() {
     }
     // Closing the dialog without a change keeps the connections, or the
     // retries of a port that could not be opened (reported once already).
-    if (node_->Started() && port == nodePort_ && lan == nodeLan_) return;
+    if (node_->Started() && port == node_->Port() && lan == node_->AllowsLan()) return;
     const int error = node_->Start(static_cast<std::uint16_t>(port), lan);
-    nodePort_ = port;
-    nodeLan_ = lan;
     ShowConnections();
     if (error != 0) PostErrorReport(ClusterPortErrorText(static_cast<std::uint16_t>(port), error));
 }

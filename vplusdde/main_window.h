@@ -132,8 +132,6 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     TForm4* relay_ = nullptr;
     std::unique_ptr<SpotLog> spotLog_;   // made when first needed
     std::unique_ptr<ClusterNode> node_;  // made when first switched on
-    int nodePort_ = 0;
-    bool nodeLan_ = false;
     int linkTimer_ = 0;
     bool checkingLink_ = false;
     bool forwardFailureReported_ = false;
