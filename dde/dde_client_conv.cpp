@@ -22,6 +22,18 @@ std::string Limited(const std::string& text) {
     return text.substr(0, kNameLimit);
 }
 
+// Counts an operation of the conversation while it runs (it may wait inside
+// DDEML, whose loop runs timers and posted calls meanwhile).
+struct Working {
+    explicit Working(int& depth) : depth_(depth) { ++depth_; }
+    ~Working() { --depth_; }
+    Working(const Working&) = delete;
+    Working& operator=(const Working&) = delete;
+
+  private:
+    int& depth_;
+};
+
 std::vector<TDdeClientConv*>& LiveConversations() {
     static std::vector<TDdeClientConv*> live;
     return live;
@@ -83,13 +95,14 @@ bool TDdeClientConv::OpenConversation() {
 
 bool TDdeClientConv::Open(bool mayStartServer) {
     if (conv_ != 0) return false;
+    const Working working(busy_);
     if (ddeService_.empty() && ddeTopic_.empty()) {
         DropAllItems();
         return false;
     }
     TDdeMgr& manager = DdeManager();
     // Its string handles go with the instance; they are made again below.
-    if (manager.HoldsStaleConversation()) manager.Renew();
+    if (manager.NeedsRenewal()) manager.Renew();
     IDdeml& ddeml = manager.Ddeml();
     if (!hszService_) hszService_.Create(ddeml, manager.DdeInstId(), Limited(ddeService_));
     if (!hszTopic_) hszTopic_.Create(ddeml, manager.DdeInstId(), Limited(ddeTopic_));
@@ -119,6 +132,7 @@ bool TDdeClientConv::Open(bool mayStartServer) {
 }
 
 void TDdeClientConv::CloseConversation() {
+    const Working working(busy_);
     const std::uintptr_t conversation = conv_;
     // The conversation ends and its handles go even when OnClose raises.
     try {
@@ -269,6 +283,7 @@ bool TDdeClientConv::InSession(std::uint32_t session) const {
 }
 
 bool TDdeClientConv::SetItemLink(TDdeClientItem* item, const std::string& name) {
+    const Working working(busy_);
     TDdeCliItem* link = FindItemLink(item);
     if (link == nullptr) {
         if (name.empty()) return true;
@@ -294,6 +309,7 @@ bool TDdeClientConv::SetItemLink(TDdeClientItem* item, const std::string& name) 
 }
 
 void TDdeClientConv::DeliverData(std::uintptr_t data, std::uintptr_t item) {
+    const Working working(busy_);
     for (const LinkRef& target : Links(item)) {
         // A handler may have detached a link further on.
         if (!target.life.expired()) target.link->TakeData(data);

@@ -55,8 +55,12 @@ class TDdeClientConv : public TComponent {
     // while the user may have closed it on purpose.
     bool Rejoin(std::string service, std::string topic);
     // Open, and the partner's window still there (some systems send no
-    // disconnect notice when the server's process ends).
+    // disconnect notice when the server's process ends). A partner whose
+    // window the library did not tell counts as there.
     bool PartnerAlive() const;
+    // An open, close, item link change or data delivery of this conversation
+    // is running: it may be waiting in DDEML's loop, which runs timers.
+    bool Busy() const { return busy_ > 0; }
     // Closes; then Reconnect in ddeAutomatic mode, or in ddeManual mode stores
     // the names and lets every item raise its change event (true).
     bool Retarget(std::string service, std::string topic);
@@ -150,6 +154,7 @@ class TDdeClientConv : public TComponent {
     // Counts successful connects: tells a conversation from a later one that
     // may even have the same handle.
     std::uint32_t session_ = 0;
+    int busy_ = 0;
     DdeConvInfo convInfo_;
     std::vector<std::unique_ptr<TDdeCliItem>> items_;
     DdeStringHandle hszService_;

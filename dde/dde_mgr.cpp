@@ -93,12 +93,16 @@ void TDdeMgr::Initialize() {
         ddeml::kAppClassStandard, 0);
     // A failed DdeInitializeA leaves no instance to ask for its last error:
     // its own result is the code.
-    if (result != 0) throw EDdeError(DdeErrorMessage(result));
+    if (result != 0) {
+        instance_ = 0;
+        throw EDdeError(DdeErrorMessage(result));
+    }
     appNameHandle_.Create(ddeml_, instance_, appName_);
     ddeml_.DdeNameService(instance_, appNameHandle_.Get(), 0, ddeml::kDnsRegister);
 }
 
 void TDdeMgr::Uninitialize() {
+    if (instance_ == 0) return;  // a renewal failed: nothing left to end
     serverConvs_.clear();
     ddeml_.DdeNameService(instance_, appNameHandle_.Get(), 0, ddeml::kDnsUnregister);
     appNameHandle_.Release();
@@ -129,6 +133,11 @@ std::uintptr_t TDdeMgr::DdeManagerCallback(std::uint32_t type, std::uint32_t /*f
                                            std::uintptr_t data1, std::uintptr_t /*data2*/) {
     // Nothing may unwind into DDEML: what an event handler raises under a
     // notice goes to the error report.
+    ++callbackDepth_;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{callbackDepth_};
     try {
         return Dispatch(type, conversation, hsz1, hsz2, data, data1);
     } catch (...) {

@@ -70,11 +70,17 @@ class TDdeMgr : public TComponent {
     // instance first.
     void NoteStaleConversation() { stale_ = true; }
     bool HoldsStaleConversation() const { return stale_; }
-    // Ends the instance and makes a new one, the service name registered
-    // again. Every conversation goes with the old one, outside programs'
-    // included; call only while no client conversation is open. Raises
-    // EDdeError when the new instance cannot be made.
+    // A stale conversation is held, or a renewal failed and left no instance:
+    // nothing links until Renew succeeds.
+    bool NeedsRenewal() const { return stale_ || instance_ == 0; }
+    // Ends the instance (if any) and makes a new one, the service name
+    // registered again. Every conversation goes with the old one, outside
+    // programs' included; call only while no client conversation is open and
+    // never from inside the callback. Raises EDdeError when the new instance
+    // cannot be made; the manager is then without one until a later Renew.
     void Renew();
+    // The callback is running (DDEML is inside the program's callback).
+    bool InCallback() const { return callbackDepth_ > 0; }
 
     // The conversations outside programs hold with this program.
     int ServerConvCount() const { return static_cast<int>(serverConvs_.size()); }
@@ -97,6 +103,7 @@ class TDdeMgr : public TComponent {
     std::vector<std::unique_ptr<TDdeSrvrConv>> serverConvs_;
     std::uint32_t instance_ = 0;
     bool stale_ = false;
+    int callbackDepth_ = 0;
 
     void Initialize();
     void Uninitialize();

@@ -253,6 +253,10 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     reader.Method("Tietojaohjelmasta1Click", this, &TForm1::Tietojaohjelmasta1Click);
     reader.Method("DdeClientItem1Change", this, &TForm1::DdeClientItem1Change);
     reader.Read(Form1Layout());
+    link_ = std::make_unique<DecoderLinkSupervisor>(
+        *lientti, *DdeClientItem1,
+        DecoderLinkSupervisor::Target{kDecoderService, kDecoderTopic, kSpotItemName},
+        [this](std::exception_ptr error) { PostErrorReport(std::move(error)); });
 }
 
 TForm1::~TForm1() {
@@ -302,31 +306,26 @@ void TForm1::FormResize(TObject*) {
 }
 
 void TForm1::lienttiOpen(TObject*) {
-    Label2->SetVisible(true);
+    // An open whose item the decoder refused carries no spots.
+    Label2->SetVisible(!RelinkOn() || link_->Healthy());
 }
 
 void TForm1::lienttiClose(TObject*) {
     Label2->SetVisible(false);
 }
 
+bool TForm1::RelinkOn() const {
+    return relay_ != nullptr && relay_->RelinkOn();
+}
+
+void TForm1::ShowLinkState() {
+    if (RelinkOn()) Label2->SetVisible(link_->Healthy());
+}
+
 void TForm1::CheckDecoderLink() {
-    // A fetch's tones run the message loop, where the next tick may come.
-    if (checkingLink_ || relay_ == nullptr || !relay_->RelinkOn()) return;
-    checkingLink_ = true;
-    struct Done {
-        bool& checking;
-        ~Done() { checking = false; }
-    } done{checkingLink_};
-    if (lientti->IsOpen()) {
-        // As if the decoder had said goodbye: some systems do not tell.
-        if (!lientti->PartnerAlive()) lientti->CloseConversation();
-        return;
-    }
-    // Never starting the decoder: the user may have closed it on purpose.
-    if (!lientti->Rejoin(kDecoderService, kDecoderTopic)) return;
-    // A failed open let the item's link go; named again, it opens its warm
-    // link and fetches the block, as at the first show.
-    if (DdeClientItem1->DdeItem() != kSpotItemName) DdeClientItem1->SetDdeItem(kSpotItemName);
+    if (!RelinkOn()) return;
+    link_->Tick();
+    ShowLinkState();
 }
 
 void TForm1::Button1Click(TObject*) {
@@ -350,6 +349,9 @@ void TForm1::DdeClientItem1Change(TObject*) {
 }
 
 void TForm1::haeasetukset() {
+    // Other settings (another port, forwarding switched on again) are a new
+    // outage to report.
+    forwardFailureReported_ = false;
     ReadSettingsFile(settings_->Controls(), *Comm1);
     if (relay_ != nullptr) relay_->TakeOptions();
 }
@@ -404,6 +406,13 @@ void TForm1::PostErrorReport(const std::string& text) {
     PostErrorReport(std::make_exception_ptr(Exception(text)));
 }
 
+void TForm1::PostMessageBox(const std::string& text) {
+    std::weak_ptr<int> alive = alive_;
+    WidgetSet().PostCall([this, alive, text] {
+        if (!alive.expired()) ShowMessage(text);
+    });
+}
+
 void TForm1::PostErrorReport(std::exception_ptr error) {
     std::weak_ptr<int> alive = alive_;
     WidgetSet().PostCall([this, alive, error = std::move(error)] {
@@ -444,16 +453,15 @@ bool TForm1::lahetaporttiin(std::string row) {
         if (!wasOpen) Comm1->Close();
         throw;
     }
-    // The port is let go before the box: the box's loop may deliver a newer
-    // block, and that run's rows must find the port free to be forwarded.
     Comm1->Close();
     // A cut line would run into the next spot's line at the other end.
     if (written == static_cast<int>(row.size())) return true;
-    // Once per outage, like a port that is gone; set first, since the box's
-    // loop may forward newer rows that time out too.
+    // Once per outage, like a port that is gone, and from the loop: a box
+    // opened here would hold intake, and the DDE callback under it, for as
+    // long as it stays open.
     if (!forwardFailureReported_) {
         forwardFailureReported_ = true;
-        ShowMessage("Error writing to: " + Comm1->DeviceName());
+        PostMessageBox("Error writing to: " + Comm1->DeviceName());
     }
     return false;
 }

@@ -23,6 +23,7 @@
 #include "ui/label.h"
 #include "ui/menus.h"
 #include "ui/rich_edit.h"
+#include "vplusdde/decoder_link_supervisor.h"
 #include "vplusdde/spot_intake.h"
 #include "vplusdde/spot_view.h"
 
@@ -72,8 +73,8 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // Sends one spot row to the serial port as a line: the row itself, or its
     // DX-cluster line when the "Välitys" dialog asks for those and the row
     // gives one. Raises what the port raises; a line cut short (a write that
-    // ran out of time) is reported in a plain box. True when the whole line
-    // went out.
+    // ran out of time) is reported in a plain box from the message loop, once
+    // per outage. True when the whole line went out.
     bool lahetaporttiin(std::string row);
 
     // Starts, restarts (new port or reach) or stops the DX-cluster node as
@@ -84,7 +85,8 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     std::int32_t SpotCounter() const { return intake_.Counter(); }
 
     // How often the decoder link is looked after when "Välitys" asks for it:
-    // opened again while closed, closed when the decoder is found gone.
+    // one repair step toward a healthy link per check; "DDE link" then shows
+    // only while the link is healthy.
     static constexpr std::uint32_t kLinkCheckMs = 10000;
     void CheckDecoderLink();
 
@@ -122,18 +124,24 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void DeleteFirstLines(int count) override;
 
     void ShowMessage(const std::string& text);
+    // A plain box from the message loop once what runs now has ended.
+    void PostMessageBox(const std::string& text);
     // An error reported as the application frame reports errors (a box with
     // the error icon), from the message loop once what runs now has ended.
     void PostErrorReport(const std::string& text);
     void PostErrorReport(std::exception_ptr error);
     void ShowConnections();
+    bool RelinkOn() const;
+    void ShowLinkState();
 
     TForm3* settings_ = nullptr;
     TForm4* relay_ = nullptr;
     std::unique_ptr<SpotLog> spotLog_;   // made when first needed
     std::unique_ptr<ClusterNode> node_;  // made when first switched on
     int linkTimer_ = 0;
-    bool checkingLink_ = false;
+    std::unique_ptr<DecoderLinkSupervisor> link_;
+    // One report per outage of the port: set by a failure, cleared by a line
+    // that went out whole and whenever the settings are read again.
     bool forwardFailureReported_ = false;
     // Lives as long as the window: a call posted to the loop runs only then.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

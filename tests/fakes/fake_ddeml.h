@@ -58,6 +58,9 @@ class FakeDdeml : public IDdeml {
 
     static constexpr std::uint32_t kInstance = 42;
     static constexpr std::uintptr_t kServerWindow = 0x5e5;
+    // The partner window a conversation's info names (0: the library did not
+    // say).
+    std::uintptr_t partnerWindow = kServerWindow;
 
     Server server;
     std::uint32_t initializeResult = 0;
@@ -176,7 +179,7 @@ class FakeDdeml : public IDdeml {
         if (pConvInfo->cb != sizeof(DdeConvInfo)) return 0;
         pConvInfo->hUser = it->second.user;
         pConvInfo->wFmt = it->second.client ? server.format : ddeml::kCfText;
-        pConvInfo->hwndPartner = kServerWindow;
+        pConvInfo->hwndPartner = partnerWindow;
         return 1;
     }
     bool DdeSetUserHandle(std::uintptr_t hConv, std::uint32_t id, std::uintptr_t hUser) override {

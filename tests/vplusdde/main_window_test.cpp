@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
@@ -235,6 +236,7 @@ TEST_F(MainWindowTest, SuljeAndTheCloseBoxEndTheProgramAfterClosingTheConversati
         EXPECT_EQ(s.widgets.quitRequests, ++quits);
         EXPECT_FALSE(form1->lientti->IsOpen());
         EXPECT_FALSE(Shown(form1->Label2));
+        EXPECT_TRUE(s.widgets.Timers().empty());  // no link check after the close
     }
     EXPECT_EQ(s.ddeml.Calls("DdeDisconnect").size(), 2u);  // the creation's and the show's
     EXPECT_EQ(s.BoxTexts(), Texts{});                      // closing while closed says nothing
@@ -371,11 +373,24 @@ TEST_F(MainWindowTest, AMissingPortIsReportedOncePerOutageAndIntakeGoesOn) {
     EXPECT_EQ(Caption(form1->Label4), "3 vihjett\xE4");
 }
 
+// Settings read again (another port, or forwarding switched off and on) start
+// a new outage, which is reported again.
+TEST_F(MainWindowTest, AnOutageAfterTheSettingsAreReadAgainIsReportedAgain) {
+    Show(Settings("Com9", "1800", "30000", true));
+    s.Serve(Page({PageRow(7025, "Q1AAA", "Q9ZZZ")}));
+    SettingsFolder::Put(Settings("Com8", "1800", "30000", true));
+    form1->haeasetukset();
+    s.Serve(Page({PageRow(7025, "Q1AAA", "Q9ZZZ"), PageRow(7026, "Q2BBB", "Q9ZZZ")}));
+    app->ProcessMessages();
+    EXPECT_EQ(s.BoxTexts().size(), 2u);
+}
+
 TEST_F(MainWindowTest, AShortWriteIsReportedLikeATimeOut) {
     Show(Settings("Com5", "1800", "30000", true));
     s.comm.writeLimit = 20;  // the line's end never reaches the other end
     const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
     s.Serve(Page({a}));
+    app->ProcessMessages();
     EXPECT_EQ(s.BoxTexts(), Texts{"Error writing to: Com5"});
     EXPECT_EQ(s.comm.Written(), SpotRow(a).substr(0, 20));
     EXPECT_EQ(View().LineCount(), 1);
@@ -434,6 +449,9 @@ TEST_F(MainWindowTest, AWriteThatTimesOutShowsAPlainBoxAndTheRunGoesOn) {
     const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
     const std::string b = PageRow(10105, "Q2BBB", "Q9ZZZ");
     s.Serve(Page({a, b}));
+    // Not inside intake: a box left open there would hold the DDE callback.
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+    app->ProcessMessages();
     EXPECT_EQ(s.BoxTexts(), Texts{"Error writing to: Com5"});  // one for the outage
     EXPECT_EQ(s.widgets.messageBoxes[0].Caption, "Vareli");
     EXPECT_EQ(s.widgets.messageBoxes[0].Icon, TMessageBoxIcon::miNone);
@@ -456,25 +474,26 @@ TEST_F(MainWindowTest, ANewerBlockWhileTheTimeOutBoxIsOpenShowsAndSendsEverySpot
     s.widgets.OnMessageBox = [&](const TMemoryMessageBox& box) {
         if (nested || box.Text.rfind("Error writing to: ", 0) != 0) return;
         nested = true;
-        // The box's loop delivers the decoder's next block, whose rows the
-        // outer run has still to come to; the port writes again.
+        // The box's loop delivers the decoder's next block; the port writes
+        // again.
         s.WritesComplete();
         s.Serve(Page({a, b, c}));
     };
     s.Serve(Page({a, b}));
+    app->ProcessMessages();
     ASSERT_TRUE(nested);
     EXPECT_EQ(ViewLines(), (Texts{SpotRow(a) + kToday, SpotRow(b) + kToday, SpotRow(c) + kToday}));
     EXPECT_EQ(form1->SpotCounter(), 3);
     EXPECT_EQ(Caption(form1->Label4), "3 vihjett\xE4");
-    // The first row's write ran out of time; the nested run sent the others.
-    EXPECT_EQ(s.comm.Written(), SpotRow(b) + "\r\n" + SpotRow(c) + "\r\n");
+    // The first rows' writes ran out of time; the nested run sent its new one.
+    EXPECT_EQ(s.comm.Written(), SpotRow(c) + "\r\n");
     EXPECT_EQ(s.BoxTexts(), Texts{"Error writing to: Com5"});
     EXPECT_EQ(s.comm.OpenPorts(), 0);
 }
 
 // With "[Uudelleen]1" a closed link is tried every 10 s without starting
 // the decoder, and a decoder gone without a word is noticed; the block is
-// fetched again, so only new rows are taken.
+// fetched again, so only new rows are taken. One repair step per check.
 TEST_F(MainWindowTest, WithRelinkOnTheLinkIsOpenedAgainWhenTheDecoderIsBack) {
     MakeRelayDialog();
     Show(Settings("Com5", "1800", "30000", true) + "[Uudelleen]1\r\n");
@@ -498,11 +517,21 @@ TEST_F(MainWindowTest, WithRelinkOnTheLinkIsOpenedAgainWhenTheDecoderIsBack) {
     EXPECT_EQ(ViewLines(), (Texts{SpotRow(a) + kToday, SpotRow(b) + kToday, SpotRow(c) + kToday}));
 
     // Gone without a word, and the library keeps the dead conversation (wine
-    // 8): only a new instance links to the decoder again.
+    // 8): closed, then the instance renewed, then joined again.
     s.ddeml.staleAfterServerEnd = true;
     s.ddeml.ServerVanishes();
     s.widgets.FireTimers();
     EXPECT_FALSE(Shown(form1->Label2));
+    s.ddeml.server.running = true;
+    const std::size_t connects = s.ddeml.Calls("DdeConnect").size();
+    s.widgets.FireTimers();
+    EXPECT_EQ(s.ddeml.Calls("DdeUninitialize").size(), 1u);
+    EXPECT_EQ(s.ddeml.Calls("DdeConnect").size(), connects);  // renewed only
+    s.widgets.FireTimers();
+    EXPECT_TRUE(Shown(form1->Label2));
+    // The renewal is done with: a later quit and return needs none.
+    s.ddeml.staleAfterServerEnd = false;
+    s.ddeml.ServerQuits();
     s.ddeml.server.running = true;
     s.widgets.FireTimers();
     EXPECT_TRUE(Shown(form1->Label2));
@@ -510,6 +539,95 @@ TEST_F(MainWindowTest, WithRelinkOnTheLinkIsOpenedAgainWhenTheDecoderIsBack) {
     EXPECT_EQ(View().LineCount(), 3);
     EXPECT_EQ(s.comm.Written(), SpotRow(a) + "\r\n" + SpotRow(b) + "\r\n" + SpotRow(c) + "\r\n");
     EXPECT_EQ(s.BoxTexts(), Texts{});
+}
+
+// An open conversation whose item lost its warm link carries no spots: it is
+// not shown as a link, and each check names the item again until the decoder
+// takes it.
+TEST_F(MainWindowTest, WithRelinkOnARefusedWarmLinkIsStartedAgainAtTheNextChecks) {
+    MakeRelayDialog();
+    Show(Settings("Com5", "1800", "30000", true) + "[Uudelleen]1\r\n");
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    s.ddeml.ServerQuits();
+    s.ddeml.server.running = true;
+    s.ddeml.server.refuseAdvise = true;  // still starting
+    s.ddeml.server.items[ProgramSeams::kItem] = Page({a});
+    const std::size_t connects = s.ddeml.Calls("DdeConnect").size();
+    const auto advises = [this] { return s.ddeml.Calls("DdeClientTransaction(null,0,").size(); };
+    std::size_t before = advises();
+    s.widgets.FireTimers();  // joined, the item's warm link refused
+    EXPECT_TRUE(form1->lientti->IsOpen());
+    EXPECT_FALSE(Shown(form1->Label2));
+    EXPECT_EQ(advises() - before, 1u);
+    before = advises();
+    s.widgets.FireTimers();  // refused once more: one try per check
+    EXPECT_FALSE(Shown(form1->Label2));
+    EXPECT_EQ(advises() - before, 1u);
+    s.ddeml.server.refuseAdvise = false;
+    s.widgets.FireTimers();
+    EXPECT_TRUE(Shown(form1->Label2));
+    EXPECT_EQ(ViewLines(), Texts{SpotRow(a) + kToday});
+    const std::string b = PageRow(14025, "Q2BBB", "Q9ZZZ");
+    s.Serve(Page({a, b}));
+    EXPECT_EQ(View().LineCount(), 2);
+    EXPECT_EQ(s.ddeml.Calls("DdeConnect").size(), connects + 1);  // the conversation was kept
+}
+
+// A renewal that fails leaves no instance: it is tried again at each check,
+// reported once, and the link comes back once it succeeds.
+TEST_F(MainWindowTest, WithRelinkOnAFailedRenewalIsTriedAgainAndReportedOnce) {
+    MakeRelayDialog();
+    Show(Settings("Com5", "1800", "30000", true) + "[Uudelleen]1\r\n");
+    s.ddeml.staleAfterServerEnd = true;
+    s.ddeml.ServerVanishes();
+    s.widgets.FireTimers();  // closed; the library keeps it
+    s.ddeml.server.running = true;
+    s.ddeml.initializeResult = ddeml::kDmlErrLowMemory;
+    s.widgets.FireTimers();
+    s.widgets.FireTimers();
+    app->ProcessMessages();
+    EXPECT_EQ(s.BoxTexts(), Texts{DdeErrorMessage(ddeml::kDmlErrLowMemory)});
+    EXPECT_EQ(s.ddeml.Calls("DdeInitializeA").size(), 3u);
+    EXPECT_FALSE(Shown(form1->Label2));
+    s.ddeml.initializeResult = 0;
+    s.widgets.FireTimers();  // renewed
+    s.widgets.FireTimers();  // joined
+    EXPECT_TRUE(Shown(form1->Label2));
+    EXPECT_EQ(s.ddeml.Calls("DdeInitializeA").size(), 4u);
+    EXPECT_EQ(s.BoxTexts().size(), 1u);
+}
+
+// Nothing is repaired while the link is at work (here: intake, inside the
+// data notice, waiting for the port), nor when the library never named the
+// decoder's window; once the work is done the next check acts.
+TEST_F(MainWindowTest, WithRelinkOnNoStepIsTakenWhileTheLinkIsAtWork) {
+    MakeRelayDialog();
+    Show(Settings("Com5", "1800", "30000", true) + "[Uudelleen]1\r\n");
+    const std::size_t disconnects = s.ddeml.Calls("DdeDisconnect").size();
+    bool fired = false;
+    const std::thread::id main = std::this_thread::get_id();
+    s.sync.onWait = [&](std::uintptr_t, std::uint32_t) {
+        if (fired || std::this_thread::get_id() != main) return;
+        fired = true;
+        s.ddeml.server.running = false;  // its window gone
+        s.widgets.FireTimers();
+    };
+    s.Serve(Page({PageRow(7025, "Q1AAA", "Q9ZZZ")}));
+    ASSERT_TRUE(fired);
+    s.sync.onWait = nullptr;
+    EXPECT_EQ(s.ddeml.Calls("DdeDisconnect").size(), disconnects);
+    s.widgets.FireTimers();
+    EXPECT_EQ(s.ddeml.Calls("DdeDisconnect").size(), disconnects + 1);
+}
+
+TEST_F(MainWindowTest, WithRelinkOnAPartnerWindowNotNamedIsNotTakenForGone) {
+    MakeRelayDialog();
+    s.ddeml.partnerWindow = 0;
+    Show(Settings("Com5", "1800", "30000", true) + "[Uudelleen]1\r\n");
+    s.ddeml.server.running = false;
+    s.widgets.FireTimers();
+    EXPECT_TRUE(form1->lientti->IsOpen());
+    EXPECT_TRUE(Shown(form1->Label2));
 }
 
 TEST_F(MainWindowTest, WithRelinkOffALostLinkStaysLost) {
