@@ -181,8 +181,11 @@ void ClusterNode::OnNotice(std::uintptr_t socket, std::uint32_t event, int /*err
     if (event == kFdWrite) {
         if (!Flush(client)) Close(socket);
     } else if (event == kFdRead || event == kFdClose) {
-        // After a close notice read on to the end: recv then says 0 or fails.
-        Read(client, event == kFdClose);
+        // One read for a close notice too: it may be stale, meant for an
+        // earlier connection whose handle this one got, and reading to the end
+        // would let a live client that sends on hold the thread. What is left
+        // behind a close, and the close itself, the next notice or tick reads.
+        Read(client);
     }
 }
 
@@ -211,7 +214,7 @@ void ClusterNode::OnTick() {
             Close(socket);
             continue;
         }
-        Read(client, true);
+        Read(client);
     }
 }
 
@@ -249,32 +252,30 @@ void ClusterNode::AcceptWaiting() {
     }
 }
 
-void ClusterNode::Read(Client& client, bool toTheEnd) {
+void ClusterNode::Read(Client& client) {
     const std::uintptr_t socket = client.socket;
     char buffer[kReadChunk];
-    do {
-        const int got = sockets_.recv(socket, buffer, kReadChunk, 0);
-        if (got < 0 && sockets_.WSAGetLastError() == kWsaEWouldBlock) return;
-        if (got <= 0) {
+    const int got = sockets_.recv(socket, buffer, kReadChunk, 0);
+    if (got < 0 && sockets_.WSAGetLastError() == kWsaEWouldBlock) return;
+    if (got <= 0) {
+        Close(socket);
+        return;
+    }
+    for (int i = 0; i < got; ++i) {
+        const TelnetLines::Step step = client.lines.Take(static_cast<unsigned char>(buffer[i]));
+        if (step == TelnetLines::Step::TooLong ||
+            (step == TelnetLines::Step::Line && !HandleLine(client, client.lines.Line()))) {
+            Flush(client);  // its last words, if the system takes them at once
             Close(socket);
             return;
         }
-        for (int i = 0; i < got; ++i) {
-            const TelnetLines::Step step = client.lines.Take(static_cast<unsigned char>(buffer[i]));
-            if (step == TelnetLines::Step::TooLong ||
-                (step == TelnetLines::Step::Line && !HandleLine(client, client.lines.Line()))) {
-                Flush(client);  // its last words, if the system takes them at once
-                Close(socket);
-                return;
-            }
-            // Each answer on its own against the limit: a read full of
-            // "sh/dx 100" would otherwise queue far more than it.
-            if (step == TelnetLines::Step::Line && !Flush(client)) {
-                Close(socket);
-                return;
-            }
+        // Each answer on its own against the limit: a read full of
+        // "sh/dx 100" would otherwise queue far more than it.
+        if (step == TelnetLines::Step::Line && !Flush(client)) {
+            Close(socket);
+            return;
         }
-    } while (toTheEnd);
+    }
 }
 
 bool ClusterNode::HandleLine(Client& client, const std::string& line) {

@@ -6,13 +6,14 @@
 // It runs on the user-interface thread through the message loop: the
 // sockets' notices drive it, and intake hands it each accepted row. Notices
 // can go missing, so a tick every half second also takes waiting connections
-// and reads every client. Nothing ever blocks: what a client does not take at
+// and reads every client. Nothing ever blocks or runs on: a notice or the
+// tick reads a client once, 1 KiB at most, so one that sends without end
+// holds up neither the thread nor the others; what a client does not take at
 // once waits in its queue, and a client that lets 64 KiB wait is closed, as
-// is one that sends a line longer than 256 bytes, so no client holds up
-// intake or another client, and memory stays bounded. At most 16
-// connections; the next is told so and closed. A connection that has not
-// logged in within 60 s is closed; logged-in ones may stay silent for ever,
-// but keep-alive probes end those whose computer vanished.
+// is one that sends a line longer than 256 bytes, so memory stays bounded.
+// At most 16 connections; the next is told so and closed. A connection that
+// has not logged in within 60 s is closed; logged-in ones may stay silent for
+// ever, but keep-alive probes end those whose computer vanished.
 //
 // A port that cannot be opened is tried again every 30 s until it opens or
 // the node is stopped or started anew.
@@ -96,7 +97,9 @@ class ClusterNode {
     // The node's own look: waiting connections, data, late logins, retries.
     void OnTick();
     void AcceptWaiting();
-    void Read(Client& client, bool toTheEnd);
+    // One read of at most 1 KiB, its lines handled; a client that is gone
+    // (recv says 0 or fails) is closed.
+    void Read(Client& client);
     // Handles one line; false when the client is to be closed.
     bool HandleLine(Client& client, const std::string& line);
     void ShowDx(Client& client, int count);

@@ -232,11 +232,50 @@ TEST_F(ClusterNodeTest, TheTickTakesWhatLostNoticesWouldHaveBrought) {
     sockets.LoseNotices();
     sockets.Tick();
     EXPECT_EQ(sockets.PeerTake(peer), Hello("OH1AA"));
+    sockets.SetWindow(peer, 10);  // the rest of the line waits for room
+    node.Spot(kExampleRow, kAccepted);
+    const std::string start = sockets.PeerTake(peer);  // room again: FD_WRITE
+    sockets.SetWindow(peer, 1000);
+    sockets.LoseNotices();
+    sockets.Tick();
+    EXPECT_EQ(start + sockets.PeerTake(peer), *DxLine(kExampleRow, ""));
     sockets.PeerClose(peer);
     sockets.LoseNotices();
     sockets.Tick();
     EXPECT_TRUE(sockets.ClosedByNode(peer));
     EXPECT_EQ(node.ConnectionCount(), 0u);
+
+    // 32 failed accepts in a row end a tick's accepting; the next goes on.
+    sockets.resetBeforeAccept = 33;
+    for (int i = 0; i < 33; ++i) sockets.Connect(ClusterNode::kDefaultPort);
+    const int late = sockets.Connect(ClusterNode::kDefaultPort);
+    sockets.LoseNotices();
+    sockets.Tick();
+    EXPECT_EQ(sockets.resetBeforeAccept, 1);
+    EXPECT_EQ(sockets.PeerTake(late), "");
+    sockets.Tick();
+    EXPECT_EQ(sockets.PeerTake(late), kLogin);
+}
+
+// A client that never runs dry gets one read of 1 KiB a tick, and the one
+// after it is served in the same tick; what is left waits for the next.
+TEST_F(ClusterNodeTest, TheTickReadsEachClientOnce) {
+    const int flooder = LoggedIn("OH1AA");
+    const int other = LoggedIn("OH2BB");
+    std::string emptyLines;
+    while (emptyLines.size() < 2048) emptyLines += "\r\n";
+    sockets.PeerFlood(flooder, emptyLines, 1000);
+    sockets.PeerSend(other, "sh/dx\r\n");
+    sockets.LoseNotices();
+    const int readsBefore = sockets.Reads(flooder);
+    std::string prompts;
+    for (int i = 0; i < 512; ++i) prompts += "OH1AA de VARELI >\r\n";
+    for (int tick = 1; tick <= 2; ++tick) {
+        sockets.Tick();
+        EXPECT_EQ(sockets.Reads(flooder) - readsBefore, tick);
+        EXPECT_EQ(sockets.PeerTake(flooder), prompts);
+    }
+    EXPECT_EQ(sockets.PeerTake(other), "OH2BB de VARELI >\r\n");
 }
 
 // A silent connection loses its place after 60 s; a logged-in one never does,
