@@ -172,7 +172,7 @@ void ClusterNode::Spot(const std::string& row, const LocalTime& utc) {
 
 void ClusterNode::OnNotice(std::uintptr_t socket, std::uint32_t event, int /*error*/) {
     if (socket == listener_) {
-        if (event == kFdAccept) AcceptWaiting();
+        if (event == kFdAccept) AcceptWaiting(true);
         return;
     }
     const auto found = clients_.find(socket);
@@ -197,7 +197,6 @@ void ClusterNode::OnTick() {
         retrying_ = Open() != 0;
         return;
     }
-    AcceptWaiting();
     std::vector<std::uintptr_t> sockets;
     for (const auto& entry : clients_) sockets.push_back(entry.first);
     for (std::uintptr_t socket : sockets) {
@@ -216,15 +215,25 @@ void ClusterNode::OnTick() {
         }
         Read(client);
     }
+    // Every client was just read once, which freed the places of those gone.
+    AcceptWaiting(false);
 }
 
-void ClusterNode::AcceptWaiting() {
+void ClusterNode::AcceptWaiting(bool lookFirst) {
     for (int failures = 0; Running() && failures < kAcceptFailures;) {
         const std::uintptr_t socket = sockets_.accept(listener_);
         if (socket == kInvalidSocket) {
             if (sockets_.WSAGetLastError() == kWsaEWouldBlock) return;
             ++failures;  // that one connection is gone; the next may be fine
             continue;
+        }
+        if (clients_.size() >= kMaxConnections && lookFirst) {
+            lookFirst = false;  // once a pass: what was read is known for now
+            ReadEveryClient();
+            if (!Running()) {  // stopped by a change callback
+                sockets_.closesocket(socket);
+                return;
+            }
         }
         if (clients_.size() >= kMaxConnections) {
             sockets_.send(socket, kTooMany,
@@ -249,6 +258,15 @@ void ClusterNode::AcceptWaiting() {
         }
         clients_[socket] = std::move(client);
         Changed();  // which may stop the node
+    }
+}
+
+void ClusterNode::ReadEveryClient() {
+    std::vector<std::uintptr_t> sockets;
+    for (const auto& entry : clients_) sockets.push_back(entry.first);
+    for (std::uintptr_t socket : sockets) {
+        const auto found = clients_.find(socket);
+        if (found != clients_.end()) Read(*found->second);  // else closed by a change callback
     }
 }
 

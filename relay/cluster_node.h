@@ -5,15 +5,17 @@
 //
 // It runs on the user-interface thread through the message loop: the
 // sockets' notices drive it, and intake hands it each accepted row. Notices
-// can go missing, so a tick every half second also takes waiting connections
-// and reads every client. Nothing ever blocks or runs on: a notice or the
+// can go missing, so a tick every half second also reads every client and
+// takes waiting connections. Nothing ever blocks or runs on: a notice or the
 // tick reads a client once, 1 KiB at most, so one that sends without end
 // holds up neither the thread nor the others; what a client does not take at
 // once waits in its queue, and a client that lets 64 KiB wait is closed, as
 // is one that sends a line longer than 256 bytes, so memory stays bounded.
-// At most 16 connections; the next is told so and closed. A connection that
-// has not logged in within 60 s is closed; logged-in ones may stay silent for
-// ever, but keep-alive probes end those whose computer vanished.
+// At most 16 connections; before the next is told so and closed, every
+// client is read once, so that those whose close has not been read yet free
+// their places. A connection that has not logged in within 60 s is closed;
+// logged-in ones may stay silent for ever, but keep-alive probes end those
+// whose computer vanished.
 //
 // A port that cannot be opened is tried again every 30 s until it opens or
 // the node is stopped or started anew.
@@ -96,7 +98,10 @@ class ClusterNode {
     void OnNotice(std::uintptr_t socket, std::uint32_t event, int error);
     // The node's own look: waiting connections, data, late logins, retries.
     void OnTick();
-    void AcceptWaiting();
+    // Takes the connections waiting; at the cap, with `lookFirst`, first
+    // reads every client once, so that the places of clients gone are freed.
+    void AcceptWaiting(bool lookFirst);
+    void ReadEveryClient();
     // One read of at most 1 KiB, its lines handled; a client that is gone
     // (recv says 0 or fails) is closed.
     void Read(Client& client);

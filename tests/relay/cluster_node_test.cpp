@@ -168,7 +168,31 @@ TEST_F(ClusterNodeTest, SeventeenthConnectionIsToldAndClosed) {
     sockets.PeerClose(0);
     sockets.Pump();
     EXPECT_EQ(node.ConnectionCount(), 15u);
-    EXPECT_EQ(sockets.PeerTake(Connect()), kLogin);  // room again
+    const int again = Connect();
+    EXPECT_EQ(sockets.PeerTake(again), kLogin);  // room again
+
+    // Three leave, but their closes go unread; a live one's call waits too.
+    for (int peer : {3, 5, again}) sockets.PeerClose(peer);
+    sockets.PeerSend(4, "oh1aa\r\n");
+    sockets.LoseNotices();
+    EXPECT_EQ(node.ConnectionCount(), 16u);
+    const int newcomer = Connect();
+    EXPECT_EQ(sockets.PeerTake(newcomer), kLogin);
+    EXPECT_EQ(sockets.PeerTake(4), kLogin + Hello("OH1AA"));
+    EXPECT_EQ(node.ConnectionCount(), 14u);
+    EXPECT_EQ(changes, 16 + 2 + 3 + 1);
+    EXPECT_EQ(Say(newcomer, "oh2bb\r\n"), Hello("OH2BB"));
+
+    // A change callback that stops the node while places are looked for: the
+    // one waiting is closed with the rest, not taken into a stopped node.
+    Connect();
+    Connect();
+    sockets.PeerClose(4);
+    sockets.LoseNotices();
+    node.SetConnectionsChanged([this] { node.Stop(); });
+    const int last = Connect();
+    EXPECT_TRUE(sockets.ClosedByNode(last));
+    EXPECT_EQ(sockets.OpenSockets(), 0u);
 }
 
 TEST_F(ClusterNodeTest, LongLineClosesAtOnce) {
