@@ -56,17 +56,25 @@ bool IsCallSign(const std::string& text) {
     });
 }
 
-// "sh/dx" or "show/dx", maybe followed by a whole number (taken into 1-100);
-// false for anything else.
-bool ParseShowDx(const std::string& command, int* count) {
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+
+// "sh/dx" or "show/dx", maybe followed by a whole number (taken into 1-100)
+// after a blank or a slash; false for anything else. "sh/dx/" alone lists as
+// many as "sh/dx": a logger that sends it has left its count empty.
+bool ParseShowDx(std::string command, int* count) {
+    for (const char* verb : {"sh/dx/", "show/dx/"})
+        if (StartsWith(command, verb)) command[std::char_traits<char>::length(verb) - 1] = ' ';
     const std::size_t blank = command.find_first_of(" \t");
     const std::string verb = command.substr(0, blank);
     if (verb != "sh/dx" && verb != "show/dx") return false;
     *count = kDefaultShowCount;
     if (blank == std::string::npos) return true;
     std::string number = Trimmed(command.substr(blank), kClientBlanks);
+    if (number.empty()) return true;
     bool negative = false;
-    if (!number.empty() && (number[0] == '-' || number[0] == '+')) {
+    if (number[0] == '-' || number[0] == '+') {
         negative = number[0] == '-';
         number.erase(0, 1);
     }
@@ -313,8 +321,8 @@ bool ClusterNode::HandleLine(Client& client, const std::string& line) {
     const std::string command = Lower(Trimmed(line, kClientBlanks));
     int count = 0;
     if (command == "bye" || command == "quit" || command == "q") return false;
-    if (command.empty()) {
-        // just the prompt
+    if (command.empty() || StartsWith(command, "set/") || StartsWith(command, "unset/")) {
+        // just the prompt: the settings loggers send have no meaning here
     } else if (ParseShowDx(command, &count)) {
         ShowDx(client, count);
     } else {

@@ -1,7 +1,9 @@
 // Vareli as a small DX-cluster node: a TCP listener that logging programs
 // reach by telnet, log in to with a call sign, and read "DX de" lines of
-// every accepted spot from; "sh/dx [n]" lists the latest spots. It listens
-// on 127.0.0.1, or on every interface when other computers are allowed.
+// every accepted spot from; "sh/dx [n]" (also "sh/dx/n", as loggers write it)
+// lists the latest spots, and the "set/..." and "unset/..." lines loggers send
+// on connecting are taken without effect. It listens on 127.0.0.1, or on every
+// interface when other computers are allowed.
 //
 // It runs on the user-interface thread through the message loop: the
 // sockets' notices drive it, and intake hands it each accepted row. Notices

@@ -154,6 +154,14 @@ TEST_F(ClusterNodeTest, ShowDxListsTheLatestNewestFirst) {
     EXPECT_EQ(all.back(), 6);
     EXPECT_EQ(Say(peer, "sh/dx x\r\n"),
               "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n" + prompt);
+    // Loggers' own forms: the count after a slash, and settings taken quietly.
+    EXPECT_EQ(listed("SH/DX/5"), (std::vector<int>{105, 104, 103, 102, 101}));
+    EXPECT_EQ(listed("show/dx/2"), (std::vector<int>{105, 104}));
+    EXPECT_EQ(listed("sh/dx/").size(), 10u);
+    EXPECT_EQ(Say(peer, "SET/NAME x\r\n"), prompt);
+    EXPECT_EQ(Say(peer, "unset/echo\r\n"), prompt);
+    EXPECT_EQ(Say(peer, "settings\r\n"),
+              "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n" + prompt);
     EXPECT_EQ(Say(peer, "QUIT\r\n"), "");
     EXPECT_TRUE(sockets.ClosedByNode(peer));
 }
