@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "CommInt/comm.h"
+#include "platform/files.h"
+#include "platform/seam.h"
 #include "rtl/text_file.h"
 #include "ui/check_box.h"
 #include "ui/combo_box.h"
@@ -12,6 +14,7 @@
 
 const char* const kSettingsFileName = "vareli.ini";
 const char* const kDefaultClusterPort = "7300";
+const char* const kSettingsRestoredText = "Asetukset palautettiin tiedostosta vareli.ini.tmp.";
 
 namespace {
 
@@ -58,6 +61,14 @@ std::vector<RelayOption> RelayOptions(const RelayControls& relay) {
 constexpr const char* kClusterPortKey = "[KlusteriPortti]";
 
 }  // namespace
+
+bool RestoreKeptSettingsFile() {
+    return RestoreKeptSettingsFile(Seam<IFiles>::Get());
+}
+
+bool RestoreKeptSettingsFile(IFiles& files) {
+    return RestoreKeptTextFile(kSettingsFileName, files);
+}
 
 void WriteSettingsFile(const SettingsControls& controls) {
     TextFileWriter file(kSettingsFileName);

@@ -10,12 +10,28 @@
 
 #include <string>
 
+class IFiles;
 class TCheckBox;
 class TComboBox;
 class TComm;
 class TEdit;
 
 extern const char* const kSettingsFileName;  // "vareli.ini"
+
+// Start-up, before the settings are read: when "vareli.ini" is missing and a
+// failed save kept its contents in "vareli.ini.tmp", moves that into place
+// and returns true; the caller then shows kSettingsRestoredText once and reads
+// the settings as usual. Returns false, touching nothing, when "vareli.ini"
+// exists or nothing was kept. A move that fails otherwise raises EInOutError
+// with the system's code (32 held open elsewhere, 5 access denied, ...), so
+// that it is reported like any failure to read the settings rather than
+// hidden behind a "File not found"; the kept copy then stays for the next
+// start. The IFiles overload is for tests; the other uses Seam<IFiles>.
+bool RestoreKeptSettingsFile();
+bool RestoreKeptSettingsFile(IFiles& files);
+
+// "Asetukset palautettiin tiedostosta vareli.ini.tmp."
+extern const char* const kSettingsRestoredText;
 
 // The "Välitys" dialog's options. Each is stored only when it is on, after
 // the four lines, so that a user who never turns one on keeps the four-line

@@ -56,17 +56,25 @@ bool IsCallSign(const std::string& text) {
     });
 }
 
-// "sh/dx" or "show/dx", maybe followed by a whole number (taken into 1-100);
-// false for anything else.
-bool ParseShowDx(const std::string& command, int* count) {
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+
+// "sh/dx" or "show/dx", maybe followed by a whole number (taken into 1-100)
+// after a blank or a slash; false for anything else. "sh/dx/" alone lists as
+// many as "sh/dx": a logger that sends it has left its count empty.
+bool ParseShowDx(std::string command, int* count) {
+    for (const char* verb : {"sh/dx/", "show/dx/"})
+        if (StartsWith(command, verb)) command[std::char_traits<char>::length(verb) - 1] = ' ';
     const std::size_t blank = command.find_first_of(" \t");
     const std::string verb = command.substr(0, blank);
     if (verb != "sh/dx" && verb != "show/dx") return false;
     *count = kDefaultShowCount;
     if (blank == std::string::npos) return true;
     std::string number = Trimmed(command.substr(blank), kClientBlanks);
+    if (number.empty()) return true;
     bool negative = false;
-    if (!number.empty() && (number[0] == '-' || number[0] == '+')) {
+    if (number[0] == '-' || number[0] == '+') {
         negative = number[0] == '-';
         number.erase(0, 1);
     }
@@ -172,7 +180,7 @@ void ClusterNode::Spot(const std::string& row, const LocalTime& utc) {
 
 void ClusterNode::OnNotice(std::uintptr_t socket, std::uint32_t event, int /*error*/) {
     if (socket == listener_) {
-        if (event == kFdAccept) AcceptWaiting();
+        if (event == kFdAccept) AcceptWaiting(true);
         return;
     }
     const auto found = clients_.find(socket);
@@ -181,8 +189,11 @@ void ClusterNode::OnNotice(std::uintptr_t socket, std::uint32_t event, int /*err
     if (event == kFdWrite) {
         if (!Flush(client)) Close(socket);
     } else if (event == kFdRead || event == kFdClose) {
-        // After a close notice read on to the end: recv then says 0 or fails.
-        Read(client, event == kFdClose);
+        // One read for a close notice too: it may be stale, meant for an
+        // earlier connection whose handle this one got, and reading to the end
+        // would let a live client that sends on hold the thread. What is left
+        // behind a close, and the close itself, the next notice or tick reads.
+        Read(client);
     }
 }
 
@@ -194,7 +205,6 @@ void ClusterNode::OnTick() {
         retrying_ = Open() != 0;
         return;
     }
-    AcceptWaiting();
     std::vector<std::uintptr_t> sockets;
     for (const auto& entry : clients_) sockets.push_back(entry.first);
     for (std::uintptr_t socket : sockets) {
@@ -211,17 +221,27 @@ void ClusterNode::OnTick() {
             Close(socket);
             continue;
         }
-        Read(client, true);
+        Read(client);
     }
+    // Every client was just read once, which freed the places of those gone.
+    AcceptWaiting(false);
 }
 
-void ClusterNode::AcceptWaiting() {
+void ClusterNode::AcceptWaiting(bool lookFirst) {
     for (int failures = 0; Running() && failures < kAcceptFailures;) {
         const std::uintptr_t socket = sockets_.accept(listener_);
         if (socket == kInvalidSocket) {
             if (sockets_.WSAGetLastError() == kWsaEWouldBlock) return;
             ++failures;  // that one connection is gone; the next may be fine
             continue;
+        }
+        if (clients_.size() >= kMaxConnections && lookFirst) {
+            lookFirst = false;  // once a pass: what was read is known for now
+            ReadEveryClient();
+            if (!Running()) {  // stopped by a change callback
+                sockets_.closesocket(socket);
+                return;
+            }
         }
         if (clients_.size() >= kMaxConnections) {
             sockets_.send(socket, kTooMany,
@@ -249,32 +269,39 @@ void ClusterNode::AcceptWaiting() {
     }
 }
 
-void ClusterNode::Read(Client& client, bool toTheEnd) {
+void ClusterNode::ReadEveryClient() {
+    std::vector<std::uintptr_t> sockets;
+    for (const auto& entry : clients_) sockets.push_back(entry.first);
+    for (std::uintptr_t socket : sockets) {
+        const auto found = clients_.find(socket);
+        if (found != clients_.end()) Read(*found->second);  // else closed by a change callback
+    }
+}
+
+void ClusterNode::Read(Client& client) {
     const std::uintptr_t socket = client.socket;
     char buffer[kReadChunk];
-    do {
-        const int got = sockets_.recv(socket, buffer, kReadChunk, 0);
-        if (got < 0 && sockets_.WSAGetLastError() == kWsaEWouldBlock) return;
-        if (got <= 0) {
+    const int got = sockets_.recv(socket, buffer, kReadChunk, 0);
+    if (got < 0 && sockets_.WSAGetLastError() == kWsaEWouldBlock) return;
+    if (got <= 0) {
+        Close(socket);
+        return;
+    }
+    for (int i = 0; i < got; ++i) {
+        const TelnetLines::Step step = client.lines.Take(static_cast<unsigned char>(buffer[i]));
+        if (step == TelnetLines::Step::TooLong ||
+            (step == TelnetLines::Step::Line && !HandleLine(client, client.lines.Line()))) {
+            Flush(client);  // its last words, if the system takes them at once
             Close(socket);
             return;
         }
-        for (int i = 0; i < got; ++i) {
-            const TelnetLines::Step step = client.lines.Take(static_cast<unsigned char>(buffer[i]));
-            if (step == TelnetLines::Step::TooLong ||
-                (step == TelnetLines::Step::Line && !HandleLine(client, client.lines.Line()))) {
-                Flush(client);  // its last words, if the system takes them at once
-                Close(socket);
-                return;
-            }
-            // Each answer on its own against the limit: a read full of
-            // "sh/dx 100" would otherwise queue far more than it.
-            if (step == TelnetLines::Step::Line && !Flush(client)) {
-                Close(socket);
-                return;
-            }
+        // Each answer on its own against the limit: a read full of
+        // "sh/dx 100" would otherwise queue far more than it.
+        if (step == TelnetLines::Step::Line && !Flush(client)) {
+            Close(socket);
+            return;
         }
-    } while (toTheEnd);
+    }
 }
 
 bool ClusterNode::HandleLine(Client& client, const std::string& line) {
@@ -294,8 +321,8 @@ bool ClusterNode::HandleLine(Client& client, const std::string& line) {
     const std::string command = Lower(Trimmed(line, kClientBlanks));
     int count = 0;
     if (command == "bye" || command == "quit" || command == "q") return false;
-    if (command.empty()) {
-        // just the prompt
+    if (command.empty() || StartsWith(command, "set/") || StartsWith(command, "unset/")) {
+        // just the prompt: the settings loggers send have no meaning here
     } else if (ParseShowDx(command, &count)) {
         ShowDx(client, count);
     } else {

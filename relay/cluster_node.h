@@ -1,18 +1,23 @@
 // Vareli as a small DX-cluster node: a TCP listener that logging programs
 // reach by telnet, log in to with a call sign, and read "DX de" lines of
-// every accepted spot from; "sh/dx [n]" lists the latest spots. It listens
-// on 127.0.0.1, or on every interface when other computers are allowed.
+// every accepted spot from; "sh/dx [n]" (also "sh/dx/n", as loggers write it)
+// lists the latest spots, and the "set/..." and "unset/..." lines loggers send
+// on connecting are taken without effect. It listens on 127.0.0.1, or on every
+// interface when other computers are allowed.
 //
 // It runs on the user-interface thread through the message loop: the
 // sockets' notices drive it, and intake hands it each accepted row. Notices
-// can go missing, so a tick every half second also takes waiting connections
-// and reads every client. Nothing ever blocks: what a client does not take at
+// can go missing, so a tick every half second also reads every client and
+// takes waiting connections. Nothing ever blocks or runs on: a notice or the
+// tick reads a client once, 1 KiB at most, so one that sends without end
+// holds up neither the thread nor the others; what a client does not take at
 // once waits in its queue, and a client that lets 64 KiB wait is closed, as
-// is one that sends a line longer than 256 bytes, so no client holds up
-// intake or another client, and memory stays bounded. At most 16
-// connections; the next is told so and closed. A connection that has not
-// logged in within 60 s is closed; logged-in ones may stay silent for ever,
-// but keep-alive probes end those whose computer vanished.
+// is one that sends a line longer than 256 bytes, so memory stays bounded.
+// At most 16 connections; before the next is told so and closed, every
+// client is read once, so that those whose close has not been read yet free
+// their places. A connection that has not logged in within 60 s is closed;
+// logged-in ones may stay silent for ever, but keep-alive probes end those
+// whose computer vanished.
 //
 // A port that cannot be opened is tried again every 30 s until it opens or
 // the node is stopped or started anew.
@@ -95,8 +100,13 @@ class ClusterNode {
     void OnNotice(std::uintptr_t socket, std::uint32_t event, int error);
     // The node's own look: waiting connections, data, late logins, retries.
     void OnTick();
-    void AcceptWaiting();
-    void Read(Client& client, bool toTheEnd);
+    // Takes the connections waiting; at the cap, with `lookFirst`, first
+    // reads every client once, so that the places of clients gone are freed.
+    void AcceptWaiting(bool lookFirst);
+    void ReadEveryClient();
+    // One read of at most 1 KiB, its lines handled; a client that is gone
+    // (recv says 0 or fails) is closed.
+    void Read(Client& client);
     // Handles one line; false when the client is to be closed.
     bool HandleLine(Client& client, const std::string& line);
     void ShowDx(Client& client, int count);

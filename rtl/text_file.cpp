@@ -19,6 +19,12 @@ constexpr int kDiskFull = 101;
     throw EInOutError(static_cast<int>(files.GetLastError()));
 }
 
+std::string KeptName(const std::string& fileName) {
+    return fileName + ".tmp";
+}
+
+constexpr std::uint32_t kMoveDurably = files::kMoveReplaceExisting | files::kMoveWriteThrough;
+
 }  // namespace
 
 TextFileReader::TextFileReader(const std::string& fileName)
@@ -88,14 +94,14 @@ TextFileWriter::TextFileWriter(const std::string& fileName)
     : TextFileWriter(fileName, Seam<IFiles>::Get()) {}
 
 TextFileWriter::TextFileWriter(const std::string& fileName, IFiles& files)
-    : files_(files), fileName_(fileName), tempName_(fileName + ".tmp") {
+    : files_(files), fileName_(fileName), tempName_(fileName + ".new") {
     handle_ = files_.CreateFileA(tempName_, files::kGenericWrite, files::kShareRead,
                                  files::kCreateAlways, files::kAttributeNormal);
     if (handle_ == files::kInvalidHandle) RaiseLastError(files_);
 }
 
 TextFileWriter::~TextFileWriter() {
-    if (!committed_ && !keepTemp_) Discard();
+    if (!committed_ && !leaveTemp_) Discard();
 }
 
 void TextFileWriter::Discard() noexcept {
@@ -140,12 +146,30 @@ void TextFileWriter::Commit() {
                              code == files::kErrorUnableToMoveReplacement2;
         if (code != files::kErrorFileNotFound && !oldGone)
             throw EInOutError(static_cast<int>(code));
-        // The old file has left its name: the new contents are now the only
-        // settings there are, and stay in the temporary file whatever fails.
-        if (oldGone) keepTemp_ = true;
-        if (!files_.MoveFileExA(tempName_, fileName_,
-                                files::kMoveReplaceExisting | files::kMoveWriteThrough))
-            RaiseLastError(files_);
+        if (!files_.MoveFileExA(tempName_, fileName_, kMoveDurably)) {
+            const std::uint32_t moveCode = files_.GetLastError();
+            if (oldGone) KeepNewContents();
+            throw EInOutError(static_cast<int>(moveCode));
+        }
     }
     committed_ = true;
+}
+
+void TextFileWriter::KeepNewContents() noexcept {
+    // The new contents are the only settings there are now. Moved in one
+    // step, they replace an older kept copy only as a whole file; if the move
+    // fails, the older copy stays and so do they, under their own name.
+    files_.MoveFileExA(tempName_, KeptName(fileName_), kMoveDurably);
+    leaveTemp_ = true;
+}
+
+bool RestoreKeptTextFile(const std::string& fileName, IFiles& files) {
+    // Without replacing, the move itself tells whether the file is there, in
+    // the same step that would put the copy back.
+    if (files.MoveFileExA(KeptName(fileName), fileName, files::kMoveWriteThrough)) return true;
+    const std::uint32_t code = files.GetLastError();
+    if (code == files::kErrorFileNotFound || code == files::kErrorAlreadyExists ||
+        code == files::kErrorFileExists)
+        return false;
+    throw EInOutError(static_cast<int>(code));
 }

@@ -7,14 +7,23 @@
 // Bytes pass unchanged (no code page conversion).
 //
 // TextFileWriter writes a file in full and replaces the old one only when all
-// of it is written: the bytes go to "<name>.tmp" in the same folder, and
+// of it is written: the bytes go to "<name>.new" in the same folder, and
 // Commit puts that in the file's place in one step (ReplaceFileA, which keeps
-// the old file's attributes and access rights; a move when there is none). A writer that is
-// destroyed without a successful Commit deletes its temporary file and leaves the old file
-// untouched, so a failed write never leaves a half-written file behind. The one exception: when
-// ReplaceFileA has already taken the old file from its name (1176, 1177) and the move after it
-// fails too, the temporary file holds the only copy and is kept; a later writer of the same
-// file overwrites it.
+// the old file's attributes and access rights; a move when there is none). A
+// writer that is destroyed without a successful Commit deletes "<name>.new"
+// and leaves the old file untouched, so a failed write never leaves a
+// half-written file behind. The name is fixed, so that a crash leaves at most
+// one stray file, which the next save overwrites, and it is not the kept
+// copy's, so that a save never touches that.
+//
+// "<name>.tmp" is the kept copy: when ReplaceFileA has already taken the old
+// file from its name (1176, 1177) and the move after it fails too, the new
+// contents are moved, whole, to "<name>.tmp" (replacing an older kept copy in
+// one step) and "<name>.new" is gone. If even that move fails, "<name>.new"
+// is kept as the newest copy (until the next save writes it anew), and an
+// older "<name>.tmp" stays as it was. No
+// writer ever opens, truncates or deletes "<name>.tmp"; a successful save
+// leaves it alone. RestoreKeptTextFile puts it back at start-up.
 //
 // While either is open, other programs may read the file but not write it
 // (share mode FILE_SHARE_READ).
@@ -24,7 +33,9 @@
 // found, 5 access denied, 32 sharing violation, ...), except that a write
 // that falls short or fails for a full disk (112, 39) raises code 101, "Disk
 // full", and a file held open by another program without delete sharing
-// cannot be replaced and raises 32. Destructors never throw.
+// cannot be replaced and raises 32. When the old file is gone and the move
+// into its place fails, that move's code is raised, whether the kept copy
+// could be made or not. Destructors never throw.
 //
 // Ownership: each object owns its handle and closes it; the IFiles it is
 // given (by default the installed Seam<IFiles>) must outlive it. One thread
@@ -89,11 +100,19 @@ class TextFileWriter {
 
   private:
     void Discard() noexcept;
+    // The old file is gone and the move into its place failed.
+    void KeepNewContents() noexcept;
 
     IFiles& files_;
     std::string fileName_;
     std::string tempName_;
     std::uintptr_t handle_ = files::kInvalidHandle;
     bool committed_ = false;
-    bool keepTemp_ = false;  // the old file is gone: the temporary file is all there is
+    bool leaveTemp_ = false;  // the temporary file is the kept copy now, or the newest one
 };
+
+// When fileName is missing and its kept copy "<fileName>.tmp" exists, moves
+// the copy into its place and returns true. Returns false, touching nothing,
+// when fileName exists or there is no kept copy. Raises EInOutError with the
+// system's code when the move fails otherwise; the kept copy then stays.
+bool RestoreKeptTextFile(const std::string& fileName, IFiles& files);

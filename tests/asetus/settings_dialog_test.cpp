@@ -147,6 +147,31 @@ TEST_F(SettingsDialogTest, IsBuiltHiddenFromItsStoredLayout) {
         EXPECT_EQ(tabbed[i]->TabOrder(), static_cast<int>(i)) << tabbed[i]->Name();
 }
 
+// No control of either dialog covers part of another; labels at the size of
+// their text, as shown.
+TEST_F(SettingsDialogTest, NoTwoControlsOfEitherDialogOverlap) {
+    TForm4* relay = MakeRelayDialog();
+    for (TForm* form : std::vector<TForm*>{dialog, relay}) {
+        TMemoryWidgetSet::PeerOf(form);
+        std::vector<TControl*> controls;
+        for (int i = 0; i < form->ComponentCount(); ++i)
+            if (auto* control = dynamic_cast<TControl*>(form->Components(i)))
+                controls.push_back(control);
+        EXPECT_EQ(controls.size(), form == dialog ? 8u : 9u) << form->Caption();
+        for (size_t i = 0; i < controls.size(); ++i) {
+            const TBounds a = controls[i]->BoundsRect();
+            EXPECT_TRUE(a.Width > 0 && a.Height > 0) << controls[i]->Name();
+            for (size_t j = i + 1; j < controls.size(); ++j) {
+                const TBounds b = controls[j]->BoundsRect();
+                EXPECT_FALSE(a.Left < b.Left + b.Width && b.Left < a.Left + a.Width &&
+                             a.Top < b.Top + b.Height && b.Top < a.Top + a.Height)
+                    << form->Caption() << ": " << controls[i]->Name() << " and "
+                    << controls[j]->Name();
+            }
+        }
+    }
+}
+
 TEST_F(SettingsDialogTest, EveryWayOfClosingStoresTheSettingsAndReadsThemBack) {
     struct Way {
         const char* name;

@@ -19,9 +19,10 @@ class FakeFiles : public IFiles {
     int failReadCall = 0;
     std::uint32_t readError = 0;
     int failWriteCall = 0;
-    std::uint32_t writeError = 0;  // 0: the write stops after half its bytes
-    std::uint32_t closeError = 0;  // CloseHandle closes, then reports it
-    std::uint32_t moveError = 0;
+    std::uint32_t writeError = 0;    // 0: the write stops after half its bytes
+    std::uint32_t closeError = 0;    // CloseHandle closes, then reports it
+    std::uint32_t moveError = 0;     // MoveFileExA fails with it: the failMoveCall-th
+    int failMoveCall = 0;            // only, or every one when 0
     std::uint32_t replaceError = 0;  // 1176 and 1177 take the old file away first
 
     // "CreateFileA <name> <access> <share> <disposition>", "ReadFile <n>",
@@ -76,7 +77,9 @@ class FakeFiles : public IFiles {
     bool MoveFileExA(const std::string& existing, const std::string& newFileName,
                      std::uint32_t flags) override {
         Note("MoveFileExA " + existing + " " + newFileName + " " + Hex(flags));
-        if (moveError != 0) return Failed(moveError);
+        ++moves_;
+        if (moveError != 0 && (failMoveCall == 0 || moves_ == failMoveCall))
+            return Failed(moveError);
         return real_.MoveFileExA(existing, newFileName, flags);
     }
     bool ReplaceFileA(const std::string& replaced, const std::string& replacement,
@@ -114,5 +117,6 @@ class FakeFiles : public IFiles {
     IFiles& real_;
     int reads_ = 0;
     int writes_ = 0;
+    int moves_ = 0;
     std::uint32_t scripted_ = 0;
 };

@@ -34,9 +34,8 @@ class FakeSockets : public ISockets {
     std::vector<int> options;  // setsockopt's option names, in order
     std::uint32_t keepAliveIdleMs = 0, keepAliveIntervalMs = 0;  // the last asked for
     int keepAlives = 0;
-    std::size_t largestSend = 0;
-    int resetBeforeAccept = 0;  // accepts that find their connection reset  // the most bytes one
-                                // send was asked to take
+    std::size_t largestSend = 0;  // the most bytes one send was asked to take
+    int resetBeforeAccept = 0;    // accepts that find their connection reset
 
     // --- the peers
     // A client connecting to the port; -1 when nothing listens there.
@@ -67,8 +66,20 @@ class FakeSockets : public ISockets {
         }
         return got;
     }
+    // A peer that sends without end: after every recv that reads from it, it
+    // sends `bytes` again, `refills` times at most (a bound, so that a server
+    // that reads until the socket is empty still comes back, and a test can
+    // count its reads).
+    void PeerFlood(int peer, const std::string& bytes, int refills) {
+        peers_[peer].flood = bytes;
+        peers_[peer].refills = refills;
+        PeerSend(peer, bytes);
+    }
+    // recv calls on the peer's connection.
+    int Reads(int peer) const { return peers_[peer].reads; }
     void PeerClose(int peer) {
         peers_[peer].closedByPeer = true;
+        peers_[peer].refills = 0;
         Post(peers_[peer].socket, kFdClose);
     }
     void SetWindow(int peer, std::size_t bytes) { peers_[peer].window = bytes; }
@@ -161,10 +172,15 @@ class FakeSockets : public ISockets {
     int recv(std::uintptr_t s, char* buffer, int length, int) override {
         if (Check(s, "recv") != 0) return kSocketError;
         Peer& p = peers_[sockets_[s].peer];
+        ++p.reads;
         if (p.inbound.empty()) return p.closedByPeer ? 0 : Fail(kWsaEWouldBlock);
         const std::size_t n = std::min(p.inbound.size(), static_cast<std::size_t>(length));
         p.inbound.copy(buffer, n);
         p.inbound.erase(0, n);
+        if (p.refills > 0) {
+            --p.refills;
+            p.inbound += p.flood;
+        }
         if (!p.inbound.empty()) Post(s, kFdRead);
         return static_cast<int>(n);
     }
@@ -225,6 +241,9 @@ class FakeSockets : public ISockets {
         std::string inbound;                     // sent by the peer, not yet read
         std::string outbound;                    // sent by the node, not yet taken
         std::size_t window = 0;
+        std::string flood;  // sent again after every read, `refills` times
+        int refills = 0;
+        int reads = 0;
         bool wantWrite = false;
         bool closedByPeer = false;
         bool closedByNode = false;

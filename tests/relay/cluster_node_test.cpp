@@ -154,6 +154,14 @@ TEST_F(ClusterNodeTest, ShowDxListsTheLatestNewestFirst) {
     EXPECT_EQ(all.back(), 6);
     EXPECT_EQ(Say(peer, "sh/dx x\r\n"),
               "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n" + prompt);
+    // Loggers' own forms: the count after a slash, and settings taken quietly.
+    EXPECT_EQ(listed("SH/DX/5"), (std::vector<int>{105, 104, 103, 102, 101}));
+    EXPECT_EQ(listed("show/dx/2"), (std::vector<int>{105, 104}));
+    EXPECT_EQ(listed("sh/dx/").size(), 10u);
+    EXPECT_EQ(Say(peer, "SET/NAME x\r\n"), prompt);
+    EXPECT_EQ(Say(peer, "unset/echo\r\n"), prompt);
+    EXPECT_EQ(Say(peer, "settings\r\n"),
+              "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n" + prompt);
     EXPECT_EQ(Say(peer, "QUIT\r\n"), "");
     EXPECT_TRUE(sockets.ClosedByNode(peer));
 }
@@ -168,7 +176,31 @@ TEST_F(ClusterNodeTest, SeventeenthConnectionIsToldAndClosed) {
     sockets.PeerClose(0);
     sockets.Pump();
     EXPECT_EQ(node.ConnectionCount(), 15u);
-    EXPECT_EQ(sockets.PeerTake(Connect()), kLogin);  // room again
+    const int again = Connect();
+    EXPECT_EQ(sockets.PeerTake(again), kLogin);  // room again
+
+    // Three leave, but their closes go unread; a live one's call waits too.
+    for (int peer : {3, 5, again}) sockets.PeerClose(peer);
+    sockets.PeerSend(4, "oh1aa\r\n");
+    sockets.LoseNotices();
+    EXPECT_EQ(node.ConnectionCount(), 16u);
+    const int newcomer = Connect();
+    EXPECT_EQ(sockets.PeerTake(newcomer), kLogin);
+    EXPECT_EQ(sockets.PeerTake(4), kLogin + Hello("OH1AA"));
+    EXPECT_EQ(node.ConnectionCount(), 14u);
+    EXPECT_EQ(changes, 16 + 2 + 3 + 1);
+    EXPECT_EQ(Say(newcomer, "oh2bb\r\n"), Hello("OH2BB"));
+
+    // A change callback that stops the node while places are looked for: the
+    // one waiting is closed with the rest, not taken into a stopped node.
+    Connect();
+    Connect();
+    sockets.PeerClose(4);
+    sockets.LoseNotices();
+    node.SetConnectionsChanged([this] { node.Stop(); });
+    const int last = Connect();
+    EXPECT_TRUE(sockets.ClosedByNode(last));
+    EXPECT_EQ(sockets.OpenSockets(), 0u);
 }
 
 TEST_F(ClusterNodeTest, LongLineClosesAtOnce) {
@@ -232,11 +264,50 @@ TEST_F(ClusterNodeTest, TheTickTakesWhatLostNoticesWouldHaveBrought) {
     sockets.LoseNotices();
     sockets.Tick();
     EXPECT_EQ(sockets.PeerTake(peer), Hello("OH1AA"));
+    sockets.SetWindow(peer, 10);  // the rest of the line waits for room
+    node.Spot(kExampleRow, kAccepted);
+    const std::string start = sockets.PeerTake(peer);  // room again: FD_WRITE
+    sockets.SetWindow(peer, 1000);
+    sockets.LoseNotices();
+    sockets.Tick();
+    EXPECT_EQ(start + sockets.PeerTake(peer), *DxLine(kExampleRow, ""));
     sockets.PeerClose(peer);
     sockets.LoseNotices();
     sockets.Tick();
     EXPECT_TRUE(sockets.ClosedByNode(peer));
     EXPECT_EQ(node.ConnectionCount(), 0u);
+
+    // 32 failed accepts in a row end a tick's accepting; the next goes on.
+    sockets.resetBeforeAccept = 33;
+    for (int i = 0; i < 33; ++i) sockets.Connect(ClusterNode::kDefaultPort);
+    const int late = sockets.Connect(ClusterNode::kDefaultPort);
+    sockets.LoseNotices();
+    sockets.Tick();
+    EXPECT_EQ(sockets.resetBeforeAccept, 1);
+    EXPECT_EQ(sockets.PeerTake(late), "");
+    sockets.Tick();
+    EXPECT_EQ(sockets.PeerTake(late), kLogin);
+}
+
+// A client that never runs dry gets one read of 1 KiB a tick, and the one
+// after it is served in the same tick; what is left waits for the next.
+TEST_F(ClusterNodeTest, TheTickReadsEachClientOnce) {
+    const int flooder = LoggedIn("OH1AA");
+    const int other = LoggedIn("OH2BB");
+    std::string emptyLines;
+    while (emptyLines.size() < 2048) emptyLines += "\r\n";
+    sockets.PeerFlood(flooder, emptyLines, 1000);
+    sockets.PeerSend(other, "sh/dx\r\n");
+    sockets.LoseNotices();
+    const int readsBefore = sockets.Reads(flooder);
+    std::string prompts;
+    for (int i = 0; i < 512; ++i) prompts += "OH1AA de VARELI >\r\n";
+    for (int tick = 1; tick <= 2; ++tick) {
+        sockets.Tick();
+        EXPECT_EQ(sockets.Reads(flooder) - readsBefore, tick);
+        EXPECT_EQ(sockets.PeerTake(flooder), prompts);
+    }
+    EXPECT_EQ(sockets.PeerTake(other), "OH2BB de VARELI >\r\n");
 }
 
 // A silent connection loses its place after 60 s; a logged-in one never does,

@@ -173,7 +173,8 @@ class TextFileWriting : public ::testing::Test {
   protected:
     TempFolder folder;
     std::string file = folder.Path("vareli.ini");
-    std::string temp = file + ".tmp";
+    std::string temp = file + ".new";
+    std::string kept = file + ".tmp";
     FakeFiles files{SystemFiles()};
 };
 
@@ -323,8 +324,9 @@ TEST_F(TextFileWriting, CloseOrReplaceFailureAtCommitKeepsTheOldFile) {
 
 TEST_F(TextFileWriting, WithTheOldFileGoneAFailedMoveKeepsTheTemporaryForTheNextSave) {
     TempFolder::Write(file, "old\r\n");
+    TempFolder::Write(kept, "older\r\n");
     files.replaceError = files::kErrorUnableToMoveReplacement;
-    files.moveError = 5;
+    files.moveError = 5;  // into place and to the kept copy alike
     auto save = [&](const std::string& line) {
         TextFileWriter writer(file, files);
         writer.WriteLine(line);
@@ -333,10 +335,65 @@ TEST_F(TextFileWriting, WithTheOldFileGoneAFailedMoveKeepsTheTemporaryForTheNext
     EXPECT_EQ(InOutCode([&] { save("new"); }), 5);
     EXPECT_FALSE(TempFolder::Exists(file));
     EXPECT_EQ(TempFolder::Read(temp), "new\r\n");
+    EXPECT_EQ(TempFolder::Read(kept), "older\r\n");
     files.replaceError = files.moveError = 0;
     save("newer");
     EXPECT_EQ(TempFolder::Read(file), "newer\r\n");
     EXPECT_FALSE(TempFolder::Exists(temp));
+    EXPECT_EQ(TempFolder::Read(kept), "older\r\n");
+}
+
+// 1176 has deleted the old file, 1177 renamed it out of reach: either way the
+// move into its place is all that is left, and when that fails the whole new
+// contents become the kept copy, over an older one.
+TEST_F(TextFileWriting, WithTheOldFileGoneByEitherCodeTheNewContentsGoInPlaceOrAreKept) {
+    for (const std::uint32_t code :
+         {files::kErrorUnableToMoveReplacement, files::kErrorUnableToMoveReplacement2}) {
+        SCOPED_TRACE(code);
+        auto save = [&](const std::string& line, std::uint32_t moveError) {
+            TempFolder::Write(file, "old\r\n");
+            FakeFiles failing(SystemFiles());
+            failing.replaceError = code;
+            failing.moveError = moveError;
+            failing.failMoveCall = 1;  // the move into place only
+            const int raised = InOutCode([&] {
+                TextFileWriter writer(file, failing);
+                writer.WriteLine(line);
+                writer.Commit();
+            });
+            EXPECT_EQ(failing.openHandles, 0);
+            return raised;
+        };
+        EXPECT_EQ(save("placed", 0), -1);
+        EXPECT_EQ(TempFolder::Read(file), "placed\r\n");
+
+        TempFolder::Write(kept, "older\r\n");
+        EXPECT_EQ(save("kept", 5), 5);
+        EXPECT_FALSE(TempFolder::Exists(file));
+        EXPECT_EQ(TempFolder::Read(kept), "kept\r\n");
+        EXPECT_FALSE(TempFolder::Exists(temp));
+    }
+}
+
+TEST_F(TextFileWriting, ASaveNeverTouchesTheKeptCopy) {
+    const std::string keptBytes("[COMPort]Com3\r\n\xE4\0\x1a", 18);
+    TempFolder::Write(kept, keptBytes);  // the old file gone, as a failed save leaves it
+    files.failWriteCall = 2;
+    EXPECT_EQ(InOutCode([&] {
+                  TextFileWriter writer(file, files);
+                  writer.WriteLine("[COMPort]Com4");
+                  writer.WriteLine("[AlaMHZ]1800");
+              }),
+              101);
+    EXPECT_EQ(TempFolder::Read(kept), keptBytes);
+    EXPECT_FALSE(TempFolder::Exists(temp));
+    {
+        TextFileWriter writer(file, files);
+        writer.WriteLine("[COMPort]Com4");
+        writer.Commit();
+    }
+    EXPECT_EQ(TempFolder::Read(file), "[COMPort]Com4\r\n");
+    EXPECT_EQ(TempFolder::Read(kept), keptBytes);
 }
 
 TEST_F(TextFileWriting, NothingMoreAfterCommit) {

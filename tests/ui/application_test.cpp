@@ -97,6 +97,23 @@ TEST_F(Frame, ATextWhoseBoxIsOpenIsDroppedUntilThatBoxCloses) {
                                                     "Limit refused."}));
 }
 
+// A box opened from another box's loop and closed again frees its own text,
+// not the outer box's, while the outer box is still open.
+TEST_F(Frame, ClosingANestedBoxForgetsItsOwnTextOnly) {
+    auto report = [](const char* text) {
+        ErrorReport::Report(std::make_exception_ptr(Exception(text)));
+    };
+    widgets.OnMessageBox = [&](const TMemoryMessageBox&) {
+        if (widgets.openMessageBoxes > 1) return;  // an inner box closes at once
+        report("Limit refused");
+        report("Port gone");      // the outer box is still open: dropped
+        report("Limit refused");  // its box has closed: shown again
+    };
+    report("Port gone");
+    EXPECT_EQ(BoxTexts(),
+              (std::vector<std::string>{"Port gone.", "Limit refused.", "Limit refused."}));
+}
+
 TEST_F(Frame, LoopGoesOnAfterEveryKindOfFailingHandlerUntilTheMainFormCloses) {
     // Each of these handlers fails once: the first show, a resize, a click, a
     // menu command, a close by the close box.
