@@ -11,6 +11,7 @@
 #include "CommInt/comm_error.h"
 #include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
+#include "asetus/settings_file.h"
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/seam.h"
@@ -277,6 +278,8 @@ void TForm1::SetRelayDialog(TForm4* dialog) {
 }
 
 void TForm1::FormShow(TObject*) {
+    // Settings whose save could not finish wait in the kept copy.
+    if (RestoreKeptSettingsFile()) PostMessageBox(kSettingsRestoredText);
     haeasetukset();
     ApplyClusterSettings();
     intake_.ResetCounter();

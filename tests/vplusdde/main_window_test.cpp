@@ -13,6 +13,7 @@
 
 #include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
+#include "asetus/settings_file.h"
 #include "dde/dde_mgr.h"
 #include "fakes/fake_sockets.h"
 #include "program_seams.h"
@@ -240,6 +241,15 @@ TEST_F(MainWindowTest, SuljeAndTheCloseBoxEndTheProgramAfterClosingTheConversati
     }
     EXPECT_EQ(s.ddeml.Calls("DdeDisconnect").size(), 2u);  // the creation's and the show's
     EXPECT_EQ(s.BoxTexts(), Texts{});                      // closing while closed says nothing
+}
+
+TEST_F(MainWindowTest, SettingsKeptByAFailedSaveAreRestoredAtTheFirstShow) {
+    SettingsFolder::Put(Settings("Com5", "1800", "30000", true), "vareli.ini.tmp");
+    form1->Show();
+    app->ProcessMessages();
+    EXPECT_EQ(s.BoxTexts(), Texts{kSettingsRestoredText});
+    EXPECT_EQ(form1->Comm1->DeviceName(), "Com5");
+    EXPECT_TRUE(form3->CheckBox1->Checked());
 }
 
 TEST_F(MainWindowTest, AboutShowsAPlainMessageWithNameVersionAndCredit) {
