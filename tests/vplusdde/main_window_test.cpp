@@ -718,6 +718,18 @@ TEST_F(MainWindowTest, TheClusterNodeFollowsTheSettingsAndGetsEveryAcceptedSpot)
     EXPECT_EQ(s.BoxTexts(), Texts{"DX-klusterin porttia 7302 ei voitu avata (virhe 10048)."});
     EXPECT_EQ(s.widgets.messageBoxes.back().Icon, TMessageBoxIcon::miError);
     EXPECT_EQ(sockets.OpenSockets(), 0u);
+    // The same settings again leave the retries alone: no second box.
+    form1->ApplyClusterSettings();
+    app->ProcessMessages();
+    EXPECT_EQ(s.BoxTexts().size(), 1u);
+    // Switched off, the port freed, switched on: it listens at once.
+    relay->CheckBox3->SetChecked(false);
+    form1->ApplyClusterSettings();
+    sockets.portsInUse.clear();
+    relay->CheckBox3->SetChecked(true);
+    form1->ApplyClusterSettings();
+    EXPECT_EQ(sockets.boundPort, 7302);
+    EXPECT_EQ(sockets.OpenSockets(), 1u);
 
     // Switched off, and on again: closing the program closes every connection.
     relay->Edit1->SetText("7300");
