@@ -16,7 +16,10 @@ Without it the simulator is killed the same way and a new one starts: for
 With the option on it is done twice: the first simulator killed, and ended
 by its "quit" command (it leaves DDEML, then exits), after which wine keeps
 the ended conversation and Vareli needs a new DDE instance to link again.
---end kill or --end quit runs one of the two."""
+--end kill or --end quit runs one of the two. After the kill the returning
+decoder refuses its first warm link, as one still starting would: "DDE link"
+must not show over the open conversation until a later check has started the
+warm link, and the new rows must arrive all the same."""
 
 import os
 import shutil
@@ -82,11 +85,14 @@ def settled(read, session):
     return value
 
 
-def script(work, name, page):
-    """A simulator script setting the page: run before the first DDE message
-    is answered, so no one sees the page half set."""
+def script(work, name, page, first=()):
+    """A simulator script setting the page (after the commands in first): run
+    before the first DDE message is answered, so no one sees the page half
+    set."""
     path = os.path.join(work, name)
     with open(path, "w") as f:
+        for line in first:
+            f.write(line + "\n")
         for i, spot in enumerate(page):
             f.write("spot %d %s %s %s %s %s\n" % ((i,) + spot))
     return "Z:" + path.replace("/", "\\")
@@ -97,8 +103,8 @@ def conversations(sim):
     return sim.count("connect ")
 
 
-def start_simulator(session, args, work, name, page):
-    sim = Simulator(session, args.simulator, ["--script", script(work, name, page)])
+def start_simulator(session, args, work, name, page, first=()):
+    sim = Simulator(session, args.simulator, ["--script", script(work, name, page, first)])
     sim.wait_for("ready")
     return sim
 
@@ -210,18 +216,32 @@ def relink_on(session, args, port, how):
         # Down past a link check, as a decoder restarted by hand would be: the
         # try at that check finds no decoder.
         time.sleep(LINK_CHECK + 1)
-        sims.append(start_simulator(session, args, work, "comeback.txt", COMEBACK))
+        refuse = how == "kill"
+        sims.append(start_simulator(session, args, work, "comeback.txt", COMEBACK,
+                                    ["refuse-advise on"] if refuse else []))
         sim = sims[1]
         up = time.time()
-        wait_until("\"DDE link\" shows within %d s of the decoder's return" % BOUND,
-                   lambda: link_label(session) is True, BOUND,
+        bound = BOUND
+        if refuse:
+            wait_until("the returned decoder is joined and refuses its warm link",
+                       lambda: sim.count("advstart-refused"), BOUND, lambda: sim.events)
+            sim.send("refuse-advise off")
+            time.sleep(1)
+            if settled(link_label, session) is not False or rows_shown(session) != [
+                    spot_row(*s) for s in OLD]:
+                raise Failure("with its warm link refused, \"DDE link\" showed or rows came: "
+                              "%r" % ((link_label(session), rows_shown(session)),))
+            print("ok: the warm link refused, \"DDE link\" stays hidden", flush=True)
+            bound += LINK_CHECK  # the next check starts the warm link
+        wait_until("\"DDE link\" shows within %d s of the decoder's return" % bound,
+                   lambda: link_label(session) is True, max(1, up + bound - time.time()),
                    lambda: (link_label(session), sim.events))
         print("ok: \"DDE link\" showed %.1f s after the new decoder was up" % (time.time() - up),
               flush=True)
         want_rows = [spot_row(*s) for s in OLD + NEW]
-        wait_until("the new rows are shown within %d s of the decoder's return" % BOUND,
+        wait_until("the new rows are shown within %d s of the decoder's return" % bound,
                    lambda: len(rows_shown(session) or []) >= len(want_rows),
-                   max(1, up + BOUND - time.time()), lambda: rows_shown(session))
+                   max(1, up + bound - time.time()), lambda: rows_shown(session))
         want = b"".join(dx_line(*s).encode("latin-1") for s in NEW)
         forwarded = [b""]
 
