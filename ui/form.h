@@ -92,6 +92,8 @@ class TForm : public TComponent, public IStoredComponent, private IFormEvents {
     void Show();
     void Hide() { SetVisible(false); }
     bool Enabled();
+    // The task bar button flashes until the user activates the window.
+    void FlashUntilActive() { FormPeer().FlashUntilActive(); }
 
     // Runs OnClose with the action caHide and carries the action out: hides,
     // minimises or frees the form, or, for the application's main form, ends

@@ -210,4 +210,7 @@ class IFormPeer {
     virtual bool Visible() = 0;
     virtual void SetEnabled(bool enabled) = 0;
     virtual bool Enabled() = 0;
+    // Flashes the window's task bar button until the window is activated,
+    // without taking the focus.
+    virtual void FlashUntilActive() = 0;
 };

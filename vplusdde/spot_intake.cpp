@@ -24,16 +24,24 @@ bool SpotIntake::InBand(const std::string& row) {
     return frequency >= StrToInt(host_.LowerLimitText());
 }
 
+std::uint32_t SpotIntake::ColorOf(const std::string& row, bool watched) const {
+    if (watched) return kSpotGreen;
+    return IsOhSpot(row) ? kSpotRed : kSpotNavy;
+}
+
+void SpotIntake::Restore(const std::string& row, const std::string& dateText) {
+    if (!view_.IsShown(row)) view_.Append(row + dateText, ColorOf(row, host_.IsWatched(row)));
+}
+
 void SpotIntake::Accept(const std::string& row) {
     // Wraps like the 32-bit counter it is, instead of overflowing.
     counter_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter_) + 1u);
+    const bool watched = host_.IsWatched(row);
     host_.PlayTone(1500, 50);
-    std::uint32_t color = kSpotNavy;
-    if (IsOhSpot(row)) {
-        host_.PlayTone(2000, 150);
-        color = kSpotRed;
-    }
-    view_.Append(row + host_.TodayText(), color);
+    if (IsOhSpot(row)) host_.PlayTone(2000, 150);
+    if (watched) host_.PlayTone(2500, 300);
+    view_.Append(row + host_.TodayText(), ColorOf(row, watched));
+    if (watched) host_.WatchedSpotShown();
     host_.Relay(row);
     if (host_.ForwardingOn()) host_.Forward(row);
     host_.SetLastSpotTime(host_.NowText());

@@ -17,6 +17,7 @@
 
 constexpr std::uint32_t kSpotNavy = 0x00800000;  // red 0, green 0, blue 128 (0x00BBGGRR)
 constexpr std::uint32_t kSpotRed = 0x000000FF;
+constexpr std::uint32_t kSpotGreen = 0x00008000;  // red 0, green 128, blue 0: a watched spot
 
 class ISpotIntakeHost {
   public:
@@ -33,6 +34,10 @@ class ISpotIntakeHost {
     virtual std::string NowText() = 0;                             // long time
     virtual void SetLastSpotTime(const std::string& caption) = 0;  // Label1
     virtual void SetSpotCount(const std::string& caption) = 0;     // Label4
+    // Whether the row's DX station is one the user watches for.
+    virtual bool IsWatched(const std::string& /*row*/) { return false; }
+    // A watched spot was accepted (after its tones and line).
+    virtual void WatchedSpotShown() {}
 };
 
 class SpotIntake {
@@ -46,9 +51,14 @@ class SpotIntake {
     // One run over the item text; the caller hands a copy of the item's text,
     // which stays as it is for the whole run.
     void Run(const std::string& itemText);
+    // A spot accepted in an earlier run of the program, shown again quietly
+    // with its own date: no tone, not handed on, not counted. Nothing when
+    // the row is shown already.
+    void Restore(const std::string& row, const std::string& dateText);
 
   private:
     bool InBand(const std::string& row);
+    std::uint32_t ColorOf(const std::string& row, bool watched) const;
     void Accept(const std::string& row);
 
     ISpotIntakeHost& host_;

@@ -59,6 +59,7 @@ class TMemoryFormPeer : public IFormPeer {
     bool Visible() override { return visible; }
     void SetEnabled(bool value) override { enabled = value; }
     bool Enabled() override { return enabled; }
+    void FlashUntilActive() override { ++flashes; }
 
     // The outer bounds the window has now (the screen's when maximised).
     TBounds CurrentBounds() const;
@@ -77,6 +78,7 @@ class TMemoryFormPeer : public IFormPeer {
     bool visible = false;
     bool enabled = true;
     bool activatedOnShow = false;
+    int flashes = 0;
     int showCount = 0;
     std::vector<TMenuEntry> menu;
     std::vector<TMemoryControlState*> children;  // in tab sequence

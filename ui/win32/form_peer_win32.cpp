@@ -248,6 +248,14 @@ bool TWin32FormPeer::Enabled() {
     return IsWindowEnabled(window_) != FALSE;
 }
 
+void TWin32FormPeer::FlashUntilActive() {
+    FLASHWINFO flash = {};
+    flash.cbSize = sizeof flash;
+    flash.hwnd = window_;
+    flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
+    FlashWindowEx(&flash);
+}
+
 LRESULT CALLBACK TWin32FormPeer::WindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
     if (message == WM_NCCREATE) {

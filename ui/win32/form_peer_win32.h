@@ -38,6 +38,7 @@ class TWin32FormPeer : public IFormPeer {
     bool Visible() override;
     void SetEnabled(bool enabled) override;
     bool Enabled() override;
+    void FlashUntilActive() override;
 
     HWND Handle() const { return window_; }
     TWin32WidgetSet& Widgets() const { return widgets_; }
