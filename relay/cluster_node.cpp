@@ -162,11 +162,21 @@ void ClusterNode::Stop() {
     if (hadClients) Changed();
 }
 
-void ClusterNode::Spot(const std::string& row, const LocalTime& utc) {
-    const std::optional<DxSpot> spot = ParseSpotRow(row, HhmmOf(utc));
-    if (!spot) return;
+std::optional<DxSpot> ClusterNode::Keep(const std::string& row, const LocalTime& utc) {
+    std::optional<DxSpot> spot = ParseSpotRow(row, HhmmOf(utc));
+    if (!spot) return std::nullopt;
     spots_.push_front(KeptSpot{*spot, utc});
     if (spots_.size() > kKeptSpots) spots_.pop_back();
+    return spot;
+}
+
+void ClusterNode::Restore(const std::string& row, const LocalTime& utc) {
+    Keep(row, utc);
+}
+
+void ClusterNode::Spot(const std::string& row, const LocalTime& utc) {
+    const std::optional<DxSpot> spot = Keep(row, utc);
+    if (!spot) return;
     const std::string line = FormatDxLine(*spot);
     std::vector<std::uintptr_t> failed;
     for (const auto& entry : clients_) {

@@ -35,6 +35,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/locale.h"
@@ -87,6 +88,10 @@ class ClusterNode {
     // gives a DX line goes to every logged-in client at once and is kept for
     // sh/dx (the latest 100, also while the node is stopped).
     void Spot(const std::string& row, const LocalTime& utc);
+    // A spot row of an earlier run and the UTC time it was accepted then,
+    // kept for sh/dx as Spot keeps it but sent to no client. Restored oldest
+    // first, the newest restored is listed first.
+    void Restore(const std::string& row, const LocalTime& utc);
 
   private:
     struct Client;
@@ -95,6 +100,8 @@ class ClusterNode {
         LocalTime accepted;
     };
 
+    // Keeps the row's spot for sh/dx; none when the row gives no DX line.
+    std::optional<DxSpot> Keep(const std::string& row, const LocalTime& utc);
     // Socket, bind and listen; 0 or the error, with nothing left open.
     int Open();
     void OnNotice(std::uintptr_t socket, std::uint32_t event, int error);

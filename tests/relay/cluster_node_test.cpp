@@ -166,6 +166,37 @@ TEST_F(ClusterNodeTest, ShowDxListsTheLatestNewestFirst) {
     EXPECT_TRUE(sockets.ClosedByNode(peer));
 }
 
+// Spots of an earlier run: listed with their own times, in the order they
+// were restored, within the same 100, and sent to no one.
+TEST_F(ClusterNodeTest, RestoredSpotsAreListedNotSent) {
+    const int peer = LoggedIn("OH1AA");
+    for (int n = 1; n <= 100; ++n) node.Restore(Row(7000 + n, n), kAccepted);
+    const std::string noTime = "  7003 Q1NT   restored";  // the time given is used
+    node.Restore(noTime, LocalTime{2026, 12, 6, 23, 58, 30, 0});
+    node.Restore("no spot here", kAccepted);
+    EXPECT_EQ(sockets.PeerTake(peer), "");
+    node.Spot(kExampleRow, kAccepted);
+    EXPECT_EQ(sockets.PeerTake(peer), *DxLine(kExampleRow, "0000"));
+
+    const std::string prompt = "OH1AA de VARELI >";
+    std::vector<std::string> lines;
+    const std::string answer = Say(peer, "sh/dx 100\r\n");
+    for (std::size_t at = 0, crlf; (crlf = answer.find("\r\n", at)) != std::string::npos;
+         at = crlf + 2)
+        lines.push_back(answer.substr(at, crlf - at));
+    ASSERT_EQ(lines.size(), 101u);
+    EXPECT_EQ(lines[0],
+              "  7025.0  Q1AAA        7-Dec-2026 1305Z  cq dx                        <Q9ZZZ>");
+    EXPECT_EQ(lines[1],
+              "  7003.0  Q1NT         6-Dec-2026 2358Z  restored                    <VARELI>");
+    auto listed = [](int n) {
+        return FormatListLine(*ParseSpotRow(Row(7000 + n, n), ""), kAccepted);
+    };
+    EXPECT_EQ(lines[2], listed(100));
+    EXPECT_EQ(lines[99], listed(3));
+    EXPECT_EQ(lines[100], prompt);
+}
+
 TEST_F(ClusterNodeTest, SeventeenthConnectionIsToldAndClosed) {
     for (int i = 0; i < 16; ++i) Connect();
     const int extra = Connect();

@@ -1,0 +1,48 @@
+// The daily spot files read back: at start-up the spots of yesterday's and
+// today's "vihjeet-YYYYMMDD.txt" (see SpotLog) are put back into the view and
+// the cluster node's list, so that a restart neither loses them nor alarms
+// for them again.
+//
+// A line is taken as SpotLog writes it: "YYYY-MM-DD HH:MM:SS", one blank, the
+// row, and its line end (CR LF; a bare LF is taken too). A line that is not
+// that (a real date and time of day, a row with something besides blanks, a
+// line end) is skipped silently: a hand-edited line, or one cut short, for
+// instance the last line of a file whose writing was cut off. A line longer
+// than kMaxLoggedLineBytes (its CR counted) is no spot line either and is
+// skipped unstored, so memory stays bounded for any file.
+//
+// A missing file has no spots. Any other failure to open or read a file is
+// reported through the callback once for that file, as "Vihjetiedostoa X ei
+// voitu lukea (virhe N)." with the system's code N, and the other file is
+// still read; the good lines read before a read failure are kept. File
+// failures never throw; what the callback throws reaches the caller (the
+// file is closed first).
+//
+// Files are opened for reading with read and write sharing, so a program
+// that holds one open for appending does not keep it from being read.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/locale.h"
+
+// One spot line of a daily file.
+struct LoggedSpot {
+    std::string row;  // the bytes after "HH:MM:SS " as written, trailing blanks too
+    LocalTime when;   // the local time written before it (milliseconds 0)
+};
+
+// How many lines of the two files start-up takes back.
+constexpr std::size_t kRecentSpotLines = 2000;
+// The longest line taken: a spot row is 42 characters.
+constexpr std::size_t kMaxLoggedLineBytes = 1024;
+
+// The spot lines of the day before `now`'s local date and then of that date,
+// oldest first as the files hold them, at most the last `limit` of the two
+// together.
+std::vector<LoggedSpot> ReadRecentSpots(IFiles& files, const LocalTime& now, std::size_t limit,
+                                        const std::function<void(const std::string&)>& report);

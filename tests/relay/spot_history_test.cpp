@@ -1,0 +1,122 @@
+// The daily spot files read back on a real working folder: which lines count,
+// yesterday's file across month and year ends, the line limit over both
+// files, and a file that cannot be read.
+#include "relay/spot_history.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_files.h"
+#include "relay/spot_log.h"
+#include "rtl/temp_folder.h"
+
+namespace {
+
+class SpotHistoryTest : public ::testing::Test {
+  protected:
+    SpotHistoryTest() : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder_.Path("."));
+    }
+    ~SpotHistoryTest() override { std::filesystem::current_path(previous_); }
+
+    // Each spot as SpotLog would write it again: its time, row and line end.
+    std::vector<std::string> Read(const LocalTime& now, std::size_t limit = kRecentSpotLines) {
+        std::vector<std::string> lines;
+        for (const LoggedSpot& spot : ReadRecentSpots(
+                 files, now, limit, [this](const std::string& text) { reports.push_back(text); }))
+            lines.push_back(SpotLog::Line(spot.row, spot.when));
+        EXPECT_EQ(files.openHandles, 0);
+        return lines;
+    }
+
+    FakeFiles files{SystemFiles()};
+    std::vector<std::string> reports;
+
+  private:
+    TempFolder folder_;
+    std::filesystem::path previous_;
+};
+
+const LocalTime kNow{2026, 3, 5, 9, 30, 0};
+
+TEST_F(SpotHistoryTest, GoodLinesComeBackAsWrittenOthersAreSkipped) {
+    const std::string first = "2026-03-05 00:00:00   7025 Q1AAA  cq dx     Q9ZZZ  1305  \r\n";
+    const std::string eightBit = "2026-03-05 23:59:59  14025 Q1\xc4\xd6  \xe4\r\n";
+    TempFolder::Write("vihjeet-20260305.txt",
+                      first + "2026-03-05 09:0\r\n" +                                 // cut short
+                          "2026-13-05 09:04:07  7025 Q1BBB\r\n" +                     // month 13
+                          "2026-02-29 09:04:07  7025 Q1BBB\r\n" +                     // no such day
+                          "2026-03-05 24:00:00  7025 Q1BBB\r\n" +                     // hour 24
+                          "2026-03-05 9:04:07   7025 Q1BBB\r\n" +                     // one digit
+                          "2026-03-05 09:04:07\r\n" +                                 // no row
+                          "2026-03-05 09:04:07    \r\n" +                             // blanks only
+                          "2026-03-05 09:04:07|7025 Q1BBB\r\n" +                      // no blank
+                          "2026-03-05 09:04:07 " + std::string(1010, 'x') + "\r\n" +  // too long
+                          eightBit + "2026-03-05 09:04:08  3510 Q1CCC\n" +
+                          "2026-03-05 09:04:09  3510 Q1D");  // its writing cut off
+    EXPECT_EQ(Read(kNow),
+              (std::vector<std::string>{first, eightBit, "2026-03-05 09:04:08  3510 Q1CCC\r\n"}));
+    EXPECT_TRUE(reports.empty());  // yesterday's file is missing: no spots, no word
+}
+
+// Yesterday's file first, then today's; no older one.
+TEST_F(SpotHistoryTest, YesterdayAcrossMonthAndYearEnds) {
+    TempFolder::Write("vihjeet-20280228.txt", "2028-02-28 23:00:00  7001 Q1OLD\r\n");
+    TempFolder::Write("vihjeet-20280229.txt", "2028-02-29 23:59:59  7002 Q1LEAP\r\n");
+    TempFolder::Write("vihjeet-20280301.txt", "2028-03-01 00:00:00  7003 Q1NEW\r\n");
+    EXPECT_EQ(Read(LocalTime{2028, 3, 1, 0, 0, 1}),
+              (std::vector<std::string>{"2028-02-29 23:59:59  7002 Q1LEAP\r\n",
+                                        "2028-03-01 00:00:00  7003 Q1NEW\r\n"}));
+    // Read and write sharing: a program appending to it does not keep it from
+    // being read.
+    EXPECT_EQ(files.calls.front(), "CreateFileA vihjeet-20280229.txt 80000000 3 3");
+
+    TempFolder::Write("vihjeet-20261231.txt", "2026-12-31 23:59:00  7004 Q1EVE\r\n");
+    EXPECT_EQ(Read(LocalTime{2027, 1, 1, 12, 0, 0}),
+              std::vector<std::string>{"2026-12-31 23:59:00  7004 Q1EVE\r\n"});
+    EXPECT_TRUE(reports.empty());
+}
+
+// The last 2,000 lines of the two files together, oldest first.
+TEST_F(SpotHistoryTest, LimitTakesTheLatestLinesOfBothFiles) {
+    auto lines = [](int day, int count) {
+        std::string text;
+        for (int n = 0; n < count; ++n)
+            text += SpotLog::Line("  7025 Q1" + std::to_string(n),
+                                  LocalTime{2026, 3, day, n / 3600, n / 60 % 60, n % 60});
+        return text;
+    };
+    TempFolder::Write("vihjeet-20260304.txt", lines(4, 1500));
+    TempFolder::Write("vihjeet-20260305.txt", lines(5, 600));
+    const std::vector<std::string> read = Read(kNow);
+    ASSERT_EQ(read.size(), 2000u);
+    EXPECT_EQ(read.front(), "2026-03-04 00:01:40   7025 Q1100\r\n");
+    EXPECT_EQ(read[1399], "2026-03-04 00:24:59   7025 Q11499\r\n");
+    EXPECT_EQ(read[1400], "2026-03-05 00:00:00   7025 Q10\r\n");
+    EXPECT_EQ(read.back(), "2026-03-05 00:09:59   7025 Q1599\r\n");
+    EXPECT_EQ(Read(kNow, 500).front(), "2026-03-05 00:01:40   7025 Q1100\r\n");
+}
+
+// Reported once for the file, with the system's code; the other file is
+// still read. A file that cannot be opened at all is reported the same way.
+TEST_F(SpotHistoryTest, UnreadableFileIsReportedAndTheOtherRead) {
+    TempFolder::Write("vihjeet-20260304.txt", "2026-03-04 10:00:00  7001 Q1OLD\r\n");
+    TempFolder::Write("vihjeet-20260305.txt", "2026-03-05 08:00:00  7002 Q1NEW\r\n");
+    files.failReadCall = 1;
+    files.readError = files::kErrorAccessDenied;
+    EXPECT_EQ(Read(kNow), std::vector<std::string>{"2026-03-05 08:00:00  7002 Q1NEW\r\n"});
+    EXPECT_EQ(reports, std::vector<std::string>{
+                           "Vihjetiedostoa vihjeet-20260304.txt ei voitu lukea (virhe 5)."});
+
+    reports.clear();
+    files.createError = files::kErrorSharingViolation;
+    EXPECT_TRUE(Read(kNow).empty());
+    EXPECT_EQ(reports, (std::vector<std::string>{
+                           "Vihjetiedostoa vihjeet-20260304.txt ei voitu lukea (virhe 32).",
+                           "Vihjetiedostoa vihjeet-20260305.txt ei voitu lukea (virhe 32)."}));
+}
+
+}  // namespace
