@@ -16,7 +16,9 @@
 #include "platform/locale.h"
 #include "platform/seam.h"
 #include "platform/sockets.h"
+#include "relay/calendar.h"
 #include "relay/dx_line.h"
+#include "relay/spot_history.h"
 #include "rtl/date_time_text.h"
 #include "ui/application.h"
 #include "ui/glyphs.h"
@@ -283,6 +285,7 @@ void TForm1::FormShow(TObject*) {
     haeasetukset();
     ApplyClusterSettings();
     intake_.ResetCounter();
+    RestoreLoggedSpots();
     DdeClientItem1->SetDdeItem(kSpotItemName);
     lientti->Retarget(kDecoderService, kDecoderTopic);
     lientti->OpenConversation();
@@ -290,6 +293,22 @@ void TForm1::FormShow(TObject*) {
         linkTimer_ = WidgetSet().StartTimer(kLinkCheckMs, [this] { CheckDecoderLink(); });
     const LocalTime now = Seam<ILocale>::Get().GetLocalTime();
     Label3->SetCaption("Alkoi: " + DateToStr(now) + " " + TimeToStr(now));
+}
+
+void TForm1::RestoreLoggedSpots() {
+    if (relay_ == nullptr || !relay_->SpotFileOn()) return;
+    ILocale& locale = Seam<ILocale>::Get();
+    const LocalTime now = locale.GetLocalTime();
+    const int toUtc = MinutesBetween(now, locale.GetSystemTime());
+    const std::vector<LoggedSpot> spots =
+        ReadRecentSpots(Seam<IFiles>::Get(), now, kRecentSpotLines,
+                        [this](const std::string& text) { PostErrorReport(text); });
+    // Already seen before the restart: the decoder's page repeats them, and
+    // its rows already shown are then not taken again.
+    for (const LoggedSpot& spot : spots) {
+        intake_.Restore(spot.row, DateToStr(spot.when));
+        if (node_) node_->Restore(spot.row, ShiftedBy(spot.when, toUtc));
+    }
 }
 
 void TForm1::FormClose(TObject*, TCloseAction&) {

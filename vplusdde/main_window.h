@@ -131,6 +131,9 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void PostErrorReport(const std::string& text);
     void PostErrorReport(std::exception_ptr error);
     void ShowConnections();
+    // With the daily spot file on: the spots of today's and yesterday's
+    // files back in the view and the node's list, before the first block.
+    void RestoreLoggedSpots();
     bool RelinkOn() const;
     void ShowLinkState();
 

@@ -742,6 +742,48 @@ TEST_F(MainWindowTest, TheClusterNodeFollowsTheSettingsAndGetsEveryAcceptedSpot)
     EXPECT_EQ(sockets.faults, Texts{});
 }
 
+// A restart with the spot file on: what the day files hold (yesterday's too,
+// a cut line skipped) is shown again quietly, and the decoder's page, which
+// repeats it, brings only its new row to the speaker, port, file and node.
+TEST_F(MainWindowTest, ARestartWithTheSpotFileRepeatsNothingAlreadyLogged) {
+    FakeSockets sockets;
+    ScopedSeam<ISockets> socketsSeam{&sockets};
+    MakeRelayDialog();
+    s.locale.utcNow = LocalTime{2026, 12, 7, 7, 41, 7, 0};  // local time is UTC+2
+    const std::string y = PageRow(3505, "Q0YYY", "Q9ZZZ", "2350");
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ", "0010");
+    const std::string b = PageRow(14025, "OH2BH", "Q9ZZZ", "0020");
+    const std::string c = PageRow(21025, "Q3CCC", "Q9ZZZ", "0030");
+    SettingsFolder::Put("2026-12-06 23:50:02 " + SpotRow(y) + "\r\n", "vihjeet-20261206.txt");
+    const std::string today = "2026-12-07 00:10:05 " + SpotRow(a) + "\r\n2026-12-07 00:20:09 " +
+                              SpotRow(b) + "\r\n2026-12-07 00:2";
+    SettingsFolder::Put(today, "vihjeet-20261207.txt");
+    s.ddeml.server.items[ProgramSeams::kItem] = Page({a, b, c});
+    Show(Settings("Com5", "1800", "30000", true) + "[Loki]1\r\n[Klusteri]1\r\n");
+
+    EXPECT_EQ(ViewLines(), (Texts{SpotRow(y) + "6.12.2026", SpotRow(a) + kToday,
+                                  SpotRow(b) + kToday, SpotRow(c) + kToday}));
+    EXPECT_EQ(View().LineColor(2), static_cast<TColor>(0x0000FF));
+    EXPECT_EQ(s.comm.Written(), SpotRow(c) + "\r\n");
+    EXPECT_EQ(s.speaker.log, Texts{"Beep 1500 50"});
+    EXPECT_EQ(form1->SpotCounter(), 1);
+    EXPECT_EQ(SettingsFolder::Get("vihjeet-20261207.txt"),
+              today + "2026-12-07 09:41:07 " + SpotRow(c) + "\r\n");
+    const int peer = sockets.Connect(7300);
+    sockets.PeerSend(peer, "q1abc\r\nsh/dx\r\n");
+    sockets.Pump();
+    const std::string listed = sockets.PeerTake(peer);
+    // Newest first; the restored ones accepted on the UTC day of their
+    // logged local time.
+    const std::size_t c7 = listed.find("Q3CCC        7-Dec-2026");
+    const std::size_t b6 = listed.find("OH2BH        6-Dec-2026");
+    const std::size_t a6 = listed.find("Q1AAA        6-Dec-2026");
+    const std::size_t y6 = listed.find("Q0YYY        6-Dec-2026");
+    EXPECT_TRUE(c7 < b6 && b6 < a6 && a6 < y6 && y6 != std::string::npos) << listed;
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+    form1->Close();  // the node goes before the sockets
+}
+
 // Just after local midnight, when UTC is still on the day before: the spot
 // file is named and stamped by the local clock, while the DX lines on the
 // port and to the node carry the UTC time, as clusters give it.
