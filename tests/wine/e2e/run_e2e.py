@@ -429,6 +429,15 @@ def relay_run(session, args, sim):
         code, _ = session.winctl_out("ok", TITLE, "10000")
         check(code == 0, "the report is dismissed with OK")
         wait_until("the spots are shown without the node", lambda: shown(session, 4))
+        # The day's file held the first two rows: they are shown again, and
+        # the page repeating them sends only the two the file missed.
+        want = b"".join(dx_line(*s).encode("latin-1") for s in spots[2:])
+        got = port_bytes(port, len(want))
+        if got != want:
+            print("port got:  %r\nport want: %r" % (got, want))
+        check(got == want and len(view_lines(session)) == 4,
+              "after a restart the port gets only the rows the day's file did not hold")
+        check(open(log, "rb").read().count(b"\r\n") == 4, "the day's file holds each row once")
         code, _ = session.winctl_out("close", TITLE, "15000")
         check(code == 0, "the window closes")
         vareli.wait(15)
