@@ -419,6 +419,7 @@ TEST_F(SettingsDialogTest, TheWatchListIsCheckedThenStoredAfterEveryOtherLine) {
 
     watch->Edit1->SetText("x");
     watch->CheckBox1->SetChecked(false);
+    watch->CheckBox2->SetChecked(false);
     dialog->ReadSettings();
     EXPECT_EQ(watch->Edit1->Text(), "3y0j,  VP8*");
     EXPECT_TRUE(watch->CheckBox1->Checked());
@@ -426,18 +427,24 @@ TEST_F(SettingsDialogTest, TheWatchListIsCheckedThenStoredAfterEveryOtherLine) {
     ShowModal({[&] { widgets.Click(dialog->BitBtn1); }});
     EXPECT_EQ(SettingsFolder::Get(), stored);
 
-    // All off again, a text of separators only counting as no entry: the file
-    // as it was, and nothing in effect.
+    // Flash off, and a text of separators only, which holds no entry.
     ShowModal(watch, {[&] {
                   widgets.TypeText(watch->Edit1, " , , ");
                   widgets.Click(watch->CheckBox1);
-                  widgets.Click(watch->CheckBox2);
                   relay->CheckBox5->SetChecked(false);
                   widgets.PressCloseBox(watch);
               }});
-    EXPECT_EQ(SettingsFolder::Get(), four);
+    EXPECT_EQ(SettingsFolder::Get(), four + "[Hiljaa]1\r\n");
     EXPECT_TRUE(watch->Watch().Empty());
-    EXPECT_FALSE(watch->FlashOn() || watch->SoundsOff());
+    EXPECT_FALSE(watch->FlashOn());
+    EXPECT_TRUE(watch->SoundsOff());
+    // All off: the four lines as they were.
+    ShowModal(watch, {[&] {
+                  widgets.Click(watch->CheckBox2);
+                  widgets.Click(watch->BitBtn1);
+              }});
+    EXPECT_EQ(SettingsFolder::Get(), four);
+    EXPECT_FALSE(watch->SoundsOff());
     // A file without the lines clears the controls.
     SettingsFolder::Put(stored);
     dialog->ReadSettings();
