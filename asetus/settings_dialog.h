@@ -34,7 +34,7 @@ class TForm3 : public TForm {
     TBitBtn* BitBtn1 = nullptr;
 
     SettingsControls Controls() const {
-        return {*ComboBox1, *ComboBox2, *ComboBox3, *CheckBox1, Relay};
+        return {*ComboBox1, *ComboBox2, *ComboBox3, *CheckBox1, Relay, Watch};
     }
 
     // The settings reader run after the file is written (the main window's
@@ -42,9 +42,11 @@ class TForm3 : public TForm {
     std::function<void()> ReadSettings;
     // The "Välitys" dialog's options, stored in the same file; set at start-up.
     RelayControls Relay;
+    // The "Seuranta" dialog's options, likewise.
+    WatchControls Watch;
 
     // Writes the settings file and reads it back: the body of closing this
-    // dialog and the "Välitys" dialog.
+    // dialog, the "Välitys" dialog and the "Seuranta" dialog.
     void StoreSettings();
 
   private:

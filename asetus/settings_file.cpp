@@ -45,12 +45,12 @@ bool Holds(const std::string& line, const char* key) {
     return line.find(key) != std::string::npos;
 }
 
-struct RelayOption {
+struct CheckedLine {
     TCheckBox* box;
     const char* line;  // written when on, the key and its value in one
 };
 
-std::vector<RelayOption> RelayOptions(const RelayControls& relay) {
+std::vector<CheckedLine> RelayOptions(const RelayControls& relay) {
     return {{relay.clusterLines, "[SarjaDX]1"},
             {relay.spotFile, "[Loki]1"},
             {relay.clusterNode, "[Klusteri]1"},
@@ -58,7 +58,24 @@ std::vector<RelayOption> RelayOptions(const RelayControls& relay) {
             {relay.relink, "[Uudelleen]1"}};
 }
 
+std::vector<CheckedLine> WatchOptions(const WatchControls& watch) {
+    return {{watch.flash, "[Vilkuta]1"}, {watch.quiet, "[Hiljaa]1"}};
+}
+
+void WriteCheckedOptions(TextFileWriter& file, const std::vector<CheckedLine>& options,
+                         std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i)
+        if (options[i].box != nullptr && options[i].box->Checked()) file.WriteLine(options[i].line);
+}
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(kBlanks) + 1 - first);
+}
+
 constexpr const char* kClusterPortKey = "[KlusteriPortti]";
+constexpr const char* kWatchKey = "[Seuraa]";
 
 }  // namespace
 
@@ -79,27 +96,37 @@ void WriteSettingsFile(const SettingsControls& controls) {
     if (controls.forwarding.Checked()) file.WriteLine("[Com]1");
     if (!controls.forwarding.Checked()) file.WriteLine("[Com]0");
     // In the order the options stand in their dialog: the port after its switch.
-    const std::vector<RelayOption> options = RelayOptions(controls.relay);
-    for (std::size_t i = 0; i < 3; ++i)
-        if (options[i].box != nullptr && options[i].box->Checked()) file.WriteLine(options[i].line);
+    const std::vector<CheckedLine> options = RelayOptions(controls.relay);
+    WriteCheckedOptions(file, options, 0, 3);
     TEdit* port = controls.relay.clusterPort;
     if (port != nullptr && port->Text() != kDefaultClusterPort)
         file.WriteLine(kClusterPortKey + port->Text());
-    for (std::size_t i = 3; i < options.size(); ++i)
-        if (options[i].box != nullptr && options[i].box->Checked()) file.WriteLine(options[i].line);
+    WriteCheckedOptions(file, options, 3, options.size());
+    // The watch options come after every line older files have; a text of
+    // blanks and commas only holds no entry and is not stored.
+    if (controls.watch.entries != nullptr) {
+        const std::string entries = Trimmed(controls.watch.entries->Text());
+        if (entries.find_first_not_of(std::string(kBlanks) + ",") != std::string::npos)
+            file.WriteLine(kWatchKey + entries);
+    }
+    const std::vector<CheckedLine> watch = WatchOptions(controls.watch);
+    WriteCheckedOptions(file, watch, 0, watch.size());
     file.Commit();
 }
 
 void ReadSettingsFile(const SettingsControls& controls, TComm& comm) {
     TextFileReader file(kSettingsFileName);
-    const std::vector<RelayOption> options = RelayOptions(controls.relay);
+    std::vector<CheckedLine> options = RelayOptions(controls.relay);
+    for (const CheckedLine& option : WatchOptions(controls.watch)) options.push_back(option);
     std::vector<bool> on(options.size(), false);
     std::string clusterPort = kDefaultClusterPort;
+    std::string watchEntries;
     while (!file.Eof()) {
         const std::string line = file.ReadLine();
         for (std::size_t i = 0; i < options.size(); ++i)
             if (Holds(line, options[i].line)) on[i] = true;
         if (const auto value = ValueAfter(line, kClusterPortKey)) clusterPort = *value;
+        if (const auto value = ValueAfter(line, kWatchKey)) watchEntries = *value;
         SetFrom(line, "[AlaMHZ]", controls.lowerLimit);
         SetFrom(line, "[YlaMHZ]", controls.upperLimit);
         SetFrom(line, "[COMPort]", controls.port);
@@ -111,5 +138,6 @@ void ReadSettingsFile(const SettingsControls& controls, TComm& comm) {
     for (std::size_t i = 0; i < options.size(); ++i)
         if (options[i].box != nullptr) options[i].box->SetChecked(on[i]);
     if (controls.relay.clusterPort != nullptr) controls.relay.clusterPort->SetText(clusterPort);
+    if (controls.watch.entries != nullptr) controls.watch.entries->SetText(watchEntries);
     comm.SetDeviceName(controls.port.Text());
 }

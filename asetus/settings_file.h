@@ -1,7 +1,8 @@
 // The settings file "vareli.ini": four lines, "[COMPort]", "[AlaMHZ]",
-// "[YlaMHZ]" each followed by its value, and "[Com]1" or "[Com]0". The
-// settings dialog's controls are the only store of the settings; the writer
-// copies them into the file, the reader copies the file into them.
+// "[YlaMHZ]" each followed by its value, and "[Com]1" or "[Com]0"; after
+// them the options of the "Välitys" and "Seuranta" dialogs that are set. The
+// dialogs' controls are the only store of the settings; the writer copies
+// them into the file, the reader copies the file into them.
 //
 // The name has no folder: it is found in the working folder at each open.
 // Main thread only. Both raise EInOutError (and the reader whatever the serial
@@ -45,21 +46,32 @@ struct RelayControls {
     TCheckBox* relink = nullptr;        // "[Uudelleen]1"
 };
 
+// The "Seuranta" dialog's options, stored like the relay options only when
+// set, after them.
+struct WatchControls {
+    TEdit* entries = nullptr;    // "[Seuraa]<the text without blanks at its ends>"
+                                 // when it holds an entry (not blanks and commas only)
+    TCheckBox* flash = nullptr;  // "[Vilkuta]1"
+    TCheckBox* quiet = nullptr;  // "[Hiljaa]1"
+};
+
 // The cluster node's TCP port when none is stored.
 extern const char* const kDefaultClusterPort;  // "7300"
 
-// The settings dialog's four controls, and the relay options when there is a
-// "Välitys" dialog.
+// The settings dialog's four controls, the relay options when there is a
+// "Välitys" dialog, and the watch options when there is a "Seuranta" dialog.
 struct SettingsControls {
     TComboBox& lowerLimit;  // ComboBox1
     TComboBox& upperLimit;  // ComboBox2
     TComboBox& port;        // ComboBox3
     TCheckBox& forwarding;  // CheckBox1
     RelayControls relay = {};
+    WatchControls watch = {};
 };
 
-// Writes the four lines, then the relay options that are on, CR LF after each. The file is replaced
-// only once the whole new content is written, so a failure keeps the old file.
+// Writes the four lines, then the relay options and the watch options that
+// are set, CR LF after each. The file is replaced only once the whole new
+// content is written, so a failure keeps the old file.
 void WriteSettingsFile(const SettingsControls& controls);
 
 // Reads every line and tests it for each key anywhere in it, in order; a

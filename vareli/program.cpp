@@ -8,6 +8,7 @@
 #include "Bleeper/bleeper.h"
 #include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
+#include "asetus/watch_dialog.h"
 #include "vplusdde/main_window.h"
 
 VareliProgram::VareliProgram(IWidgetSet& widgets, const std::string& exeFileName)
@@ -29,14 +30,19 @@ VareliProgram::VareliProgram(IWidgetSet& widgets, const std::string& exeFileName
     application_->CreateForm(Form1);
     application_->CreateForm(Form3);
     application_->CreateForm(Form4);
+    application_->CreateForm(Form5);
     Form1->SetSettingsDialog(Form3);
     Form1->SetRelayDialog(Form4);
+    // TODO: enable once TForm1 has SetWatchDialog.
+    // Form1->SetWatchDialog(Form5);
     TForm1* form1 = Form1;
     TForm3* form3 = Form3;
     Form3->ReadSettings = [form1] { form1->haeasetukset(); };
     Form3->Relay = Form4->Controls();
     Form4->StoreSettings = [form3] { form3->StoreSettings(); };
     Form4->SettingsChanged = [form1] { form1->ApplyClusterSettings(); };
+    Form3->Watch = Form5->Controls();
+    Form5->StoreSettings = [form3] { form3->StoreSettings(); };
 }
 
 // The members go in reverse order: the hooks, the application with its

@@ -1,7 +1,7 @@
 // The program's start-up and run, on whatever window system and platform
 // seams are installed: the DDE manager before any window, the application
 // frame titled "Vareli", the main window (whose conversation connects by
-// itself while it is built), the settings dialog hidden, then the message
+// itself while it is built), the dialogs hidden, then the message
 // loop, which shows the main window (its first show loads the settings and
 // starts spot intake) and runs until the main window closes.
 //
@@ -22,6 +22,7 @@
 class TForm1;
 class TForm3;
 class TForm4;
+class TForm5;
 
 class VareliProgram {
   public:
@@ -38,6 +39,7 @@ class VareliProgram {
     TForm1* Form1 = nullptr;
     TForm3* Form3 = nullptr;
     TForm4* Form4 = nullptr;
+    TForm5* Form5 = nullptr;
 
   private:
     // Takes down the hooks that reach into the application: the DDE

@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "CommInt/comm.h"
 #include "asetus/relay_dialog.h"
+#include "asetus/watch_dialog.h"
 #include "fakes/fake_comm.h"
 #include "fakes/fake_sync.h"
 #include "settings_folder.h"
@@ -80,6 +82,14 @@ class SettingsDialogTest : public ::testing::Test {
         relay->StoreSettings = [this] { dialog->StoreSettings(); };
         return relay;
     }
+    // The "Seuranta" dialog, joined likewise.
+    TForm5* MakeWatchDialog() {
+        TForm5* watch = nullptr;
+        app.CreateForm(watch);
+        dialog->Watch = watch->Controls();
+        watch->StoreSettings = [this] { dialog->StoreSettings(); };
+        return watch;
+    }
 
   private:
     std::vector<std::function<void()>> steps_;
@@ -147,17 +157,19 @@ TEST_F(SettingsDialogTest, IsBuiltHiddenFromItsStoredLayout) {
         EXPECT_EQ(tabbed[i]->TabOrder(), static_cast<int>(i)) << tabbed[i]->Name();
 }
 
-// No control of either dialog covers part of another; labels at the size of
+// No control of any dialog covers part of another; labels at the size of
 // their text, as shown.
-TEST_F(SettingsDialogTest, NoTwoControlsOfEitherDialogOverlap) {
+TEST_F(SettingsDialogTest, NoTwoControlsOfAnyDialogOverlap) {
     TForm4* relay = MakeRelayDialog();
-    for (TForm* form : std::vector<TForm*>{dialog, relay}) {
+    TForm5* watch = MakeWatchDialog();
+    const std::map<TForm*, size_t> counts = {{dialog, 8}, {relay, 9}, {watch, 5}};
+    for (const auto& [form, count] : counts) {
         TMemoryWidgetSet::PeerOf(form);
         std::vector<TControl*> controls;
         for (int i = 0; i < form->ComponentCount(); ++i)
             if (auto* control = dynamic_cast<TControl*>(form->Components(i)))
                 controls.push_back(control);
-        EXPECT_EQ(controls.size(), form == dialog ? 8u : 9u) << form->Caption();
+        EXPECT_EQ(controls.size(), count) << form->Caption();
         for (size_t i = 0; i < controls.size(); ++i) {
             const TBounds a = controls[i]->BoundsRect();
             EXPECT_TRUE(a.Width > 0 && a.Height > 0) << controls[i]->Name();
@@ -363,6 +375,84 @@ TEST_F(SettingsDialogTest, TheNodeSettingsAreStoredWhenNotTheDefaultAndABadPortK
     dialog->ReadSettings();
     EXPECT_EQ(relay->Edit1->Text(), "7300");
     EXPECT_FALSE(relay->CheckBox3->Checked());
+}
+
+// A bad entry is refused before anything is stored or taken; a good list is
+// stored after every older line, read back, kept by the other dialogs'
+// closing, and gone from the file again when cleared.
+TEST_F(SettingsDialogTest, TheWatchListIsCheckedThenStoredAfterEveryOtherLine) {
+    TForm4* relay = MakeRelayDialog();
+    TForm5* watch = MakeWatchDialog();
+    const std::string four = "[COMPort]Com4\r\n[AlaMHZ]1800\r\n[YlaMHZ]3500\r\n[Com]0\r\n";
+    SettingsFolder::Put(four);
+    dialog->ReadSettings();
+    watch->TakeOptions();
+    relay->CheckBox5->SetChecked(true);
+    EXPECT_EQ(watch->Caption(), "Seuranta");
+    EXPECT_EQ(watch->Label1->Caption(), "Seurattavat tunnukset:");
+    EXPECT_EQ(watch->CheckBox1->Caption(), "Vilkuta ikkunaa, kun seurattava l\xF6ytyy");
+    EXPECT_EQ(watch->CheckBox2->Caption(), "\xC4\xE4net pois");
+    ShowModal(watch, {[&] {
+                          widgets.TypeText(watch->Edit1, " 3y0j, VP8** ");
+                          widgets.Click(watch->CheckBox1);
+                          widgets.Click(watch->BitBtn1);
+                      },
+                      [&] {
+                          EXPECT_TRUE(TMemoryWidgetSet::PeerOf(watch).visible);
+                          EXPECT_EQ(BoxTexts(), Texts{"Virheellinen tunnus: VP8**"});
+                          EXPECT_EQ(widgets.messageBoxes.back().Icon, TMessageBoxIcon::miError);
+                          EXPECT_EQ(SettingsFolder::Get(), four);
+                          EXPECT_FALSE(watch->Watch().Matches("3Y0J"));
+                          EXPECT_FALSE(watch->FlashOn());
+                          widgets.TypeText(watch->Edit1, " 3y0j,  VP8*\t");
+                          widgets.Click(watch->CheckBox2);
+                          widgets.Click(watch->BitBtn1);
+                      }});
+    EXPECT_FALSE(TMemoryWidgetSet::PeerOf(watch).visible);
+    EXPECT_EQ(BoxTexts(), Texts{"Virheellinen tunnus: VP8**"});
+    const std::string stored =
+        four + "[Uudelleen]1\r\n[Seuraa]3y0j,  VP8*\r\n[Vilkuta]1\r\n[Hiljaa]1\r\n";
+    EXPECT_EQ(SettingsFolder::Get(), stored);
+    EXPECT_TRUE(watch->Watch().Matches("VP8/G3ABC"));
+    EXPECT_TRUE(watch->FlashOn());
+    EXPECT_TRUE(watch->SoundsOff());
+
+    watch->Edit1->SetText("x");
+    watch->CheckBox1->SetChecked(false);
+    watch->CheckBox2->SetChecked(false);
+    dialog->ReadSettings();
+    EXPECT_EQ(watch->Edit1->Text(), "3y0j,  VP8*");
+    EXPECT_TRUE(watch->CheckBox1->Checked());
+    EXPECT_TRUE(watch->CheckBox2->Checked());
+    ShowModal({[&] { widgets.Click(dialog->BitBtn1); }});
+    EXPECT_EQ(SettingsFolder::Get(), stored);
+
+    // Flash off, and a text of separators only, which holds no entry.
+    ShowModal(watch, {[&] {
+                  widgets.TypeText(watch->Edit1, " , , ");
+                  widgets.Click(watch->CheckBox1);
+                  relay->CheckBox5->SetChecked(false);
+                  widgets.PressCloseBox(watch);
+              }});
+    EXPECT_EQ(SettingsFolder::Get(), four + "[Hiljaa]1\r\n");
+    EXPECT_TRUE(watch->Watch().Empty());
+    EXPECT_FALSE(watch->FlashOn());
+    EXPECT_TRUE(watch->SoundsOff());
+    // All off: the four lines as they were.
+    ShowModal(watch, {[&] {
+                  widgets.Click(watch->CheckBox2);
+                  widgets.Click(watch->BitBtn1);
+              }});
+    EXPECT_EQ(SettingsFolder::Get(), four);
+    EXPECT_FALSE(watch->SoundsOff());
+    // A file without the lines clears the controls.
+    SettingsFolder::Put(stored);
+    dialog->ReadSettings();
+    SettingsFolder::Put(four);
+    dialog->ReadSettings();
+    EXPECT_EQ(watch->Edit1->Text(), "");
+    EXPECT_FALSE(watch->CheckBox1->Checked() || watch->CheckBox2->Checked());
+    EXPECT_EQ(widgets.messageBoxes.size(), 1u);
 }
 
 // The port's range is 1-65535, both ends included (what a refused port does

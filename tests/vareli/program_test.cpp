@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "asetus/settings_dialog.h"
+#include "asetus/watch_dialog.h"
 #include "vplusdde/main_window.h"
 #include "vplusdde/program_seams.h"
 
@@ -148,7 +149,7 @@ TEST_F(ProgramTest, WithTheDecoderRunningTheFirstShowLoadsSettingsThenTakesTheBl
     Make();
     // The link opened while the main window was built, before it was shown.
     EXPECT_EQ(Story(), (Texts{"DdeInitializeA", "DdeNameService", "window TForm1", "DdeConnect",
-                              "window TForm3", "window TForm4"}));
+                              "window TForm3", "window TForm4", "window TForm5"}));
     EXPECT_TRUE(form1->Label2->Visible());
     EXPECT_FALSE(TMemoryWidgetSet::PeerOf(form1).visible);
     EXPECT_FALSE(TMemoryWidgetSet::PeerOf(form3).visible);
@@ -375,6 +376,19 @@ TEST_F(ProgramTest, TheSettingsDialogIsModalAndSpotsUseItsTextsAsTheyStand) {
               "[COMPort]Com10\r\n[AlaMHZ]1800\r\n[YlaMHZ]144000\r\n[Com]1\r\n");
     EXPECT_TRUE(TMemoryWidgetSet::PeerOf(form1).enabled);
     EXPECT_EQ(s.BoxTexts(), Texts{});
+}
+
+// The main window's settings reader fills the "Seuranta" dialog, whose
+// closing stores the whole file through the settings dialog.
+TEST_F(ProgramTest, TheWatchOptionsAreReadAndStoredWithTheWholeSettingsFile) {
+    SettingsFolder::Put(kSettings + "[Seuraa]3Y0J\r\n");
+    Make();
+    TForm5* form5 = program->Form5;
+    form3->ReadSettings();
+    EXPECT_EQ(form5->Edit1->Text(), "3Y0J");
+    form5->Edit1->SetText("VP8*");
+    form5->StoreSettings();
+    EXPECT_EQ(SettingsFolder::Get(), kSettings + "[Seuraa]VP8*\r\n");
 }
 
 }  // namespace

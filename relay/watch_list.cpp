@@ -1,0 +1,92 @@
+#include "relay/watch_list.h"
+
+#include <algorithm>
+
+#include "relay/dx_line.h"
+
+namespace {
+
+constexpr std::size_t kMaxEntryLength = 12;
+
+std::vector<std::string> EntriesOf(const std::string& text) {
+    std::vector<std::string> entries;
+    std::size_t from = 0;
+    while ((from = text.find_first_not_of(" \t,", from)) != std::string::npos) {
+        const std::size_t to = std::min(text.find_first_of(" \t,", from), text.size());
+        entries.push_back(text.substr(from, to - from));
+        from = to;
+    }
+    return entries;
+}
+
+// Only ASCII: 8-bit characters are no letters of a call sign, whatever the
+// code page makes of them.
+bool IsCallCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/';
+}
+
+bool IsGood(const std::string& entry) {
+    if (entry.size() > kMaxEntryLength) return false;
+    const bool prefix = entry.back() == '*';
+    const std::size_t body = prefix ? entry.size() - 1 : entry.size();
+    if (body == 0) return false;
+    for (std::size_t i = 0; i < body; ++i)
+        if (!IsCallCharacter(entry[i])) return false;
+    return true;
+}
+
+std::string UpperCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// The whole call, then each of its parts between the "/" characters.
+std::vector<std::string> CallAndParts(const std::string& call) {
+    std::vector<std::string> candidates{call};
+    if (call.find('/') == std::string::npos) return candidates;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t slash = call.find('/', from);
+        candidates.push_back(call.substr(from, slash - from));
+        if (slash == std::string::npos) break;
+        from = slash + 1;
+    }
+    return candidates;
+}
+
+}  // namespace
+
+WatchList::WatchList(const std::string& text) {
+    for (const std::string& entry : EntriesOf(text)) {
+        if (!IsGood(entry)) continue;
+        const bool prefix = entry.back() == '*';
+        entries_.push_back({UpperCase(prefix ? entry.substr(0, entry.size() - 1) : entry), prefix});
+    }
+}
+
+bool WatchList::Matches(const std::string& dxCall) const {
+    if (entries_.empty()) return false;
+    const std::vector<std::string> candidates = CallAndParts(UpperCase(dxCall));
+    for (const Entry& entry : entries_) {
+        for (const std::string& candidate : candidates) {
+            if (entry.prefix ? candidate.compare(0, entry.call.size(), entry.call) == 0
+                             : candidate == entry.call)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool WatchList::MatchesRow(const std::string& row) const {
+    if (entries_.empty()) return false;
+    // The time plays no part here; any will do.
+    const std::optional<DxSpot> spot = ParseSpotRow(row, "0000");
+    return spot.has_value() && Matches(spot->dxCall);
+}
+
+std::optional<std::string> WatchList::FirstBadEntry(const std::string& text) {
+    for (const std::string& entry : EntriesOf(text))
+        if (!IsGood(entry)) return entry;
+    return std::nullopt;
+}
