@@ -33,8 +33,7 @@ VareliProgram::VareliProgram(IWidgetSet& widgets, const std::string& exeFileName
     application_->CreateForm(Form5);
     Form1->SetSettingsDialog(Form3);
     Form1->SetRelayDialog(Form4);
-    // TODO: enable once TForm1 has SetWatchDialog.
-    // Form1->SetWatchDialog(Form5);
+    Form1->SetWatchDialog(Form5);
     TForm1* form1 = Form1;
     TForm3* form3 = Form3;
     Form3->ReadSettings = [form1] { form1->haeasetukset(); };

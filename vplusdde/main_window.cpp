@@ -12,6 +12,7 @@
 #include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
 #include "asetus/settings_file.h"
+#include "asetus/watch_dialog.h"
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/seam.h"
@@ -153,6 +154,9 @@ const TLayoutObject& Form1Layout() {
                  "Valitys1",
                  {{"Caption", "V\xE4litys"}, {"OnClick", Ident("Valitys1Click")}}},
                 {"TMenuItem",
+                 "Seuranta1",
+                 {{"Caption", "Seuranta"}, {"OnClick", Ident("Seuranta1Click")}}},
+                {"TMenuItem",
                  "Sulje1",
                  {{"Caption", "Sulje"}, {"OnClick", Ident("Button1Click")}}}}},
               {"TMenuItem",
@@ -242,6 +246,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     reader.Field("Tiedosto1", &Tiedosto1);
     reader.Field("Asetukset1", &Asetukset1);
     reader.Field("Valitys1", &Valitys1);
+    reader.Field("Seuranta1", &Seuranta1);
     reader.Field("Sulje1", &Sulje1);
     reader.Field("Apua1", &Apua1);
     reader.Field("Tietojaohjelmasta1", &Tietojaohjelmasta1);
@@ -253,6 +258,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     reader.Method("Button1Click", this, &TForm1::Button1Click);
     reader.Method("BitBtn1Click", this, &TForm1::BitBtn1Click);
     reader.Method("Valitys1Click", this, &TForm1::Valitys1Click);
+    reader.Method("Seuranta1Click", this, &TForm1::Seuranta1Click);
     reader.Method("Tietojaohjelmasta1Click", this, &TForm1::Tietojaohjelmasta1Click);
     reader.Method("DdeClientItem1Change", this, &TForm1::DdeClientItem1Change);
     reader.Read(Form1Layout());
@@ -277,6 +283,10 @@ void TForm1::SetSettingsDialog(TForm3* dialog) {
 
 void TForm1::SetRelayDialog(TForm4* dialog) {
     relay_ = dialog;
+}
+
+void TForm1::SetWatchDialog(TForm5* dialog) {
+    watch_ = dialog;
 }
 
 void TForm1::FormShow(TObject*) {
@@ -362,6 +372,10 @@ void TForm1::Valitys1Click(TObject*) {
     relay_->ShowModal();
 }
 
+void TForm1::Seuranta1Click(TObject*) {
+    watch_->ShowModal();
+}
+
 void TForm1::Tietojaohjelmasta1Click(TObject*) {
     ShowMessage(kAboutText);
 }
@@ -376,6 +390,7 @@ void TForm1::haeasetukset() {
     forwardFailureReported_ = false;
     ReadSettingsFile(settings_->Controls(), *Comm1);
     if (relay_ != nullptr) relay_->TakeOptions();
+    if (watch_ != nullptr) watch_->TakeOptions();
 }
 
 void TForm1::Relay(const std::string& row) {
@@ -505,7 +520,17 @@ bool TForm1::ForwardingOn() {
 }
 
 void TForm1::PlayTone(std::uint16_t frequency, std::int32_t duration) {
+    if (watch_ != nullptr && watch_->SoundsOff()) return;
     ::PlayTone(frequency, duration);
+}
+
+bool TForm1::IsWatched(const std::string& row) {
+    return watch_ != nullptr && watch_->Watch().MatchesRow(row);
+}
+
+void TForm1::WatchedSpotShown() {
+    // Only the task bar button: the user may be typing in another program.
+    if (watch_ != nullptr && watch_->FlashOn()) FlashUntilActive();
 }
 
 std::string TForm1::TodayText() {

@@ -29,6 +29,7 @@
 
 class TForm3;
 class TForm4;
+class TForm5;
 
 // The spot block's item and the decoder's service and topic.
 extern const char* const kSpotItemName;    // "10,10,,,B(0/5/39/23)"
@@ -53,6 +54,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     TMenuItem* Tiedosto1 = nullptr;
     TMenuItem* Asetukset1 = nullptr;
     TMenuItem* Valitys1 = nullptr;
+    TMenuItem* Seuranta1 = nullptr;
     TMenuItem* Sulje1 = nullptr;
     TMenuItem* Apua1 = nullptr;
     TMenuItem* Tietojaohjelmasta1 = nullptr;
@@ -66,6 +68,8 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // The "Välitys" dialog, whose controls hold the relay options; set at
     // start-up like the settings dialog.
     void SetRelayDialog(TForm4* dialog);
+    // The "Seuranta" dialog: the watch list, the flash and the sound switch.
+    void SetWatchDialog(TForm5* dialog);
 
     // The settings reader: "vareli.ini" into the dialog's controls, then the
     // port name to Comm1.
@@ -99,6 +103,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void Button1Click(TObject* Sender);
     void BitBtn1Click(TObject* Sender);
     void Valitys1Click(TObject* Sender);
+    void Seuranta1Click(TObject* Sender);
     void Tietojaohjelmasta1Click(TObject* Sender);
     void DdeClientItem1Change(TObject* Sender);
 
@@ -117,6 +122,8 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     std::string NowText() override;
     void SetLastSpotTime(const std::string& caption) override;
     void SetSpotCount(const std::string& caption) override;
+    bool IsWatched(const std::string& row) override;
+    void WatchedSpotShown() override;
     // ISpotLines, over memo1
     int LineCount() override;
     std::string Line(int index) override;
@@ -139,6 +146,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
 
     TForm3* settings_ = nullptr;
     TForm4* relay_ = nullptr;
+    TForm5* watch_ = nullptr;
     std::unique_ptr<SpotLog> spotLog_;   // made when first needed
     std::unique_ptr<ClusterNode> node_;  // made when first switched on
     int linkTimer_ = 0;

@@ -14,6 +14,7 @@
 #include "asetus/relay_dialog.h"
 #include "asetus/settings_dialog.h"
 #include "asetus/settings_file.h"
+#include "asetus/watch_dialog.h"
 #include "dde/dde_mgr.h"
 #include "fakes/fake_sockets.h"
 #include "program_seams.h"
@@ -68,6 +69,15 @@ class MainWindowTest : public ::testing::Test {
         form1->SetRelayDialog(relay);
         form3->Relay = relay->Controls();
         return relay;
+    }
+
+    // The "Seuranta" dialog, joined as at start-up.
+    TForm5* MakeWatchDialog() {
+        TForm5* watch = nullptr;
+        app->CreateForm(watch);
+        form1->SetWatchDialog(watch);
+        form3->Watch = watch->Controls();
+        return watch;
     }
 
     TMemoryFormPeer& WindowPeer() { return TMemoryWidgetSet::PeerOf(form1); }
@@ -155,10 +165,11 @@ TEST_F(MainWindowTest, IsBuiltFromItsStoredLayout) {
 
     ASSERT_EQ(window.menu.size(), 2u);
     EXPECT_EQ(window.menu[0].Caption, "Tiedosto");
-    ASSERT_EQ(window.menu[0].Items.size(), 3u);
+    ASSERT_EQ(window.menu[0].Items.size(), 4u);
     EXPECT_EQ(window.menu[0].Items[0].Caption, "Asetukset");
     EXPECT_EQ(window.menu[0].Items[1].Caption, "V\xE4litys");
-    EXPECT_EQ(window.menu[0].Items[2].Caption, "Sulje");
+    EXPECT_EQ(window.menu[0].Items[2].Caption, "Seuranta");
+    EXPECT_EQ(window.menu[0].Items[3].Caption, "Sulje");
     EXPECT_EQ(window.menu[1].Caption, "Apua");
     ASSERT_EQ(window.menu[1].Items.size(), 1u);
     EXPECT_EQ(window.menu[1].Items[0].Caption, "Tietoja ohjelmasta");
@@ -740,6 +751,32 @@ TEST_F(MainWindowTest, TheClusterNodeFollowsTheSettingsAndGetsEveryAcceptedSpot)
     EXPECT_TRUE(sockets.ClosedByNode(second));
     EXPECT_EQ(sockets.OpenSockets(), 0u);
     EXPECT_EQ(sockets.faults, Texts{});
+}
+
+// A watched station's spot: its extra tone after the ordinary ones, a green
+// line and a flash; the rest as ever. With the sounds off, no tone at all.
+TEST_F(MainWindowTest, AWatchedSpotSoundsOnceMoreShowsGreenAndFlashes) {
+    TForm5* watch = MakeWatchDialog();
+    Show(Settings("Com5", "1800", "30000", true) + "[Seuraa]3y0j, VP8*\r\n[Vilkuta]1\r\n");
+    s.speaker.log.clear();
+    const std::string a = PageRow(7025, "VP8/G3", "OH6XY");
+    const std::string b = PageRow(14025, "3Y0JX", "Q9ZZZ");  // not 3Y0J itself
+    s.Serve(Page({a, b}));
+    EXPECT_EQ(s.speaker.log,
+              (Texts{"Beep 1500 50", "Beep 2000 150", "Beep 2500 300", "Beep 1500 50"}));
+    EXPECT_EQ(View().LineColor(0), static_cast<TColor>(0x008000));
+    EXPECT_EQ(View().LineColor(1), static_cast<TColor>(0x800000));
+    EXPECT_EQ(WindowPeer().flashes, 1);
+    EXPECT_EQ(form1->SpotCounter(), 2);
+    EXPECT_EQ(s.comm.Written(), SpotRow(a) + "\r\n" + SpotRow(b) + "\r\n");
+
+    // Sounds off: colours and the flash stay.
+    watch->CheckBox2->SetChecked(true);
+    watch->TakeOptions();
+    s.Serve(Page({a, b, PageRow(21025, "VP8ABC", "Q9ZZZ")}));
+    EXPECT_EQ(s.speaker.log.size(), 4u);
+    EXPECT_EQ(View().LineColor(2), static_cast<TColor>(0x008000));
+    EXPECT_EQ(WindowPeer().flashes, 2);
 }
 
 // A restart with the spot file on: what the day files hold (yesterday's too,
