@@ -17,7 +17,8 @@
 namespace {
 
 constexpr UINT kNoticeMessage = WM_USER + 1;
-constexpr UINT_PTR kTickTimer = 1;
+constexpr UINT kTickMessage = WM_USER + 2;
+constexpr std::uintptr_t kTickTimer = 1;
 constexpr const char* kWindowClass = "VareliSocketNotices";
 
 SOCKET AsSocket(std::uintptr_t s) {
@@ -25,13 +26,13 @@ SOCKET AsSocket(std::uintptr_t s) {
 }
 
 LRESULT CALLBACK NoticeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool tick = message == WM_TIMER && wParam == kTickTimer;
+    const bool tick = message == kTickMessage;
     if (message != kNoticeMessage && !tick) return DefWindowProcA(window, message, wParam, lParam);
     auto* owner = reinterpret_cast<Win32Sockets*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (owner == nullptr) return 0;
     ErrorReport::Guard([&] {
         if (tick)
-            owner->Tick();
+            owner->Tick(static_cast<std::uintptr_t>(wParam), static_cast<std::intptr_t>(lParam));
         else
             owner->Deliver(static_cast<std::uintptr_t>(wParam), WSAGETSELECTEVENT(lParam),
                            WSAGETSELECTERROR(lParam));
@@ -41,7 +42,11 @@ LRESULT CALLBACK NoticeWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
+Win32Sockets::Win32Sockets() : ticks_(kTickMessage) {}
+
 Win32Sockets::~Win32Sockets() {
+    // No tick callback may outlive the window.
+    ticks_.StopAll();
     if (window_ != nullptr) DestroyWindow(static_cast<HWND>(window_));
 }
 
@@ -123,15 +128,16 @@ void Win32Sockets::SetNoticeHandler(NoticeHandler handler) {
 bool Win32Sockets::SetTickHandler(TickHandler tick, std::uint32_t intervalMs) {
     tick_ = std::move(tick);
     if (!tick_) {
-        if (window_ != nullptr) KillTimer(static_cast<HWND>(window_), kTickTimer);
+        ticks_.Stop(kTickTimer);
         return true;
     }
-    return MakeWindow() &&
-           SetTimer(static_cast<HWND>(window_), kTickTimer, intervalMs, nullptr) != 0;
+    // A tick of the handler before, posted already, is dropped by Take.
+    return MakeWindow() && ticks_.Start(window_, kTickTimer, intervalMs);
 }
 
-void Win32Sockets::Tick() {
-    const TickHandler tick = tick_;  // a copy, as in Deliver
+void Win32Sockets::Tick(std::uintptr_t wParam, std::intptr_t lParam) {
+    if (!ticks_.Take(wParam, lParam)) return;  // posted before a stop or restart
+    const TickHandler tick = tick_;            // a copy, as in Deliver
     if (tick) tick();
 }
 

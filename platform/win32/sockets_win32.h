@@ -3,13 +3,17 @@
 // (user-interface) thread and destroyed with the backend; its window
 // procedure hands each notice and timer tick to its handler and reports what
 // the handler throws, since nothing may unwind through a window procedure.
+// The tick is a posted message (PostedTicks), not WM_TIMER: a client whose
+// data keeps FD_READ notices posted would hold a WM_TIMER back for as long as
+// it sends, and the tick is what catches up on lost notices.
 #pragma once
 
 #include "platform/sockets.h"
+#include "platform/win32/posted_ticks_win32.h"
 
 class Win32Sockets : public ISockets {
   public:
-    Win32Sockets() = default;
+    Win32Sockets();
     ~Win32Sockets() override;
     Win32Sockets(const Win32Sockets&) = delete;
     Win32Sockets& operator=(const Win32Sockets&) = delete;
@@ -32,7 +36,7 @@ class Win32Sockets : public ISockets {
 
     // For the window procedure.
     void Deliver(std::uintptr_t socket, std::uint32_t event, int error);
-    void Tick();
+    void Tick(std::uintptr_t wParam, std::intptr_t lParam);
 
   private:
     bool MakeWindow();
@@ -40,4 +44,5 @@ class Win32Sockets : public ISockets {
     void* window_ = nullptr;  // HWND
     NoticeHandler handler_;
     TickHandler tick_;
+    PostedTicks ticks_;
 };

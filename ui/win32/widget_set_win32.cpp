@@ -20,6 +20,7 @@ namespace {
 
 constexpr const char* kCallWindowClass = "VareliCalls";
 constexpr UINT kCallMessage = WM_APP + 1;
+constexpr UINT kTickMessage = WM_APP + 2;
 
 TWin32FormPeer& Win32Form(IFormPeer& form) {
     return dynamic_cast<TWin32FormPeer&>(form);
@@ -27,7 +28,7 @@ TWin32FormPeer& Win32Form(IFormPeer& form) {
 
 }  // namespace
 
-TWin32WidgetSet::TWin32WidgetSet(HINSTANCE instance) : instance_(instance) {
+TWin32WidgetSet::TWin32WidgetSet(HINSTANCE instance) : instance_(instance), ticks_(kTickMessage) {
     // RichEdit 2.0 registers its window class when its library is loaded.
     richEdit_ = LoadLibraryA("riched20.dll");
     if (richEdit_ == nullptr) throw EOutOfResources("Cannot load riched20.dll");
@@ -45,6 +46,8 @@ TWin32WidgetSet::TWin32WidgetSet(HINSTANCE instance) : instance_(instance) {
 }
 
 TWin32WidgetSet::~TWin32WidgetSet() {
+    // No timer callback may outlive the window and the ticks' handlers.
+    ticks_.StopAll();
     // Calls still waiting are dropped with their storage.
     MSG message;
     while (PeekMessageA(&message, callWindow_, kCallMessage, kCallMessage, PM_REMOVE))
@@ -146,14 +149,17 @@ LRESULT CALLBACK TWin32WidgetSet::CallWindowProc(HWND window, UINT message, WPAR
         ErrorReport::Guard([&call] { (*call)(); });
         return 0;
     }
-    if (message == WM_TIMER) {
+    if (message == kTickMessage) {
         auto* self = reinterpret_cast<TWin32WidgetSet*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self == nullptr) return 0;
+        // A tick posted before its timer was stopped is dropped here.
+        if (self == nullptr || !self->ticks_.Take(wParam, lParam)) return 0;
         const auto found = self->timers_.find(static_cast<int>(wParam));
         if (found == self->timers_.end()) return 0;
-        // A copy: the tick may stop its own timer.
-        const std::function<void()> tick = found->second;
-        ErrorReport::Guard([&tick] { tick(); });
+        ErrorReport::Guard([&found] {
+            // A copy: the tick may stop its own timer.
+            const std::function<void()> tick = found->second;
+            tick();
+        });
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -161,14 +167,17 @@ LRESULT CALLBACK TWin32WidgetSet::CallWindowProc(HWND window, UINT message, WPAR
 
 int TWin32WidgetSet::StartTimer(std::uint32_t intervalMs, std::function<void()> tick) {
     const int id = nextTimer_++;
-    if (SetTimer(callWindow_, static_cast<UINT_PTR>(id), intervalMs, nullptr) == 0) return 0;
     timers_[id] = std::move(tick);
+    if (!ticks_.Start(callWindow_, static_cast<std::uintptr_t>(id), intervalMs)) {
+        timers_.erase(id);
+        return 0;
+    }
     return id;
 }
 
 void TWin32WidgetSet::StopTimer(int id) {
     if (timers_.erase(id) == 0) return;
-    KillTimer(callWindow_, static_cast<UINT_PTR>(id));
+    ticks_.Stop(static_cast<std::uintptr_t>(id));
 }
 
 void TWin32WidgetSet::MessageBoxA(const std::string& text, const std::string& caption,

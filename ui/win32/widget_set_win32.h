@@ -1,7 +1,8 @@
 // TWin32WidgetSet: the toolkit on real windows. It registers the window
 // classes, loads the rich-text library, runs the message loop's steps (with
 // the active form's keyboard navigation) and posts calls to the main thread
-// through a hidden message-only window.
+// through a hidden message-only window, which also takes the timers' ticks
+// (posted messages, not WM_TIMER: see PostedTicks).
 //
 // The program makes one on the main thread at start-up and installs it as
 // Seam<IWidgetSet> before the application frame and the first form; it must
@@ -16,6 +17,7 @@
 #include <set>
 #include <string>
 
+#include "platform/win32/posted_ticks_win32.h"
 #include "ui/widget_set.h"
 
 class TWin32WidgetSet : public IWidgetSet {
@@ -65,5 +67,6 @@ class TWin32WidgetSet : public IWidgetSet {
     std::set<HWND> forms_;
     int nextControlId_ = 1000;
     std::map<int, std::function<void()>> timers_;
+    PostedTicks ticks_;
     int nextTimer_ = 1;
 };

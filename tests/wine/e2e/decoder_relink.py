@@ -19,7 +19,10 @@ the ended conversation and Vareli needs a new DDE instance to link again.
 --end kill or --end quit runs one of the two. After the kill the returning
 decoder refuses its first warm link, as one still starting would: "DDE link"
 must not show over the open conversation until a later check has started the
-warm link, and the new rows must arrive all the same."""
+warm link, and the new rows must arrive all the same. From before the
+decoder's end until it is linked again, a second node client sends empty
+lines without pause: the node's notices for it keep the message queue full,
+and the link checks must still come."""
 
 import os
 import shutil
@@ -137,6 +140,54 @@ class Client:
         return self.data[self.start:]
 
 
+class Flooder:
+    """A node client that sends empty lines without pause (the node answers
+    each with a prompt) and reads what comes back."""
+
+    def __init__(self, tcp_port):
+        self.s = socket.create_connection(("127.0.0.1", tcp_port), timeout=10)
+        self.s.settimeout(None)  # sends wait as long as the node is behind
+        self.got = 0
+        self.ended = None  # how the connection ended, before stop
+        self.stopping = False
+        self.s.sendall(b"Q0FLD\r\n")
+        threading.Thread(target=self._read, daemon=True).start()
+        threading.Thread(target=self._send, daemon=True).start()
+        wait_until("the flooding client is answered", lambda: self.got > 0, 10)
+
+    def _read(self):
+        while True:
+            try:
+                chunk = self.s.recv(65536)
+            except OSError as e:
+                chunk = b""
+                self.ended = self.ended or repr(e)
+            if not chunk:
+                self.ended = self.ended or "closed by the node"
+                return
+            self.got += len(chunk)
+
+    def _send(self):
+        lines = b"\r\n" * 4096
+        while not self.stopping:
+            try:
+                self.s.sendall(lines)
+            except OSError as e:
+                self.ended = self.ended or repr(e)
+                return
+
+    def stop(self):
+        """Ends the flood; how the connection had ended before, or None while
+        it still flooded."""
+        ended, self.stopping = self.ended, True
+        try:
+            self.s.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+        self.s.close()
+        return ended
+
+
 def write_ini(work, tcp_port, relink):
     with open(os.path.join(work, "vareli.ini"), "wb") as f:
         f.write(b"[COMPort]Com%d\r\n[AlaMHZ]1800\r\n[YlaMHZ]432000\r\n[Com]1\r\n[SarjaDX]1\r\n"
@@ -201,11 +252,13 @@ def relink_on(session, args, port, how):
     write_ini(work, tcp_port, True)
     sims = [start_simulator(session, args, work, "old.txt", OLD)]
     vareli = start_vareli(session, args, work, port)
+    flood = None
     try:
         client = wait_until("the node accepts a client", lambda: _client(tcp_port), 15)
         print("ok: with the option on, the old rows are shown and forwarded, a client is "
               "logged in", flush=True)
 
+        flood = Flooder(tcp_port)
         end_simulator(sims[0], how)
         ended = time.time()
         wait_until("\"DDE link\" hides within %d s of the decoder's end (%s)" % (BOUND, how),
@@ -238,6 +291,11 @@ def relink_on(session, args, port, how):
                    lambda: (link_label(session), sim.events))
         print("ok: \"DDE link\" showed %.1f s after the new decoder was up" % (time.time() - up),
               flush=True)
+        cut = flood.stop()
+        if cut is not None:
+            raise Failure("the flooding client's connection ended (%s): the queue was not kept "
+                          "full" % cut)
+        print("ok: all the while a node client sent empty lines without pause", flush=True)
         want_rows = [spot_row(*s) for s in OLD + NEW]
         wait_until("the new rows are shown within %d s of the decoder's return" % bound,
                    lambda: len(rows_shown(session) or []) >= len(want_rows),
@@ -276,6 +334,8 @@ def relink_on(session, args, port, how):
             raise Failure("the returned decoder was joined more than once: %r" % sim.events)
         print("ok: the conversation stays open past the next link check", flush=True)
     finally:
+        if flood:
+            flood.stop()
         close_vareli(session, vareli)
         for sim in sims:
             quit_simulator(sim)

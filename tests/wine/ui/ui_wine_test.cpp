@@ -408,4 +408,40 @@ TEST_F(RealWindows, ModalDialogsNestAndAFailingCloseKeepsTheDialogOpen) {
     EXPECT_EQ(std::count(dialog->log.begin(), dialog->log.end(), "FormClose"), 2);
 }
 
+// Timers: a tick must come while posted messages keep arriving (a WM_TIMER
+// never would), and a timer stopped while its tick is already posted does
+// not tick.
+TEST(Win32Timers, TickAmidPostedMessagesAndNoneAfterStop) {
+    TWin32WidgetSet widgets{GetModuleHandleA(nullptr)};
+    bool quit = false;
+    int ticks = 0;
+    const int timer = widgets.StartTimer(20, [&] { ++ticks; });
+    ASSERT_NE(timer, 0);
+    // Each call posts the next: the queue is never empty until three ticks
+    // came, or until a bound that only keeps a failing run finite.
+    const DWORD start = GetTickCount();
+    std::function<void()> next = [&] {
+        if (ticks < 3 && GetTickCount() - start < 10000) widgets.PostCall(next);
+    };
+    widgets.PostCall(next);
+    while (widgets.ProcessMessage(&quit)) {
+    }
+    EXPECT_GE(ticks, 3);
+    widgets.StopTimer(timer);
+    while (widgets.ProcessMessage(&quit)) {
+    }
+
+    // Its tick posted and waiting when it stops.
+    int lateTicks = 0;
+    const int stopped = widgets.StartTimer(10, [&] { ++lateTicks; });
+    ASSERT_NE(stopped, 0);
+    const UINT waiting = QS_POSTMESSAGE | QS_TIMER;
+    ASSERT_TRUE(WaitUntil([&] { return (HIWORD(GetQueueStatus(waiting)) & waiting) != 0; }));
+    widgets.StopTimer(stopped);
+    while (widgets.ProcessMessage(&quit)) {
+    }
+    EXPECT_EQ(lateTicks, 0);
+    EXPECT_FALSE(quit);
+}
+
 }  // namespace
