@@ -183,40 +183,24 @@ TEST_F(SettingsFileTest, OtherProgramsMayReadTheFileWhileItIsOpenButNotWriteIt) 
 }
 
 // A save that lost the old file and could not move the new one into its place
-// leaves "vareli.ini.tmp"; the next start puts that back, and only then.
+// leaves it in "vareli.ini.tmp" (see TextFileWriter); the next start puts that
+// back, and only then; a copy that cannot be moved is reported and stays.
 TEST_F(SettingsFileTest, AtStartAKeptCopyIsPutBackOnlyWhenTheFileIsMissing) {
-    SettingsFolder::Put("[COMPort]Com4\r\n");
-    port.SetText("Com7");
-    lower.SetText("3500");
-    forwarding.SetChecked(true);
-    folder.Files().replaceError = files::kErrorUnableToMoveReplacement;
-    folder.Files().moveError = 5;
-    folder.Files().failMoveCall = 1;  // into place; the move to the kept copy goes through
-    EXPECT_THROW(WriteSettingsFile(controls), EInOutError);
-    folder.Files().replaceError = folder.Files().moveError = 0;
-    const std::string kept = SettingsFolder::Get("vareli.ini.tmp");
-
+    const std::string kept = "[COMPort]Com7\r\n[Com]1\r\n";
+    SettingsFolder::Put(kept, "vareli.ini.tmp");
     EXPECT_TRUE(RestoreKeptSettingsFile());
+    EXPECT_EQ(SettingsFolder::Get(), kept);
     EXPECT_FALSE(std::filesystem::exists("vareli.ini.tmp"));
-    port.SetText("x");
-    lower.SetText("y");
-    forwarding.SetChecked(false);
-    Read();
-    EXPECT_EQ(port.Text(), "Com7");
-    EXPECT_EQ(lower.Text(), "3500");
-    EXPECT_TRUE(forwarding.Checked());
 
     // The file there, with or without a kept copy: nothing moves.
-    EXPECT_FALSE(RestoreKeptSettingsFile(folder.Files()));
+    EXPECT_FALSE(RestoreKeptSettingsFile());
     SettingsFolder::Put("stale", "vareli.ini.tmp");
     EXPECT_FALSE(RestoreKeptSettingsFile(folder.Files()));
     EXPECT_EQ(SettingsFolder::Get("vareli.ini.tmp"), "stale");
     EXPECT_EQ(SettingsFolder::Get(), kept);
 
-    // A copy that cannot be moved is reported, and stays for the next start.
     std::filesystem::remove("vareli.ini");
     folder.Files().moveError = 32;
-    folder.Files().failMoveCall = 0;  // every move
     try {
         RestoreKeptSettingsFile();
         FAIL() << "the failed move went unreported";

@@ -158,10 +158,8 @@ TEST_F(ClusterNodeTest, ShowDxListsTheLatestNewestFirst) {
     EXPECT_EQ(listed("SH/DX/5"), (std::vector<int>{105, 104, 103, 102, 101}));
     EXPECT_EQ(listed("show/dx/2"), (std::vector<int>{105, 104}));
     EXPECT_EQ(listed("sh/dx/").size(), 10u);
-    EXPECT_EQ(Say(peer, "SET/NAME x\r\n"), prompt);
-    EXPECT_EQ(Say(peer, "unset/echo\r\n"), prompt);
-    EXPECT_EQ(Say(peer, "settings\r\n"),
-              "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n" + prompt);
+    EXPECT_EQ(Say(peer, "SET/NAME x\r\nunset/echo\r\nsettings\r\n"),
+              prompt + prompt + "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n" + prompt);
     EXPECT_EQ(Say(peer, "QUIT\r\n"), "");
     EXPECT_TRUE(sockets.ClosedByNode(peer));
 }
@@ -171,30 +169,19 @@ TEST_F(ClusterNodeTest, ShowDxListsTheLatestNewestFirst) {
 TEST_F(ClusterNodeTest, RestoredSpotsAreListedNotSent) {
     const int peer = LoggedIn("OH1AA");
     for (int n = 1; n <= 100; ++n) node.Restore(Row(7000 + n, n), kAccepted);
-    const std::string noTime = "  7003 Q1NT   restored";  // the time given is used
-    node.Restore(noTime, LocalTime{2026, 12, 6, 23, 58, 30, 0});
+    // A row without a time of its own: the one given is used.
+    node.Restore("  7003 Q1NT   restored", LocalTime{2026, 12, 6, 23, 58, 30, 0});
     node.Restore("no spot here", kAccepted);
     EXPECT_EQ(sockets.PeerTake(peer), "");
     node.Spot(kExampleRow, kAccepted);
     EXPECT_EQ(sockets.PeerTake(peer), *DxLine(kExampleRow, "0000"));
 
-    const std::string prompt = "OH1AA de VARELI >";
-    std::vector<std::string> lines;
-    const std::string answer = Say(peer, "sh/dx 100\r\n");
-    for (std::size_t at = 0, crlf; (crlf = answer.find("\r\n", at)) != std::string::npos;
-         at = crlf + 2)
-        lines.push_back(answer.substr(at, crlf - at));
-    ASSERT_EQ(lines.size(), 101u);
-    EXPECT_EQ(lines[0],
-              "  7025.0  Q1AAA        7-Dec-2026 1305Z  cq dx                        <Q9ZZZ>");
-    EXPECT_EQ(lines[1],
-              "  7003.0  Q1NT         6-Dec-2026 2358Z  restored                    <VARELI>");
-    auto listed = [](int n) {
-        return FormatListLine(*ParseSpotRow(Row(7000 + n, n), ""), kAccepted);
-    };
-    EXPECT_EQ(lines[2], listed(100));
-    EXPECT_EQ(lines[99], listed(3));
-    EXPECT_EQ(lines[100], prompt);
+    std::string listed = FormatListLine(*ParseSpotRow(kExampleRow, ""), kAccepted) + "\r\n" +
+                         "  7003.0  Q1NT         6-Dec-2026 2358Z  restored                    "
+                         "<VARELI>\r\n";
+    for (int n = 100; n >= 3; --n)
+        listed += FormatListLine(*ParseSpotRow(Row(7000 + n, n), ""), kAccepted) + "\r\n";
+    EXPECT_EQ(Say(peer, "sh/dx 100\r\n"), listed + "OH1AA de VARELI >\r\n");
 }
 
 TEST_F(ClusterNodeTest, SeventeenthConnectionIsToldAndClosed) {
@@ -220,7 +207,6 @@ TEST_F(ClusterNodeTest, SeventeenthConnectionIsToldAndClosed) {
     EXPECT_EQ(sockets.PeerTake(4), kLogin + Hello("OH1AA"));
     EXPECT_EQ(node.ConnectionCount(), 14u);
     EXPECT_EQ(changes, 16 + 2 + 3 + 1);
-    EXPECT_EQ(Say(newcomer, "oh2bb\r\n"), Hello("OH2BB"));
 
     // A change callback that stops the node while places are looked for: the
     // one waiting is closed with the rest, not taken into a stopped node.
@@ -325,14 +311,12 @@ TEST_F(ClusterNodeTest, TheTickTakesWhatLostNoticesWouldHaveBrought) {
 TEST_F(ClusterNodeTest, TheTickReadsEachClientOnce) {
     const int flooder = LoggedIn("OH1AA");
     const int other = LoggedIn("OH2BB");
-    std::string emptyLines;
-    while (emptyLines.size() < 2048) emptyLines += "\r\n";
-    sockets.PeerFlood(flooder, emptyLines, 1000);
+    std::string prompts;  // one for each empty line of a 1 KiB read
+    for (int i = 0; i < 1024; ++i) prompts += "OH1AA de VARELI >\r\n";
+    sockets.PeerFlood(flooder, std::string(2048, '\n'), 1000);
     sockets.PeerSend(other, "sh/dx\r\n");
     sockets.LoseNotices();
     const int readsBefore = sockets.Reads(flooder);
-    std::string prompts;
-    for (int i = 0; i < 512; ++i) prompts += "OH1AA de VARELI >\r\n";
     for (int tick = 1; tick <= 2; ++tick) {
         sockets.Tick();
         EXPECT_EQ(sockets.Reads(flooder) - readsBefore, tick);

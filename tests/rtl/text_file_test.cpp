@@ -349,51 +349,40 @@ TEST_F(TextFileWriting, WithTheOldFileGoneAFailedMoveKeepsTheTemporaryForTheNext
 TEST_F(TextFileWriting, WithTheOldFileGoneByEitherCodeTheNewContentsGoInPlaceOrAreKept) {
     for (const std::uint32_t code :
          {files::kErrorUnableToMoveReplacement, files::kErrorUnableToMoveReplacement2}) {
-        SCOPED_TRACE(code);
-        auto save = [&](const std::string& line, std::uint32_t moveError) {
+        for (const std::uint32_t moveError : {0u, 5u}) {
+            SCOPED_TRACE(std::to_string(code) + " " + std::to_string(moveError));
             TempFolder::Write(file, "old\r\n");
+            TempFolder::Write(kept, "older\r\n");
             FakeFiles failing(SystemFiles());
             failing.replaceError = code;
             failing.moveError = moveError;
             failing.failMoveCall = 1;  // the move into place only
-            const int raised = InOutCode([&] {
-                TextFileWriter writer(file, failing);
-                writer.WriteLine(line);
-                writer.Commit();
-            });
+            EXPECT_EQ(InOutCode([&] {
+                          TextFileWriter writer(file, failing);
+                          writer.WriteLine("new");
+                          writer.Commit();
+                      }),
+                      moveError == 0 ? -1 : 5);
+            EXPECT_EQ(TempFolder::Exists(file) ? TempFolder::Read(file) : "gone",
+                      moveError == 0 ? "new\r\n" : "gone");
+            EXPECT_EQ(TempFolder::Read(kept), moveError == 0 ? "older\r\n" : "new\r\n");
+            EXPECT_FALSE(TempFolder::Exists(temp));
             EXPECT_EQ(failing.openHandles, 0);
-            return raised;
-        };
-        EXPECT_EQ(save("placed", 0), -1);
-        EXPECT_EQ(TempFolder::Read(file), "placed\r\n");
-
-        TempFolder::Write(kept, "older\r\n");
-        EXPECT_EQ(save("kept", 5), 5);
-        EXPECT_FALSE(TempFolder::Exists(file));
-        EXPECT_EQ(TempFolder::Read(kept), "kept\r\n");
-        EXPECT_FALSE(TempFolder::Exists(temp));
+        }
     }
 }
 
-TEST_F(TextFileWriting, ASaveNeverTouchesTheKeptCopy) {
-    const std::string keptBytes("[COMPort]Com3\r\n\xE4\0\x1a", 18);
-    TempFolder::Write(kept, keptBytes);  // the old file gone, as a failed save leaves it
-    files.failWriteCall = 2;
+// A failed save deletes its own temporary file, never the kept copy.
+TEST_F(TextFileWriting, AFailedSaveLeavesTheKeptCopyAlone) {
+    TempFolder::Write(kept, "older\r\n");
+    files.failWriteCall = 1;
     EXPECT_EQ(InOutCode([&] {
                   TextFileWriter writer(file, files);
-                  writer.WriteLine("[COMPort]Com4");
-                  writer.WriteLine("[AlaMHZ]1800");
+                  writer.WriteLine("new");
               }),
               101);
-    EXPECT_EQ(TempFolder::Read(kept), keptBytes);
+    EXPECT_EQ(TempFolder::Read(kept), "older\r\n");
     EXPECT_FALSE(TempFolder::Exists(temp));
-    {
-        TextFileWriter writer(file, files);
-        writer.WriteLine("[COMPort]Com4");
-        writer.Commit();
-    }
-    EXPECT_EQ(TempFolder::Read(file), "[COMPort]Com4\r\n");
-    EXPECT_EQ(TempFolder::Read(kept), keptBytes);
 }
 
 TEST_F(TextFileWriting, NothingMoreAfterCommit) {
