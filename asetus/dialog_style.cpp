@@ -22,6 +22,17 @@ std::vector<TLayoutProperty> DialogProperties(const char* caption, int left, int
             {"TextHeight", 13}};
 }
 
+TLayoutObject OptionBox(const char* name, int top, const char* caption, int tabOrder) {
+    return {"TCheckBox",
+            name,
+            {{"Left", 8},
+             {"Top", top},
+             {"Width", 257},
+             {"Height", 17},
+             {"Caption", caption},
+             {"TabOrder", tabOrder}}};
+}
+
 TLayoutObject OkButton(int left, int top, int tabOrder) {
     return {"TBitBtn",
             "BitBtn1",

@@ -13,5 +13,8 @@
 std::vector<TLayoutProperty> DialogProperties(const char* caption, int left, int top, int width,
                                               int height);
 
+// A check box across the dialog's width, at its left margin.
+TLayoutObject OptionBox(const char* name, int top, const char* caption, int tabOrder);
+
 // The dialog's "OK" button, BitBtn1, 75 x 25 at this position.
 TLayoutObject OkButton(int left, int top, int tabOrder);

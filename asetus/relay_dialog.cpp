@@ -10,17 +10,6 @@
 
 namespace {
 
-TLayoutObject OptionBox(const char* name, int top, const char* caption, int tabOrder) {
-    return {"TCheckBox",
-            name,
-            {{"Left", 8},
-             {"Top", top},
-             {"Width", 257},
-             {"Height", 17},
-             {"Caption", caption},
-             {"TabOrder", tabOrder}}};
-}
-
 const TLayoutObject& Form4Layout() {
     static const TLayoutObject layout{
         "TForm4",
