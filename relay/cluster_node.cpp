@@ -229,8 +229,7 @@ void ClusterNode::OnTick() {
         Client& client = *found->second;
         if (client.call.empty() && now - client.connected >= loginTime_) {
             client.waiting += kLoginTimeOut;
-            Flush(client);  // its last words, if the system takes them at once
-            Close(socket);
+            CloseWithWords(client);
             continue;
         }
         if (!Flush(client)) {
@@ -262,6 +261,7 @@ void ClusterNode::AcceptWaiting(bool lookFirst) {
         if (clients_.size() >= kMaxConnections) {
             sockets_.send(socket, kTooMany,
                           static_cast<int>(std::char_traits<char>::length(kTooMany)), 0);
+            sockets_.shutdown(socket, kSdSend);
             sockets_.closesocket(socket);
             continue;
         }
@@ -326,8 +326,7 @@ bool ClusterNode::HandleUnread(Client& client) {
         const std::size_t before = client.waiting.size();
         if (step == TelnetLines::Step::TooLong || !WithinPace(client) ||
             !HandleLine(client, client.lines.Line())) {
-            Flush(client);  // its last words, if the system takes them at once
-            Close(socket);
+            CloseWithWords(client);
             return false;
         }
         answered += client.waiting.size() - before;
@@ -412,6 +411,16 @@ bool ClusterNode::Flush(Client& client) {
         client.waiting.erase(0, static_cast<std::size_t>(sent));
     }
     return client.waiting.size() < kMaxWaitingBytes;
+}
+
+void ClusterNode::CloseWithWords(Client& client) {
+    // Its last words, if the system takes them at once. A close with the
+    // client's data unread resets the connection, and the system drops what
+    // it still holds to send (Nagle holds small pieces back); ending the
+    // sending first puts them on their way.
+    Flush(client);
+    sockets_.shutdown(client.socket, kSdSend);
+    Close(client.socket);
 }
 
 void ClusterNode::Close(std::uintptr_t socket) {

@@ -143,6 +143,8 @@ class ClusterNode {
     // Sends what waits; false when the client is to be closed (send failed,
     // or too much waits).
     bool Flush(Client& client);
+    // Sends what waits, as far as the system takes it, then closes.
+    void CloseWithWords(Client& client);
     void Close(std::uintptr_t socket);
     void Changed();
 
