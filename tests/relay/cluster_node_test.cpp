@@ -326,9 +326,9 @@ TEST_F(ClusterNodeTest, AFloodingClientGetsOneBoundedTurnATickAndIsClosed) {
 
     // Five lists asked at once: one answer a turn, the rest by the ticks.
     const std::string lists = Say(logger, times("sh/dx 100\r\n", 5));
-    EXPECT_EQ(lists.size(),
-              FormatListLine(*ParseSpotRow(Row(7001, 1), "0000"), kAccepted).size() * 100 +
-                  2 * 100 + loggerPrompt.size());
+    const std::size_t listLine =
+        FormatListLine(*ParseSpotRow(Row(7001, 1), "0000"), kAccepted).size() + 2;
+    EXPECT_EQ(lists.size(), listLine * 100 + loggerPrompt.size());
     for (int tick = 0; tick < 4; ++tick) sockets.Tick();
     EXPECT_EQ(sockets.PeerTake(logger).size(), 4 * lists.size());
 
