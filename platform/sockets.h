@@ -35,6 +35,8 @@ constexpr int kSoExclusiveAddrUse = ~kSoReuseAddr;
 // bind (host byte order)
 constexpr std::uint32_t kInaddrAny = 0;
 constexpr std::uint32_t kInaddrLoopback = 0x7f000001;
+// shutdown
+constexpr int kSdSend = 1;
 // WSAAsyncSelect events; a notice carries one of them
 constexpr std::uint32_t kFdRead = 0x01;
 constexpr std::uint32_t kFdWrite = 0x02;
@@ -73,6 +75,9 @@ class ISockets {
     virtual int recv(std::uintptr_t s, char* buffer, int length, int flags) = 0;
     // Bytes taken (maybe fewer than asked), kSocketError on failure.
     virtual int send(std::uintptr_t s, const char* buffer, int length, int flags) = 0;
+    // Ends sending (kSdSend): what was sent goes out before the end, even
+    // when a close follows at once; 0 or kSocketError.
+    virtual int shutdown(std::uintptr_t s, int how) = 0;
     virtual int closesocket(std::uintptr_t s) = 0;
     // Makes the socket non-blocking and asks for notices of the events
     // (kFd* bits) through the handler below; 0 events asks for none.

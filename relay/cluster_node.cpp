@@ -19,7 +19,6 @@ namespace {
 
 constexpr std::uint16_t kWinsockVersion = 0x0202;
 constexpr int kListenBacklog = 16;
-constexpr int kReadChunk = 1024;
 constexpr int kMaxShowCount = 100;
 constexpr int kDefaultShowCount = 10;
 constexpr int kLoginAttempts = 3;
@@ -32,6 +31,7 @@ const char* const kNotACall = "Sorry, that is not a call sign.\r\n";
 const char* const kTooMany = "Sorry, too many connections.\r\n";
 const char* const kLoginTimeOut = "Sorry, no call sign in 60 seconds.\r\n";
 const char* const kOnlySpots = "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n";
+const char* const kFlooding = "Sorry, more than 20 lines a second, closing.\r\n";
 
 // The white space around what a client types.
 const char* const kClientBlanks = " \t";
@@ -93,14 +93,20 @@ std::string Prompt(const std::string& call) {
 
 struct ClusterNode::Client {
     Client(std::uintptr_t s, std::chrono::steady_clock::time_point now)
-        : socket(s), lines(kMaxLineBytes), connected(now) {}
+        : socket(s), lines(kMaxLineBytes), connected(now), creditAt(now) {}
 
     std::uintptr_t socket;
     TelnetLines lines;
-    std::string waiting;  // not yet taken by send
-    std::string call;     // empty until logged in
+    std::string unread;     // read, its lines not yet handled
+    bool readFull = false;  // the last read took all it asked for: more waits, likely
+    bool held = false;      // served by the tick alone until it runs dry
+    std::string waiting;    // not yet taken by send
+    std::string call;       // empty until logged in
     int failedLogins = 0;
     std::chrono::steady_clock::time_point connected;
+    // The lines it may still send at once: kLinesAhead, refilled at the pace.
+    double lineCredit = kLinesAhead;
+    std::chrono::steady_clock::time_point creditAt;
 };
 
 ClusterNode::ClusterNode(ISockets& sockets, Clock clock)
@@ -198,12 +204,12 @@ void ClusterNode::OnNotice(std::uintptr_t socket, std::uint32_t event, int /*err
     Client& client = *found->second;
     if (event == kFdWrite) {
         if (!Flush(client)) Close(socket);
-    } else if (event == kFdRead || event == kFdClose) {
-        // One read for a close notice too: it may be stale, meant for an
+    } else if ((event == kFdRead || event == kFdClose) && !client.held) {
+        // One turn for a close notice too: it may be stale, meant for an
         // earlier connection whose handle this one got, and reading to the end
         // would let a live client that sends on hold the thread. What is left
         // behind a close, and the close itself, the next notice or tick reads.
-        Read(client);
+        Serve(client);
     }
 }
 
@@ -223,17 +229,16 @@ void ClusterNode::OnTick() {
         Client& client = *found->second;
         if (client.call.empty() && now - client.connected >= loginTime_) {
             client.waiting += kLoginTimeOut;
-            Flush(client);  // its last words, if the system takes them at once
-            Close(socket);
+            CloseWithWords(client);
             continue;
         }
         if (!Flush(client)) {
             Close(socket);
             continue;
         }
-        Read(client);
+        Serve(client);
     }
-    // Every client was just read once, which freed the places of those gone.
+    // Every client was just served once, which freed the places of those gone.
     AcceptWaiting(false);
 }
 
@@ -247,7 +252,7 @@ void ClusterNode::AcceptWaiting(bool lookFirst) {
         }
         if (clients_.size() >= kMaxConnections && lookFirst) {
             lookFirst = false;  // once a pass: what was read is known for now
-            ReadEveryClient();
+            LookAtEveryClient();
             if (!Running()) {  // stopped by a change callback
                 sockets_.closesocket(socket);
                 return;
@@ -256,6 +261,7 @@ void ClusterNode::AcceptWaiting(bool lookFirst) {
         if (clients_.size() >= kMaxConnections) {
             sockets_.send(socket, kTooMany,
                           static_cast<int>(std::char_traits<char>::length(kTooMany)), 0);
+            sockets_.shutdown(socket, kSdSend);
             sockets_.closesocket(socket);
             continue;
         }
@@ -279,39 +285,77 @@ void ClusterNode::AcceptWaiting(bool lookFirst) {
     }
 }
 
-void ClusterNode::ReadEveryClient() {
+void ClusterNode::LookAtEveryClient() {
     std::vector<std::uintptr_t> sockets;
-    for (const auto& entry : clients_) sockets.push_back(entry.first);
+    for (const auto& entry : clients_)
+        if (!entry.second->held) sockets.push_back(entry.first);  // a held one is there
     for (std::uintptr_t socket : sockets) {
         const auto found = clients_.find(socket);
-        if (found != clients_.end()) Read(*found->second);  // else closed by a change callback
+        if (found != clients_.end()) Serve(*found->second);  // else closed by a change callback
     }
 }
 
-void ClusterNode::Read(Client& client) {
-    const std::uintptr_t socket = client.socket;
-    char buffer[kReadChunk];
-    const int got = sockets_.recv(socket, buffer, kReadChunk, 0);
-    if (got < 0 && sockets_.WSAGetLastError() == kWsaEWouldBlock) return;
-    if (got <= 0) {
-        Close(socket);
-        return;
-    }
-    for (int i = 0; i < got; ++i) {
-        const TelnetLines::Step step = client.lines.Take(static_cast<unsigned char>(buffer[i]));
-        if (step == TelnetLines::Step::TooLong ||
-            (step == TelnetLines::Step::Line && !HandleLine(client, client.lines.Line()))) {
-            Flush(client);  // its last words, if the system takes them at once
-            Close(socket);
+void ClusterNode::Serve(Client& client) {
+    if (client.unread.empty()) {
+        char buffer[kReadBytes];
+        const int got = sockets_.recv(client.socket, buffer, static_cast<int>(kReadBytes), 0);
+        if (got < 0 && sockets_.WSAGetLastError() == kWsaEWouldBlock) {
+            client.held = false;
             return;
         }
+        if (got <= 0) {
+            Close(client.socket);
+            return;
+        }
+        client.unread.assign(buffer, static_cast<std::size_t>(got));
+        client.readFull = static_cast<std::size_t>(got) == kReadBytes;
+    }
+    if (HandleUnread(client)) client.held = client.readFull || !client.unread.empty();
+}
+
+bool ClusterNode::HandleUnread(Client& client) {
+    const std::uintptr_t socket = client.socket;
+    int lines = 0;
+    std::size_t answered = 0;
+    std::size_t used = 0;
+    while (used < client.unread.size() && lines < kLinesPerTurn && answered < kAnswerBytesPerTurn) {
+        const TelnetLines::Step step =
+            client.lines.Take(static_cast<unsigned char>(client.unread[used++]));
+        if (step == TelnetLines::Step::None) continue;
+        ++lines;
+        const std::size_t before = client.waiting.size();
+        if (step == TelnetLines::Step::TooLong || !WithinPace(client) ||
+            !HandleLine(client, client.lines.Line())) {
+            CloseWithWords(client);
+            return false;
+        }
+        answered += client.waiting.size() - before;
         // Each answer on its own against the limit: a read full of
         // "sh/dx 100" would otherwise queue far more than it.
-        if (step == TelnetLines::Step::Line && !Flush(client)) {
+        if (!Flush(client)) {
             Close(socket);
-            return;
+            return false;
         }
     }
+    // The LF (or NUL) of a CR that ended the last line belongs to it: left
+    // behind, it alone would hold the client for the tick.
+    if (used > 0 && used < client.unread.size() && client.unread[used - 1] == '\r' &&
+        (client.unread[used] == '\n' || client.unread[used] == '\0'))
+        client.lines.Take(static_cast<unsigned char>(client.unread[used++]));
+    client.unread.erase(0, used);
+    return true;
+}
+
+bool ClusterNode::WithinPace(Client& client) {
+    const auto now = clock_();
+    const double seconds = std::chrono::duration<double>(now - client.creditAt).count();
+    client.creditAt = now;
+    client.lineCredit =
+        std::min<double>(kLinesAhead, client.lineCredit + seconds * kLinesPerSecond);
+    client.lineCredit -= 1;
+    if (client.lineCredit >= 0) return true;
+    client.waiting += kFlooding;
+    return false;
 }
 
 bool ClusterNode::HandleLine(Client& client, const std::string& line) {
@@ -367,6 +411,16 @@ bool ClusterNode::Flush(Client& client) {
         client.waiting.erase(0, static_cast<std::size_t>(sent));
     }
     return client.waiting.size() < kMaxWaitingBytes;
+}
+
+void ClusterNode::CloseWithWords(Client& client) {
+    // Its last words, if the system takes them at once. A close with the
+    // client's data unread resets the connection, and the system drops what
+    // it still holds to send (Nagle holds small pieces back); ending the
+    // sending first puts them on their way.
+    Flush(client);
+    sockets_.shutdown(client.socket, kSdSend);
+    Close(client.socket);
 }
 
 void ClusterNode::Close(std::uintptr_t socket) {

@@ -7,15 +7,23 @@
 //
 // It runs on the user-interface thread through the message loop: the
 // sockets' notices drive it, and intake hands it each accepted row. Notices
-// can go missing, so a tick every half second also reads every client and
+// can go missing, so a tick every half second also serves every client and
 // takes waiting connections. Nothing ever blocks or runs on: a notice or the
-// tick reads a client once, 1 KiB at most, so one that sends without end
-// holds up neither the thread nor the others; what a client does not take at
-// once waits in its queue, and a client that lets 64 KiB wait is closed, as
-// is one that sends a line longer than 256 bytes, so memory stays bounded.
+// tick gives a client one turn, bounded in what it reads (1 KiB), in the
+// lines it handles (20) and in the answers those lines queue (4 KiB, or the
+// one line that crosses it), so one that sends without end holds up neither
+// the thread nor the others. A client whose turn left data behind (a full
+// read, or lines not yet handled) is served by the tick alone until it runs
+// dry: it is not read on a notice, so Winsock posts no further read notice
+// for it and the thread's queue of posted messages empties every turn of the
+// loop (windows are drawn and take input only when it is empty). A client
+// that keeps sending more than 20 lines a second (200 in a row beyond that
+// pace) is told so and closed. What a client does not take at once waits in
+// its queue, and a client that lets 64 KiB wait is closed, as is one that
+// sends a line longer than 256 bytes, so memory stays bounded.
 // At most 16 connections; before the next is told so and closed, every
-// client is read once, so that those whose close has not been read yet free
-// their places. A connection that has not logged in within 60 s is closed;
+// client not held for the tick is read once, so that those whose close has
+// not been read yet free their places. A connection that has not logged in within 60 s is closed;
 // logged-in ones may stay silent for ever, but keep-alive probes end those
 // whose computer vanished.
 //
@@ -49,6 +57,12 @@ class ClusterNode {
     static constexpr std::size_t kMaxLineBytes = 256;
     static constexpr std::size_t kMaxWaitingBytes = 64 * 1024;
     static constexpr std::size_t kKeptSpots = 100;
+    static constexpr std::size_t kReadBytes = 1024;
+    static constexpr int kLinesPerTurn = 20;
+    static constexpr std::size_t kAnswerBytesPerTurn = 4096;
+    // The pace a client may keep up, and how far beyond it it may run.
+    static constexpr int kLinesPerSecond = 20;
+    static constexpr int kLinesAhead = 200;
     static constexpr std::chrono::milliseconds kTick{500};
     static constexpr std::chrono::milliseconds kLoginTime{60000};
     static constexpr std::chrono::milliseconds kKeepAliveIdle{180000};
@@ -108,12 +122,19 @@ class ClusterNode {
     // The node's own look: waiting connections, data, late logins, retries.
     void OnTick();
     // Takes the connections waiting; at the cap, with `lookFirst`, first
-    // reads every client once, so that the places of clients gone are freed.
+    // serves every client not held for the tick, so that the places of
+    // clients gone are freed.
     void AcceptWaiting(bool lookFirst);
-    void ReadEveryClient();
-    // One read of at most 1 KiB, its lines handled; a client that is gone
-    // (recv says 0 or fails) is closed.
-    void Read(Client& client);
+    void LookAtEveryClient();
+    // One turn: the bytes left from the last turn, or one read of at most
+    // 1 KiB, handled within the turn's bounds; what is left waits for the
+    // tick. A client that is gone (recv says 0 or fails) is closed.
+    void Serve(Client& client);
+    // Handles the client's unread bytes up to the turn's bounds; false when
+    // the client was closed.
+    bool HandleUnread(Client& client);
+    // Counts a line against the client's pace; false when it is flooding.
+    bool WithinPace(Client& client);
     // Handles one line; false when the client is to be closed.
     bool HandleLine(Client& client, const std::string& line);
     void ShowDx(Client& client, int count);
@@ -122,6 +143,8 @@ class ClusterNode {
     // Sends what waits; false when the client is to be closed (send failed,
     // or too much waits).
     bool Flush(Client& client);
+    // Sends what waits, as far as the system takes it, then closes.
+    void CloseWithWords(Client& client);
     void Close(std::uintptr_t socket);
     void Changed();
 

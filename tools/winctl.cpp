@@ -10,6 +10,10 @@
 //   winctl box TITLE [MS]    waits for a message box with that caption and lists
 //                            its children like "children"
 //   winctl ok TITLE [MS]     presses the OK button of that message box
+//   winctl click TITLE [MS]  clicks that box's OK button with the mouse, as a user
+//                            does (input, not a posted command), and waits until
+//                            the box is gone; prints the milliseconds it took
+//   winctl boxrect TITLE     prints that box's left,top,width,height on the screen
 //   winctl boxes TITLE       counts the open message boxes with that caption
 //                            (of the process owning the window TITLE, when one
 //                            is open): the count, then box<TAB>text for each
@@ -118,11 +122,40 @@ HWND FindBox(const char* title, DWORD ms) {
     }
 }
 
+// The box's OK button, or its first button.
+BOOL CALLBACK FindOk(HWND child, LPARAM out) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (std::strcmp(className, "Button") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(out) = child;
+    return GetDlgCtrlID(child) == IDOK ? FALSE : TRUE;
+}
+
+int ClickOk(HWND box, DWORD ms) {
+    HWND ok = nullptr;
+    EnumChildWindows(box, FindOk, reinterpret_cast<LPARAM>(&ok));
+    if (ok == nullptr) return 1;
+    RECT rect = {};
+    GetWindowRect(ok, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    const DWORD start = GetTickCount();
+    if (SendInput(2, clicks, sizeof(INPUT)) != 2) return 1;
+    while (IsWindow(box) && GetTickCount() - start < ms) Sleep(5);
+    std::printf("%lu\n", static_cast<unsigned long>(GetTickCount() - start));
+    std::fflush(stdout);
+    return IsWindow(box) ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: winctl wait|close|children|box|ok|boxes TITLE [MS]\n");
+        std::fprintf(stderr,
+                     "usage: winctl wait|close|children|box|ok|click|boxrect|boxes TITLE [MS]\n");
         return 2;
     }
     const char* title = argv[2];
@@ -146,6 +179,20 @@ int main(int argc, char** argv) {
         const DWORD start = GetTickCount();
         while (IsWindow(box) && GetTickCount() - start < ms) Sleep(20);
         return IsWindow(box) ? 1 : 0;
+    }
+    if (std::strcmp(argv[1], "click") == 0) {
+        HWND box = FindBox(title, ms);
+        return box == nullptr ? 1 : ClickOk(box, ms);
+    }
+    if (std::strcmp(argv[1], "boxrect") == 0) {
+        HWND box = FindBox(title, 0);
+        if (box == nullptr) return 1;
+        RECT rect = {};
+        GetWindowRect(box, &rect);
+        std::printf("%ld,%ld,%ld,%ld\n", rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top);
+        std::fflush(stdout);
+        return 0;
     }
     if (std::strcmp(argv[1], "boxes") == 0) {
         BoxCount boxes{title, 0, "", 0};

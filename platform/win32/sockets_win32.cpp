@@ -104,6 +104,10 @@ int Win32Sockets::send(std::uintptr_t s, const char* buffer, int length, int fla
     return ::send(AsSocket(s), buffer, length, flags);
 }
 
+int Win32Sockets::shutdown(std::uintptr_t s, int how) {
+    return ::shutdown(AsSocket(s), how);
+}
+
 int Win32Sockets::closesocket(std::uintptr_t s) {
     return ::closesocket(AsSocket(s));
 }

@@ -28,6 +28,7 @@ class Win32Sockets : public ISockets {
     std::uintptr_t accept(std::uintptr_t s) override;
     int recv(std::uintptr_t s, char* buffer, int length, int flags) override;
     int send(std::uintptr_t s, const char* buffer, int length, int flags) override;
+    int shutdown(std::uintptr_t s, int how) override;
     int closesocket(std::uintptr_t s) override;
     int WSAAsyncSelect(std::uintptr_t s, std::uint32_t events) override;
     int WSAGetLastError() override;

@@ -84,6 +84,9 @@ class FakeSockets : public ISockets {
     }
     void SetWindow(int peer, std::size_t bytes) { peers_[peer].window = bytes; }
     bool ClosedByNode(int peer) const { return peers_[peer].closedByNode; }
+    // The node ended its sending before it closed: its last words reach the
+    // peer even if a reset follows.
+    bool ShutDownByNode(int peer) const { return peers_[peer].shutDown; }
 
     // Notices the system never delivers.
     void LoseNotices() { notices_.clear(); }
@@ -197,6 +200,11 @@ class FakeSockets : public ISockets {
         p.outbound.append(buffer, n);
         return static_cast<int>(n);
     }
+    int shutdown(std::uintptr_t s, int how) override {
+        if (Check(s, "shutdown") != 0) return kSocketError;
+        if (how == kSdSend && sockets_[s].peer >= 0) peers_[sockets_[s].peer].shutDown = true;
+        return 0;
+    }
     int closesocket(std::uintptr_t s) override {
         if (Check(s, "closesocket") != 0) return kSocketError;
         Socket& closed = sockets_[s];
@@ -247,6 +255,7 @@ class FakeSockets : public ISockets {
         bool wantWrite = false;
         bool closedByPeer = false;
         bool closedByNode = false;
+        bool shutDown = false;
     };
     struct Notice {
         std::uintptr_t socket;

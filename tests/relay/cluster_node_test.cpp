@@ -306,23 +306,60 @@ TEST_F(ClusterNodeTest, TheTickTakesWhatLostNoticesWouldHaveBrought) {
     EXPECT_EQ(sockets.PeerTake(late), kLogin);
 }
 
-// A client that never runs dry gets one read of 1 KiB a tick, and the one
-// after it is served in the same tick; what is left waits for the next.
-TEST_F(ClusterNodeTest, TheTickReadsEachClientOnce) {
+// A client that sends without end gets one bounded turn a tick (20 lines,
+// or the answer that passes 4 KiB) and none on its notices, so the others and
+// newcomers are served meanwhile, also at the cap; kept up far beyond a
+// logger's pace, it is told why and closed, while a logger is not.
+TEST_F(ClusterNodeTest, AFloodingClientGetsOneBoundedTurnATickAndIsClosed) {
+    auto times = [](const std::string& text, int count) {
+        std::string all;
+        for (int i = 0; i < count; ++i) all += text;
+        return all;
+    };
+    const std::string flooderPrompt = "OH1AA de VARELI >\r\n";
+    const std::string loggerPrompt = "OH2BB de VARELI >\r\n";
     const int flooder = LoggedIn("OH1AA");
-    const int other = LoggedIn("OH2BB");
-    std::string prompts;  // one for each empty line of a 1 KiB read
-    for (int i = 0; i < 1024; ++i) prompts += "OH1AA de VARELI >\r\n";
+    const int logger = LoggedIn("OH2BB");
+    for (int n = 1; n <= 100; ++n) node.Spot(Row(7000 + n, n), kAccepted);
+    sockets.PeerTake(flooder);
+    sockets.PeerTake(logger);
+
+    // Five lists asked at once: one answer a turn, the rest by the ticks.
+    const std::string lists = Say(logger, times("sh/dx 100\r\n", 5));
+    const std::size_t listLine =
+        FormatListLine(*ParseSpotRow(Row(7001, 1), "0000"), kAccepted).size() + 2;
+    EXPECT_EQ(lists.size(), listLine * 100 + loggerPrompt.size());
+    for (int tick = 0; tick < 4; ++tick) sockets.Tick();
+    EXPECT_EQ(sockets.PeerTake(logger).size(), 4 * lists.size());
+
     sockets.PeerFlood(flooder, std::string(2048, '\n'), 1000);
-    sockets.PeerSend(other, "sh/dx\r\n");
-    sockets.LoseNotices();
-    const int readsBefore = sockets.Reads(flooder);
-    for (int tick = 1; tick <= 2; ++tick) {
+    sockets.Pump();
+    EXPECT_EQ(sockets.PeerTake(flooder), times(flooderPrompt, 20));
+    const int reads = sockets.Reads(flooder);
+    EXPECT_EQ(Say(logger, "set/name x\r\n"), loggerPrompt);
+    while (node.ConnectionCount() < ClusterNode::kMaxConnections)
+        EXPECT_EQ(sockets.PeerTake(Connect()), kLogin);
+    EXPECT_EQ(sockets.PeerTake(Connect()), "Sorry, too many connections.\r\n");
+    EXPECT_EQ(sockets.Reads(flooder), reads);  // neither its notices nor the look read it
+
+    int ticks = 0;
+    std::string last;
+    while (!sockets.ClosedByNode(flooder) && ticks < 40) {
+        now += ClusterNode::kTick;
         sockets.Tick();
-        EXPECT_EQ(sockets.Reads(flooder) - readsBefore, tick);
-        EXPECT_EQ(sockets.PeerTake(flooder), prompts);
+        ++ticks;
+        last = sockets.PeerTake(flooder);
+        if (!sockets.ClosedByNode(flooder)) {
+            EXPECT_EQ(last, times(flooderPrompt, 20));
+        }
+        EXPECT_EQ(Say(logger, "sh/dx 1\r\n").substr(0, 9), "  7100.0 ");
     }
-    EXPECT_EQ(sockets.PeerTake(other), "OH2BB de VARELI >\r\n");
+    EXPECT_TRUE(sockets.ClosedByNode(flooder));
+    EXPECT_TRUE(sockets.ShutDownByNode(flooder));  // or the reset drops its last words
+    EXPECT_GE(ticks, 16);  // some 9 s of twice the pace, on top of the first turn
+    EXPECT_LE(ticks, 22);
+    EXPECT_EQ(last.substr(last.size() - 46), "Sorry, more than 20 lines a second, closing.\r\n");
+    EXPECT_FALSE(sockets.ClosedByNode(logger));
 }
 
 // A silent connection loses its place after 60 s; a logged-in one never does,
@@ -401,6 +438,7 @@ TEST_F(ClusterNodeTest, TheWaitingLimitIsExactAndHoldsWithinOneRead) {
     while (commands.size() < 1000) commands += "sh/dx 100\r\n";
     sockets.largestSend = 0;
     Say(greedy, commands);
+    for (int tick = 0; tick < 20 && !sockets.ClosedByNode(greedy); ++tick) sockets.Tick();
     EXPECT_TRUE(sockets.ClosedByNode(greedy));
     EXPECT_LT(sockets.largestSend,
               ClusterNode::kMaxWaitingBytes + 10000u);  // one answer past it at most

@@ -7,20 +7,28 @@ the unmodified Vareli.exe and the scripted decoder simulator.
 2. COM17 mapped to a pty: the next rows reach it. Unmapped again: one box
    again over several updates.
 3. An upper limit the number reader refuses ("30 000"): one box over several
-   updates, and none left queued behind it."""
+   updates, and none left queued behind it.
+4. With the cluster node on and a client sending empty lines without pause:
+   the missing port's box is drawn whole (its text and OK button on a
+   screenshot), a mouse click on OK is taken within a second, a newcomer gets
+   "login: " within 2 s, and new spots reach the view and a logged-in client."""
 
 import argparse
 import os
 import re
+import socket
+import subprocess
 import sys
+import threading
 import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "scripts"))
 sys.path.insert(0, HERE)
-from run_e2e import (check, fail, label_texts, port_bytes, spot_row,  # noqa: E402
-                     view_lines, wait_until)
+from node_burst import Monitor, free_tcp_port, read_until  # noqa: E402
+from run_e2e import (check, colour_counts, fail, label_texts, port_bytes,  # noqa: E402
+                     spot_row, view_lines, wait_until)
 from wine_session import PortReader, Simulator, WineSession  # noqa: E402
 
 TITLE = "Vareli"
@@ -137,6 +145,7 @@ def run(session, args):
     try:
         outage(session, args, sim)
         refused_limit(session, args, sim)
+        flooded_box(session, args, sim)
     finally:
         sim.send("quit")
         sim.p.wait(15)
@@ -247,6 +256,120 @@ def refused_limit(session, args, sim):
     code, _ = session.winctl_out("ok", TITLE, "10000")
     check(code == 0, "the box is dismissed with OK")
     close_vareli(session, vareli)
+
+
+class Flooder:
+    """A logged-in client that sends empty lines without pause, and logs in
+    again whenever the node closes it."""
+
+    def __init__(self, tcp_port):
+        self.tcp_port = tcp_port
+        self.running = True
+        self.closed = 0
+        self.told = b""
+        threading.Thread(target=self._flood, daemon=True).start()
+
+    def _flood(self):
+        while self.running:
+            try:
+                s = socket.create_connection(("127.0.0.1", self.tcp_port), timeout=5)
+                s.sendall(b"Q0FLD\r\n")
+                s.setblocking(False)
+                got = b""
+                while self.running:
+                    try:
+                        s.send(b"\r\n" * 512)
+                    except BlockingIOError:
+                        time.sleep(0.001)
+                    try:
+                        chunk = s.recv(65536)
+                        if not chunk:
+                            break
+                        got = (got + chunk)[-200:]
+                    except BlockingIOError:
+                        pass
+            except OSError:
+                pass
+            self.closed += 1
+            self.told = got
+            s.close()
+
+
+def box_drawn(session, shot, box):
+    """Whether the box on the screenshot shows its text and its OK button:
+    dark text in the text's place, the button's face and its dark label."""
+    code, out = session.winctl_out("boxrect", TITLE)
+    if code != 0:
+        return False, "no box"
+    left, top, _, _ = (int(v) for v in out.split(","))
+    found = {}
+    for cls, _, bounds, text in box:
+        x, y, w, h = (int(v) for v in bounds.split(","))
+        part = shot + "." + cls + ".png"
+        # the client origin lies inside the frame: the caption and border
+        subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (w, h, left + x + 3, top + y + 22),
+                        "+repage", part], check=True)
+        found[cls] = colour_counts(part)
+    text = found.get("Static", {})
+    button = found.get("Button", {})
+    # Black is the box's own: the view behind writes in navy and red.
+    black, label = text.get("000000", 0), button.get("000000", 0)
+    return black > 50 and label > 10, "%d black pixels of text, %d of the button's label" % (
+        black, label)
+
+
+def flooded_box(session, args, sim):
+    session.drop_com_port(PORT)
+    tcp_port = free_tcp_port()
+    work = tempfile.mkdtemp(prefix="vareli-flood-")
+    with open(os.path.join(work, "vareli.ini"), "wb") as f:
+        f.write(b"[COMPort]Com%d\r\n[AlaMHZ]1800\r\n[YlaMHZ]30000\r\n[Com]1\r\n"
+                b"[Klusteri]1\r\n[KlusteriPortti]%d\r\n" % (PORT, tcp_port))
+    sim.send("clear")
+    page = Page(sim)
+    vareli = session.start([args.vareli], cwd=work)
+    check(session.winctl_out("wait", TITLE, "30000")[0] == 0, "the window appears, node on")
+    monitor = wait_until("the node takes a logger", lambda: try_monitor(tcp_port))
+    flooder = Flooder(tcp_port)
+    try:
+        time.sleep(2)  # the flood well under way before the box
+        page.update(1)
+        check(wait_box(session, MISSING) == [MISSING], "the missing port's box opens mid-flood")
+        code, listing = session.winctl_out("box", TITLE, "1000")
+        box = [line.split("\t") for line in listing.splitlines()]
+        time.sleep(1)
+        shot = os.path.join(args.artefacts, "flooded-box.png")
+        session.screenshot(shot)
+        drawn, seen = box_drawn(session, shot, box)
+        check(drawn, "the box is drawn whole while the client floods (%s)" % seen)
+        page.update(1)
+        wait_shown(session, page.rows, "a spot while the box is open and the client floods")
+        wait_until("the logger gets the new spots", lambda: monitor.spots() >= len(page.rows))
+        start = time.time()
+        s = socket.create_connection(("127.0.0.1", tcp_port), timeout=5)
+        got = read_until(s, b"login: ", 5)
+        took = time.time() - start
+        s.close()
+        check(b"login: " in got and took < 2, "a newcomer gets \"login: \" in %.2f s" % took)
+        code, out = session.winctl_out("click", TITLE, "1000")
+        check(code == 0, "a click on OK is taken mid-flood (in %s ms)" % out.strip())
+        page.update(1)
+        wait_shown(session, page.rows, "a spot after OK, the client still flooding")
+        wait_until("the logger gets it", lambda: monitor.spots() >= len(page.rows))
+        wait_until("the flooder is told why and closed",
+                   lambda: flooder.closed > 0 and b"more than 20 lines a second" in flooder.told,
+                   20)
+        check(True, "the flooder was told why and closed (%d times)" % flooder.closed)
+    finally:
+        flooder.running = False
+    close_vareli(session, vareli)
+
+
+def try_monitor(tcp_port):
+    try:
+        return Monitor(tcp_port)
+    except OSError:
+        return None
 
 
 if __name__ == "__main__":
