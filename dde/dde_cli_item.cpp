@@ -67,12 +67,16 @@ bool TDdeCliItem::OpenWarmLink() {
     TDdeMgr& manager = DdeManager();
     IDdeml& ddeml = manager.Ddeml();
     if (!hszItem_) hszItem_.Create(ddeml, manager.DdeInstId(), name_);
+    started_ = false;
     const std::weak_ptr<const void> life = life_;
-    const std::uintptr_t started = ddeml.DdeClientTransaction(
+    const std::uintptr_t accepted = ddeml.DdeClientTransaction(
         nullptr, 0, conversation_->Conv(), hszItem_.Get(), conversation_->DataFormat(),
         ddeml::kXtypAdvStart | ddeml::kXtypfNoData, kTransactionTimeoutMs, nullptr);
     if (life.expired()) return false;
-    if (started != 0) return true;
+    if (accepted != 0) {
+        started_ = true;
+        return true;
+    }
     // Clears the instance's last error; the code itself is of no use here.
     ddeml.DdeGetLastError(manager.DdeInstId());
     hszItem_.Release();
@@ -81,6 +85,7 @@ bool TDdeCliItem::OpenWarmLink() {
 }
 
 void TDdeCliItem::CloseWarmLink() {
+    started_ = false;
     if (conversation_->IsOpen() && hszItem_) {
         const std::weak_ptr<const void> life = life_;
         DdeManager().Ddeml().DdeClientTransaction(nullptr, 0, conversation_->Conv(), hszItem_.Get(),

@@ -33,6 +33,10 @@ class TDdeCliItem : public TPersistent {
 
     const std::string& Name() const { return name_; }
     std::uintptr_t ItemHandle() const { return hszItem_.Get(); }
+    // The server accepted the warm link and it still stands. The item handle
+    // alone does not say so: it is made before the advise start is asked
+    // for, and lives while the request waits.
+    bool WarmLinkStarted() const { return started_ && hszItem_; }
     TDdeClientConv* Conversation() const { return conversation_; }
     TDdeClientItem* Item() const { return item_; }
 
@@ -63,6 +67,7 @@ class TDdeCliItem : public TPersistent {
   private:
     std::string name_;
     DdeStringHandle hszItem_;
+    bool started_ = false;
     TDdeClientConv* conversation_;
     TDdeClientItem* item_;
     std::shared_ptr<const bool> life_ = std::make_shared<const bool>(true);

@@ -16,7 +16,7 @@ DecoderLinkSupervisor::DecoderLinkSupervisor(TDdeClientConv& conv, TDdeClientIte
 bool DecoderLinkSupervisor::Healthy() const {
     if (!conv_.IsOpen() || !conv_.PartnerAlive() || item_.DdeItem() != target_.item) return false;
     const TDdeCliItem* link = conv_.ItemLinkOf(&item_);
-    return link != nullptr && link->Name() == target_.item && link->ItemHandle() != 0;
+    return link != nullptr && link->Name() == target_.item && link->WarmLinkStarted();
 }
 
 bool DecoderLinkSupervisor::AtWork() const {

@@ -11,9 +11,11 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/seam.h"
+#include "platform/win32/posted_ticks_win32.h"
 #include "sample_form.h"
 #include "screen_shot.h"
 #include "ui/application.h"
@@ -408,9 +410,17 @@ TEST_F(RealWindows, ModalDialogsNestAndAFailingCloseKeepsTheDialogOpen) {
     EXPECT_EQ(std::count(dialog->log.begin(), dialog->log.end(), "FormClose"), 2);
 }
 
+// Takes the one tick message waiting for window, if any: {taken, accepted}.
+std::pair<bool, bool> TakeTick(PostedTicks& ticks, HWND window, UINT message) {
+    MSG tick;
+    if (!PeekMessageA(&tick, window, message, message, PM_REMOVE)) return {false, false};
+    return {true, ticks.Take(tick.wParam, tick.lParam)};
+}
+
 // Timers: a tick must come while posted messages keep arriving (a WM_TIMER
 // never would), and a timer stopped while its tick is already posted does
-// not tick.
+// not tick. The ticks themselves: one posted before its timer stopped or was
+// started again is told apart from the new start's.
 TEST(Win32Timers, TickAmidPostedMessagesAndNoneAfterStop) {
     TWin32WidgetSet widgets{GetModuleHandleA(nullptr)};
     bool quit = false;
@@ -442,6 +452,35 @@ TEST(Win32Timers, TickAmidPostedMessagesAndNoneAfterStop) {
     }
     EXPECT_EQ(lateTicks, 0);
     EXPECT_FALSE(quit);
+
+    // The thread busy for longer than a period, taking no message: the tick
+    // is posted and waits when its timer starts again, or stops.
+    const UINT message = WM_APP + 7;
+    const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    const auto posted = [&] {
+        MSG peeked;
+        return WaitUntil(
+            [&] { return PeekMessageA(&peeked, window, message, message, PM_NOREMOVE); });
+    };
+    using Taken = std::pair<bool, bool>;
+    {
+        PostedTicks ticks(message);
+        ASSERT_TRUE(ticks.Start(window, 5, 10));
+        ASSERT_TRUE(posted());
+        EXPECT_EQ(TakeTick(ticks, window, message), Taken(true, true));
+        ASSERT_TRUE(posted());
+        ASSERT_TRUE(ticks.Start(window, 5, 600000));  // no tick of its own in this test
+        EXPECT_EQ(TakeTick(ticks, window, message), Taken(true, false));
+        EXPECT_EQ(TakeTick(ticks, window, message), Taken(false, false));
+        ASSERT_TRUE(ticks.Start(window, 6, 10));
+        ASSERT_TRUE(posted());
+        ticks.Stop(6);
+        EXPECT_EQ(TakeTick(ticks, window, message), Taken(true, false));
+        EXPECT_EQ(TakeTick(ticks, window, message), Taken(false, false));
+    }
+    DestroyWindow(window);
 }
 
 }  // namespace

@@ -1,0 +1,108 @@
+// The decoder link as the main window shows and repairs it with "[Uudelleen]1":
+// a warm link counts as the link only once the decoder has taken it, and a
+// renewal that fails is reported once in each outage.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "asetus/relay_dialog.h"
+#include "asetus/settings_dialog.h"
+#include "dde/dde_mgr.h"
+#include "program_seams.h"
+#include "ui/application.h"
+#include "vplusdde/main_window.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// The program's start-up with the "Välitys" dialog, the link checks on.
+class DecoderLinkTest : public ::testing::Test {
+  protected:
+    DecoderLinkTest() {
+        manager = std::make_unique<TDdeMgr>(nullptr, "Vareli.exe", s.ddeml);
+        app = std::make_unique<TApplication>(nullptr, s.widgets);
+        app->SetTitle("Vareli");
+        app->CreateForm(form1);
+        app->CreateForm(form3);
+        app->CreateForm(relay);
+        form1->SetSettingsDialog(form3);
+        form1->SetRelayDialog(relay);
+        form3->Relay = relay->Controls();
+    }
+    ~DecoderLinkTest() override {
+        app.reset();
+        manager.reset();
+    }
+    void Show() {
+        SettingsFolder::Put(
+            "[COMPort]Com5\r\n[AlaMHZ]1800\r\n[YlaMHZ]30000\r\n[Com]0\r\n"
+            "[Uudelleen]1\r\n");
+        form1->Show();
+    }
+    // "DDE link"
+    bool LinkShown() { return TMemoryWidgetSet::PeerOf<TMemoryLabelPeer>(form1->Label2).visible; }
+
+    ProgramSeams s;
+    std::unique_ptr<TDdeMgr> manager;
+    std::unique_ptr<TApplication> app;
+    TForm1* form1 = nullptr;
+    TForm3* form3 = nullptr;
+    TForm4* relay = nullptr;
+};
+
+// The decoder, still starting, refuses its first two warm links. DDEML's loop
+// runs the link check while an advise start waits: what it shows then counts
+// as well.
+TEST_F(DecoderLinkTest, AWarmLinkIsShownAsTheLinkOnlyOnceTheDecoderHasTakenIt) {
+    int asked = 0;
+    std::vector<bool> shownWhileAsked;
+    s.ddeml.onTransaction = [&](std::uint32_t type) {
+        if ((type & ~ddeml::kXtypfNoData) != ddeml::kXtypAdvStart) return;
+        s.ddeml.server.refuseAdvise = ++asked <= 2;
+        if (asked == 1) return;  // the first show: no check runs yet
+        s.widgets.FireTimers();
+        shownWhileAsked.push_back(LinkShown());
+    };
+    const std::string row = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    s.ddeml.server.items[ProgramSeams::kItem] = Page({row});
+    Show();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(form1->lientti->IsOpen());
+    EXPECT_FALSE(LinkShown());
+    s.widgets.FireTimers();  // the item named again: refused
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(LinkShown());
+    s.widgets.FireTimers();  // taken
+    EXPECT_EQ(asked, 3);
+    EXPECT_TRUE(LinkShown());
+    EXPECT_EQ(shownWhileAsked, (std::vector<bool>{false, false}));
+    EXPECT_EQ(form1->SpotCounter(), 1);
+}
+
+// Down, the renewal fails (one box), back; down again and the renewal fails
+// again: a new outage, a second box.
+TEST_F(DecoderLinkTest, AFailedRenewalIsReportedOnceInEachOutage) {
+    Show();
+    s.ddeml.staleAfterServerEnd = true;
+    const std::string failure = DdeErrorMessage(ddeml::kDmlErrLowMemory);
+    for (size_t outage = 1; outage <= 2; ++outage) {
+        s.ddeml.ServerVanishes();
+        s.widgets.FireTimers();  // closed; the library keeps it
+        s.ddeml.server.running = true;
+        s.ddeml.initializeResult = ddeml::kDmlErrLowMemory;
+        s.widgets.FireTimers();
+        s.widgets.FireTimers();
+        app->ProcessMessages();
+        EXPECT_EQ(s.BoxTexts(), Texts(outage, failure));
+        EXPECT_FALSE(LinkShown());
+        s.ddeml.initializeResult = 0;
+        s.widgets.FireTimers();  // renewed
+        s.widgets.FireTimers();  // joined
+        EXPECT_TRUE(LinkShown());
+    }
+}
+
+}  // namespace
