@@ -175,8 +175,10 @@ TEST_F(Files, SizePositionAndAttributes) {
 
     const std::string later = folder.Path("b.txt");
     TempFolder::Write(later, "y");
-    std::filesystem::last_write_time(
-        later, std::filesystem::last_write_time(file) + std::chrono::seconds(10));
+    // Both set: the MinGW library keeps whole seconds only.
+    const auto then = std::filesystem::last_write_time(file);
+    std::filesystem::last_write_time(file, then);
+    std::filesystem::last_write_time(later, then + std::chrono::seconds(10));
     files::FileAttributeData a;
     files::FileAttributeData b;
     ASSERT_TRUE(fs.GetFileAttributesExA(file, &a));
