@@ -98,6 +98,13 @@ TEST_F(SpotHistoryTest, TheEndOfALargeFileIsReadNotTheWhole) {
     TempFolder::Write("vihjeet-20260304.txt", std::string(3 * 1000 * 1000, '\n'));
     EXPECT_EQ(Read(kNow), recent);
     EXPECT_LE(files.bytesRead, kRecentSpotLines * (kMaxLoggedLineBytes + 1) + 2 * recent.size());
+
+    // Where the looking stops, the line cut there is never taken, though its
+    // end would read as one: whole, it is too long to be a spot line.
+    std::filesystem::remove("vihjeet-20260304.txt");
+    TempFolder::Write("vihjeet-20260305.txt",
+                      std::string(2000, 'x') + "2026-03-05 08:00:00  7025 Q1CUT\r\n\r\n");
+    EXPECT_EQ(Read(kNow, 1), "");
 }
 
 // Yesterday's file first, then today's; no older one. Read and write sharing:
