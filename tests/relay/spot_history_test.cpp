@@ -88,14 +88,14 @@ TEST_F(SpotHistoryTest, TheEndOfALargeFileIsReadNotTheWhole) {
     for (int n = 0; n < 2000; ++n) recent += line(n);
     std::string big;
     const std::string filler = line(99999);
-    while (big.size() < 50 * 1000 * 1000) big += filler;
+    while (big.size() < 50000000u) big += filler;
     TempFolder::Write("vihjeet-20260305.txt", big + recent + "2026-03-05 09:29:5");
     EXPECT_EQ(Read(kNow), recent);
     EXPECT_LE(files.bytesRead, 2 * recent.size());
 
     files.bytesRead = 0;
-    TempFolder::Write("vihjeet-20260305.txt", std::string(3 * 1000 * 1000, 'x') + "\r\n" + recent);
-    TempFolder::Write("vihjeet-20260304.txt", std::string(3 * 1000 * 1000, '\n'));
+    TempFolder::Write("vihjeet-20260305.txt", std::string(3000000u, 'x') + "\r\n" + recent);
+    TempFolder::Write("vihjeet-20260304.txt", std::string(3000000u, '\n'));
     EXPECT_EQ(Read(kNow), recent);
     EXPECT_LE(files.bytesRead, kRecentSpotLines * (kMaxLoggedLineBytes + 1) + 2 * recent.size());
 
