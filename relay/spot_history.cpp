@@ -166,7 +166,8 @@ std::uint32_t ReadTail(IFiles& files, const std::string& fileName, NewestSpots& 
             lf = std::find(std::make_reverse_iterator(lf), std::make_reverse_iterator(begin), '\n')
                      .base();
             if (lf == begin) break;  // no LF left: the rest joins `pending`
-            // `lf` is just past an LF: the line from there on is whole.
+            // `lf` is just past an LF: the line from there on is whole. The
+            // chunk's last line runs on into `pending`.
             if (lineEnd == begin + count) {
                 if (pendingCounts) {
                     pending.insert(0, lf, static_cast<std::size_t>(lineEnd - lf));

@@ -30,6 +30,15 @@ std::string NewName(const std::string& fileName) {
 
 constexpr std::uint32_t kMoveDurably = files::kMoveReplaceExisting | files::kMoveWriteThrough;
 
+// Whether the file is there, with its attributes in `data`; false when it
+// is missing. Raises EInOutError when the system cannot tell.
+bool Exists(IFiles& files, const std::string& fileName, files::FileAttributeData* data) {
+    if (files.GetFileAttributesExA(fileName, data)) return true;
+    const std::uint32_t code = files.GetLastError();
+    if (code == files::kErrorFileNotFound || code == files::kErrorPathNotFound) return false;
+    throw EInOutError(static_cast<int>(code));
+}
+
 }  // namespace
 
 TextFileReader::TextFileReader(const std::string& fileName)
@@ -167,19 +176,6 @@ void TextFileWriter::KeepNewContents() noexcept {
     files_.MoveFileExA(tempName_, KeptName(fileName_), kMoveDurably);
     leaveTemp_ = true;
 }
-
-namespace {
-
-// Whether the file is there, with its attributes in `data`; false when it
-// is missing. Raises EInOutError when the system cannot tell.
-bool Exists(IFiles& files, const std::string& fileName, files::FileAttributeData* data) {
-    if (files.GetFileAttributesExA(fileName, data)) return true;
-    const std::uint32_t code = files.GetLastError();
-    if (code == files::kErrorFileNotFound || code == files::kErrorPathNotFound) return false;
-    throw EInOutError(static_cast<int>(code));
-}
-
-}  // namespace
 
 KeptCopy RestoreKeptTextFile(const std::string& fileName, IFiles& files) {
     if (Exists(files, fileName, nullptr)) return KeptCopy::kNone;
