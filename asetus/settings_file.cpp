@@ -15,6 +15,8 @@
 const char* const kSettingsFileName = "vareli.ini";
 const char* const kDefaultClusterPort = "7300";
 const char* const kSettingsRestoredText = "Asetukset palautettiin tiedostosta vareli.ini.tmp.";
+const char* const kSettingsRestoredFromNewText =
+    "Asetukset palautettiin tiedostosta vareli.ini.new.";
 
 namespace {
 
@@ -79,12 +81,24 @@ constexpr const char* kWatchKey = "[Seuraa]";
 
 }  // namespace
 
-bool RestoreKeptSettingsFile() {
+KeptCopy RestoreKeptSettingsFile() {
     return RestoreKeptSettingsFile(Seam<IFiles>::Get());
 }
 
-bool RestoreKeptSettingsFile(IFiles& files) {
+KeptCopy RestoreKeptSettingsFile(IFiles& files) {
     return RestoreKeptTextFile(kSettingsFileName, files);
+}
+
+const char* SettingsRestoredText(KeptCopy copy) {
+    switch (copy) {
+        case KeptCopy::kTmp:
+            return kSettingsRestoredText;
+        case KeptCopy::kNew:
+            return kSettingsRestoredFromNewText;
+        case KeptCopy::kNone:
+            break;
+    }
+    return nullptr;
 }
 
 void WriteSettingsFile(const SettingsControls& controls) {

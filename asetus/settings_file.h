@@ -11,7 +11,8 @@
 
 #include <string>
 
-class IFiles;
+#include "rtl/text_file.h"
+
 class TCheckBox;
 class TComboBox;
 class TComm;
@@ -19,20 +20,27 @@ class TEdit;
 
 extern const char* const kSettingsFileName;  // "vareli.ini"
 
-// Start-up, before the settings are read: when "vareli.ini" is missing and a
-// failed save kept its contents in "vareli.ini.tmp", moves that into place
-// and returns true; the caller then shows kSettingsRestoredText once and reads
-// the settings as usual. Returns false, touching nothing, when "vareli.ini"
-// exists or nothing was kept. A move that fails otherwise raises EInOutError
-// with the system's code (32 held open elsewhere, 5 access denied, ...), so
-// that it is reported like any failure to read the settings rather than
-// hidden behind a "File not found"; the kept copy then stays for the next
-// start. The IFiles overload is for tests; the other uses Seam<IFiles>.
-bool RestoreKeptSettingsFile();
-bool RestoreKeptSettingsFile(IFiles& files);
+// Start-up, before the settings are read: when "vareli.ini" is missing,
+// puts back the newer of "vareli.ini.tmp" (where a failed save keeps its
+// contents) and "vareli.ini.new" (where they stay when even that move
+// failed), see RestoreKeptTextFile, and says which; the caller then shows
+// SettingsRestoredText once and reads the settings as usual. With
+// "vareli.ini" there nothing is moved or opened, so a copy held open by
+// another program is no obstacle. A look or a move that fails otherwise
+// raises EInOutError with the system's code (32 held open elsewhere, 5
+// access denied, ...), so that it is reported like any failure to read the
+// settings rather than hidden behind a "File not found"; the copy then
+// stays for the next start. The IFiles overload is for tests; the other
+// uses Seam<IFiles>.
+KeptCopy RestoreKeptSettingsFile();
+KeptCopy RestoreKeptSettingsFile(IFiles& files);
 
 // "Asetukset palautettiin tiedostosta vareli.ini.tmp."
 extern const char* const kSettingsRestoredText;
+// "Asetukset palautettiin tiedostosta vareli.ini.new."
+extern const char* const kSettingsRestoredFromNewText;
+// The box text for the copy put back; nullptr for none.
+const char* SettingsRestoredText(KeptCopy copy);
 
 // The "Välitys" dialog's options. Each is stored only when it is on, after
 // the four lines, so that a user who never turns one on keeps the four-line

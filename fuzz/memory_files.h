@@ -34,7 +34,9 @@ class MemoryFiles : public IFiles {
     bool ReadFile(std::uintptr_t file, void* buffer, std::uint32_t toRead,
                   std::uint32_t* done) override {
         if (file != kHandle || openHandles == 0) return Fail(files::kErrorInvalidHandle, done);
-        std::size_t count = std::min<std::size_t>(toRead, bytes.size() - position_);
+        // A position set past the end reads nothing, as on Windows.
+        std::size_t count =
+            std::min<std::size_t>(toRead, bytes.size() - std::min(position_, bytes.size()));
         if (chunk != 0) count = std::min<std::size_t>(count, chunk);
         if (count != 0) std::memcpy(buffer, bytes.data() + position_, count);
         position_ += count;
@@ -47,6 +49,29 @@ class MemoryFiles : public IFiles {
     bool CloseHandle(std::uintptr_t file) override {
         if (file != kHandle || openHandles == 0) return Fail(files::kErrorInvalidHandle, nullptr);
         --openHandles;
+        return true;
+    }
+    bool SetFilePointerEx(std::uintptr_t file, std::int64_t distance, std::int64_t* at,
+                          std::uint32_t moveMethod) override {
+        if (file != kHandle || openHandles == 0) return Fail(files::kErrorInvalidHandle, nullptr);
+        const std::int64_t base = moveMethod == files::kFileEnd       ? std::int64_t(bytes.size())
+                                  : moveMethod == files::kFileCurrent ? std::int64_t(position_)
+                                                                      : 0;
+        if (base + distance < 0) return Fail(files::kErrorNegativeSeek, nullptr);
+        position_ = static_cast<std::size_t>(base + distance);
+        if (at != nullptr) *at = base + distance;
+        return true;
+    }
+    bool GetFileSizeEx(std::uintptr_t file, std::int64_t* size) override {
+        if (file != kHandle || openHandles == 0) return Fail(files::kErrorInvalidHandle, nullptr);
+        if (size != nullptr) *size = static_cast<std::int64_t>(bytes.size());
+        return true;
+    }
+    bool GetFileAttributesExA(const std::string& fileName,
+                              files::FileAttributeData* data) override {
+        if (fileName != name) return Fail(files::kErrorFileNotFound, nullptr);
+        if (data != nullptr)
+            *data = files::FileAttributeData{files::kAttributeArchive, 0, 0, 0, bytes.size()};
         return true;
     }
     bool MoveFileExA(const std::string&, const std::string&, std::uint32_t) override {

@@ -39,8 +39,15 @@ constexpr std::uint32_t kCreateAlways = 2;
 constexpr std::uint32_t kOpenExisting = 3;
 constexpr std::uint32_t kOpenAlways = 4;
 constexpr std::uint32_t kTruncateExisting = 5;
-// dwFlagsAndAttributes
+// dwFlagsAndAttributes; GetFileAttributesExA's dwFileAttributes
+constexpr std::uint32_t kAttributeReadOnly = 0x1u;
+constexpr std::uint32_t kAttributeDirectory = 0x10u;
+constexpr std::uint32_t kAttributeArchive = 0x20u;
 constexpr std::uint32_t kAttributeNormal = 0x80u;
+// SetFilePointerEx dwMoveMethod
+constexpr std::uint32_t kFileBegin = 0;
+constexpr std::uint32_t kFileCurrent = 1;
+constexpr std::uint32_t kFileEnd = 2;
 // MoveFileExA flags
 constexpr std::uint32_t kMoveReplaceExisting = 0x1u;
 constexpr std::uint32_t kMoveWriteThrough = 0x8u;
@@ -63,6 +70,7 @@ constexpr std::uint32_t kErrorFileExists = 80;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorDiskFull = 112;
 constexpr std::uint32_t kErrorInvalidName = 123;
+constexpr std::uint32_t kErrorNegativeSeek = 131;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorFilenameTooLong = 206;
 // ReplaceFileA: the replaced file could not be removed (it is held open
@@ -74,6 +82,16 @@ constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;
 // ReplaceFileA: the replaced file has been renamed to a name of the system's
 // choosing, the replacement still has its own name.
 constexpr std::uint32_t kErrorUnableToMoveReplacement2 = 1177;
+
+// GetFileAttributesExA's WIN32_FILE_ATTRIBUTE_DATA; each FILETIME as one
+// count of 100 ns since 1601-01-01 UTC, the size as one number.
+struct FileAttributeData {
+    std::uint32_t fileAttributes = 0;
+    std::uint64_t creationTime = 0;
+    std::uint64_t lastAccessTime = 0;
+    std::uint64_t lastWriteTime = 0;
+    std::uint64_t fileSize = 0;
+};
 
 }  // namespace files
 
@@ -92,6 +110,18 @@ class IFiles {
     virtual bool WriteFile(std::uintptr_t file, const void* buffer, std::uint32_t toWrite,
                            std::uint32_t* done) = 0;
     virtual bool CloseHandle(std::uintptr_t file) = 0;
+    // Moves the position the next ReadFile reads from (writes of a handle
+    // with append access alone still go to the end); *newFilePointer, when
+    // given, tells where it now stands. A place before the start fails with
+    // 131; one past the end is allowed.
+    virtual bool SetFilePointerEx(std::uintptr_t file, std::int64_t distanceToMove,
+                                  std::int64_t* newFilePointer, std::uint32_t moveMethod) = 0;
+    virtual bool GetFileSizeEx(std::uintptr_t file, std::int64_t* fileSize) = 0;
+    // The standard level (GetFileExInfoStandard), the only one the program
+    // asks for. Fails with 2 (or 3, no such folder) for a missing name; opens
+    // nothing, so a file held open by another program is no obstacle.
+    virtual bool GetFileAttributesExA(const std::string& fileName,
+                                      files::FileAttributeData* data) = 0;
     virtual bool MoveFileExA(const std::string& existing, const std::string& newFileName,
                              std::uint32_t flags) = 0;
     // Puts `replacement` in the place of `replaced`, which keeps its

@@ -4,19 +4,32 @@
 // for them again.
 //
 // A line is taken as SpotLog writes it: "YYYY-MM-DD HH:MM:SS", one blank, the
-// row, and its line end (CR LF; a bare LF is taken too). A line that is not
-// that (a real date and time of day, a row with something besides blanks, a
-// line end) is skipped silently: a hand-edited line, or one cut short, for
-// instance the last line of a file whose writing was cut off. A line longer
-// than kMaxLoggedLineBytes (its CR counted) is no spot line either and is
-// skipped unstored, so memory stays bounded for any file.
+// row, and its line end (CR LF; a bare LF is taken too). The stamp may stand
+// in the middle of the line, after a fragment that an older writer or
+// another program left without its line end ("...00:22026-12-07 09:41:07
+// 7025 Q1AAA ..."): the row is what follows the line's last stamp, and what
+// comes before that stamp is dropped, so that a fragment never reaches the
+// view as part of a row. A line without a stamp (a real date and time of
+// day), or whose row holds nothing besides blanks, or without a line end, is
+// skipped silently: a hand-edited line, or one cut short, for instance the
+// last line of a file whose writing was cut off. A row cut short inside its
+// own text and then ended by SpotLog's repair cannot be told from a short
+// row and is taken as it stands. A line longer than kMaxLoggedLineBytes (its
+// CR counted) is no spot line either and is skipped unstored.
+//
+// Only the end of a file is read, backwards in chunks from its end, until
+// `limit` spots of that file are found, the file's start is reached, or
+// `limit` lines of the longest kind (kMaxLoggedLineBytes and the LF each)
+// have been looked through; so the cost follows the lines taken, not the
+// file's size, and memory stays bounded for any file. A line whose start
+// lies before the bytes read is never taken.
 //
 // A missing file has no spots. Any other failure to open or read a file is
 // reported through the callback once for that file, as "Vihjetiedostoa X ei
 // voitu lukea (virhe N)." with the system's code N, and the other file is
-// still read; the good lines read before a read failure are kept. File
-// failures never throw; what the callback throws reaches the caller (the
-// file is closed first).
+// still read; the good lines read before a read failure (the file's newest)
+// are kept. File failures never throw; what the callback throws reaches the
+// caller (the file is closed first).
 //
 // Files are opened for reading with read and write sharing, so a program
 // that holds one open for appending does not keep it from being read.

@@ -30,16 +30,18 @@ bool SpotLog::Append(const std::string& row, const LocalTime& now) {
 }
 
 std::uint32_t SpotLog::Write(const std::string& fileName, const std::string& line) {
-    // Appending alone: Windows writes at the end as the file is at that
-    // moment, also when another program appended since we opened it.
-    const std::uintptr_t file =
-        files_.CreateFileA(fileName, files::kFileAppendData, files::kShareRead | files::kShareWrite,
-                           files::kOpenAlways, files::kAttributeNormal);
+    // Reading to learn how the file ends; appending alone, so that Windows
+    // writes at the end as the file is at that moment, also when another
+    // program appended since we opened it.
+    const std::uintptr_t file = files_.CreateFileA(
+        fileName, files::kGenericRead | files::kFileAppendData,
+        files::kShareRead | files::kShareWrite, files::kOpenAlways, files::kAttributeNormal);
     if (file == files::kInvalidHandle) return SystemCodeOr(files::kErrorGenFailure);
-    const auto size = static_cast<std::uint32_t>(line.size());
+    const std::string text = LineEndBefore(file) + line;
+    const auto size = static_cast<std::uint32_t>(text.size());
     std::uint32_t done = 0;
     std::uint32_t error = 0;
-    if (!files_.WriteFile(file, line.data(), size, &done)) {
+    if (!files_.WriteFile(file, text.data(), size, &done)) {
         error = SystemCodeOr(files::kErrorDiskFull);
     } else if (done < size) {
         // The call succeeded, so it left no code of its own to read.
@@ -47,6 +49,21 @@ std::uint32_t SpotLog::Write(const std::string& fileName, const std::string& lin
     }
     if (!files_.CloseHandle(file) && error == 0) error = SystemCodeOr(files::kErrorGenFailure);
     return error;
+}
+
+std::string SpotLog::LineEndBefore(std::uintptr_t file) {
+    std::int64_t size = 0;
+    if (!files_.GetFileSizeEx(file, &size)) return "\r\n";
+    if (size == 0) return "";
+    char last = 0;
+    std::uint32_t got = 0;
+    if (!files_.SetFilePointerEx(file, size - 1, nullptr, files::kFileBegin) ||
+        !files_.ReadFile(file, &last, 1, &got) || got != 1)
+        return "\r\n";
+    if (last == '\n') return "";
+    // A line end cut between its CR and LF: the LF completes it.
+    if (last == '\r') return "\n";
+    return "\r\n";
 }
 
 std::uint32_t SpotLog::SystemCodeOr(std::uint32_t fallback) {

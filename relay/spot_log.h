@@ -4,9 +4,23 @@
 // ending in CR LF, so that other programs can follow the spots in a file.
 //
 // Each line is one open-append-close: no handle is held between spots, and
-// the file is opened for appending alone with read and write sharing, so
-// another program may read it, or append to it, at any time, and every line
-// lands at the end as the file then is.
+// the file is opened with read and write sharing, so another program may
+// read it, or append to it, at any time. The open asks for reading and for
+// appending alone (no FILE_WRITE_DATA), so that every line lands at the end
+// as the file then is, wherever the read position stands.
+//
+// A spot always starts a line of its own: before the line goes out, the
+// file's last byte is read through the same handle, and when the file does
+// not end in a line end (a short write at a full disk, a crash, another
+// program's unfinished line) the line end goes first, in the same write:
+// CR LF, or only the LF when the file ends in a CR. One handle for both, not
+// a second open for reading: one open per spot as before, and the look and
+// the write as close together as they can be; another program that writes
+// between the two can still join a line, which no reader-side rule can stop
+// without a lock that program would take too. When the last byte cannot be
+// read, CR LF goes first anyway: an empty line is skipped by every reader,
+// while a line joined to a fragment would cost a spot. Nothing already in
+// the file is changed.
 //
 // A failed or short write is reported through the callback once per file
 // name for the object's lifetime, as "Vihjetiedostoon X ei voitu kirjoittaa
@@ -44,6 +58,8 @@ class SpotLog {
   private:
     // The code of the failure, 0 when the line was written and closed.
     std::uint32_t Write(const std::string& fileName, const std::string& line);
+    // What must go before a new line in the open file: "", "\n" or "\r\n".
+    std::string LineEndBefore(std::uintptr_t file);
     // The failed call's code, or `fallback` when the system gives none.
     std::uint32_t SystemCodeOr(std::uint32_t fallback);
 

@@ -41,17 +41,37 @@ std::string UpperCase(std::string text) {
     return text;
 }
 
-// The whole call, then each of its parts between the "/" characters.
-std::vector<std::string> CallAndParts(const std::string& call) {
-    std::vector<std::string> candidates{call};
-    if (call.find('/') == std::string::npos) return candidates;
+bool HoldsLettersAndDigits(const std::string& part) {
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isLetter = [](char c) { return c >= 'A' && c <= 'Z'; };
+    return std::any_of(part.begin(), part.end(), isDigit) &&
+           std::any_of(part.begin(), part.end(), isLetter);
+}
+
+std::vector<std::string> PartsOf(const std::string& call) {
+    std::vector<std::string> parts;
     std::size_t from = 0;
     for (;;) {
         const std::size_t slash = call.find('/', from);
-        candidates.push_back(call.substr(from, slash - from));
-        if (slash == std::string::npos) break;
+        parts.push_back(call.substr(from, slash - from));
+        if (slash == std::string::npos) return parts;
         from = slash + 1;
     }
+}
+
+// The whole call (upper case), then the parts that count (see the header).
+std::vector<std::string> CallAndParts(const std::string& call) {
+    std::vector<std::string> candidates{call};
+    if (call.find('/') == std::string::npos) return candidates;
+    const std::vector<std::string> parts = PartsOf(call);
+    std::size_t own = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (HoldsLettersAndDigits(parts[i]) &&
+            (!HoldsLettersAndDigits(parts[own]) || parts[i].size() > parts[own].size()))
+            own = i;
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        if (i <= own || HoldsLettersAndDigits(parts[i])) candidates.push_back(parts[i]);
     return candidates;
 }
 

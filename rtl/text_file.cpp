@@ -23,7 +23,21 @@ std::string KeptName(const std::string& fileName) {
     return fileName + ".tmp";
 }
 
+// Where a save writes before its contents go in place.
+std::string NewName(const std::string& fileName) {
+    return fileName + ".new";
+}
+
 constexpr std::uint32_t kMoveDurably = files::kMoveReplaceExisting | files::kMoveWriteThrough;
+
+// Whether the file is there, with its attributes in `data`; false when it
+// is missing. Raises EInOutError when the system cannot tell.
+bool Exists(IFiles& files, const std::string& fileName, files::FileAttributeData* data) {
+    if (files.GetFileAttributesExA(fileName, data)) return true;
+    const std::uint32_t code = files.GetLastError();
+    if (code == files::kErrorFileNotFound || code == files::kErrorPathNotFound) return false;
+    throw EInOutError(static_cast<int>(code));
+}
 
 }  // namespace
 
@@ -94,7 +108,7 @@ TextFileWriter::TextFileWriter(const std::string& fileName)
     : TextFileWriter(fileName, Seam<IFiles>::Get()) {}
 
 TextFileWriter::TextFileWriter(const std::string& fileName, IFiles& files)
-    : files_(files), fileName_(fileName), tempName_(fileName + ".new") {
+    : files_(files), fileName_(fileName), tempName_(NewName(fileName)) {
     handle_ = files_.CreateFileA(tempName_, files::kGenericWrite, files::kShareRead,
                                  files::kCreateAlways, files::kAttributeNormal);
     if (handle_ == files::kInvalidHandle) RaiseLastError(files_);
@@ -163,13 +177,22 @@ void TextFileWriter::KeepNewContents() noexcept {
     leaveTemp_ = true;
 }
 
-bool RestoreKeptTextFile(const std::string& fileName, IFiles& files) {
-    // Without replacing, the move itself tells whether the file is there, in
-    // the same step that would put the copy back.
-    if (files.MoveFileExA(KeptName(fileName), fileName, files::kMoveWriteThrough)) return true;
+KeptCopy RestoreKeptTextFile(const std::string& fileName, IFiles& files) {
+    if (Exists(files, fileName, nullptr)) return KeptCopy::kNone;
+    files::FileAttributeData kept;
+    files::FileAttributeData newest;
+    const bool haveKept = Exists(files, KeptName(fileName), &kept);
+    const bool haveNew = Exists(files, NewName(fileName), &newest);
+    if (!haveKept && !haveNew) return KeptCopy::kNone;
+    const KeptCopy copy = haveNew && (!haveKept || newest.lastWriteTime > kept.lastWriteTime)
+                              ? KeptCopy::kNew
+                              : KeptCopy::kTmp;
+    const std::string from = copy == KeptCopy::kNew ? NewName(fileName) : KeptName(fileName);
+    // Without replacing: a file that appeared since the look stays.
+    if (files.MoveFileExA(from, fileName, files::kMoveWriteThrough)) return copy;
     const std::uint32_t code = files.GetLastError();
     if (code == files::kErrorFileNotFound || code == files::kErrorAlreadyExists ||
         code == files::kErrorFileExists)
-        return false;
+        return KeptCopy::kNone;
     throw EInOutError(static_cast<int>(code));
 }

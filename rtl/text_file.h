@@ -23,7 +23,8 @@
 // is kept as the newest copy (until the next save writes it anew), and an
 // older "<name>.tmp" stays as it was. No
 // writer ever opens, truncates or deletes "<name>.tmp"; a successful save
-// leaves it alone. RestoreKeptTextFile puts it back at start-up.
+// leaves it alone. RestoreKeptTextFile puts the newer of the two back at
+// start-up.
 //
 // While either is open, other programs may read the file but not write it
 // (share mode FILE_SHARE_READ).
@@ -111,8 +112,20 @@ class TextFileWriter {
     bool leaveTemp_ = false;  // the temporary file is the kept copy now, or the newest one
 };
 
-// When fileName is missing and its kept copy "<fileName>.tmp" exists, moves
-// the copy into its place and returns true. Returns false, touching nothing,
-// when fileName exists or there is no kept copy. Raises EInOutError with the
-// system's code when the move fails otherwise; the kept copy then stays.
-bool RestoreKeptTextFile(const std::string& fileName, IFiles& files);
+// Which copy RestoreKeptTextFile put back.
+enum class KeptCopy {
+    kNone,
+    kTmp,  // "<name>.tmp", the kept copy
+    kNew,  // "<name>.new", the newest contents of a save whose moves all failed
+};
+
+// Start-up: first looks whether fileName is there (its attributes, which
+// opens nothing); when it is, returns kNone and touches nothing, whatever
+// other programs hold open. Only when it is missing, moves the newer (last
+// write time) of "<fileName>.tmp" and "<fileName>.new" into its place and
+// says which; the ".tmp" on equal times, as it is only ever made whole by a
+// move, while a ".new" may be left from a save cut short. kNone when
+// neither is there, or when fileName appeared meanwhile. Raises EInOutError
+// with the system's code when a look or the move fails otherwise; the copy
+// then stays.
+KeptCopy RestoreKeptTextFile(const std::string& fileName, IFiles& files);

@@ -291,7 +291,7 @@ void TForm1::SetWatchDialog(TForm5* dialog) {
 
 void TForm1::FormShow(TObject*) {
     // Settings whose save could not finish wait in the kept copy.
-    if (RestoreKeptSettingsFile()) PostMessageBox(kSettingsRestoredText);
+    if (const char* text = SettingsRestoredText(RestoreKeptSettingsFile())) PostMessageBox(text);
     haeasetukset();
     ApplyClusterSettings();
     intake_.ResetCounter();

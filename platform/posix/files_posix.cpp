@@ -90,6 +90,13 @@ std::uint32_t MissingCode(const std::string& path) {
     return files::kErrorFileNotFound;
 }
 
+// A POSIX time as a FILETIME: 100 ns units since 1601-01-01 UTC.
+std::uint64_t FileTimeOf(const struct timespec& time) {
+    constexpr std::uint64_t kSecondsFrom1601To1970 = 11644473600u;
+    return (static_cast<std::uint64_t>(time.tv_sec) + kSecondsFrom1601To1970) * 10000000u +
+           static_cast<std::uint64_t>(time.tv_nsec) / 100u;
+}
+
 }  // namespace
 
 std::uint32_t WindowsErrorOf(int error, std::uint32_t ioFault) {
@@ -247,6 +254,51 @@ bool PosixFiles::CloseHandle(std::uintptr_t file) {
         return true;
     }
     return Fail(files::kErrorInvalidHandle);
+}
+
+bool PosixFiles::SetFilePointerEx(std::uintptr_t file, std::int64_t distanceToMove,
+                                  std::int64_t* newFilePointer, std::uint32_t moveMethod) {
+    const int fd = static_cast<int>(file);
+    off_t base = 0;
+    if (moveMethod == files::kFileCurrent) {
+        base = lseek(fd, 0, SEEK_CUR);
+    } else if (moveMethod == files::kFileEnd) {
+        struct stat st;
+        base = fstat(fd, &st) == 0 ? st.st_size : -1;
+    } else if (moveMethod != files::kFileBegin) {
+        return Fail(files::kErrorInvalidParameter);
+    }
+    if (base < 0) return Fail(WindowsErrorOf(errno));
+    // lseek would say EINVAL; Windows tells a place before the start apart.
+    if (distanceToMove < -static_cast<std::int64_t>(base)) return Fail(files::kErrorNegativeSeek);
+    const off_t at = lseek(fd, base + distanceToMove, SEEK_SET);
+    if (at < 0) return Fail(WindowsErrorOf(errno));
+    if (newFilePointer != nullptr) *newFilePointer = at;
+    return true;
+}
+
+bool PosixFiles::GetFileSizeEx(std::uintptr_t file, std::int64_t* fileSize) {
+    struct stat st;
+    if (fstat(static_cast<int>(file), &st) != 0) return Fail(WindowsErrorOf(errno));
+    if (fileSize != nullptr) *fileSize = st.st_size;
+    return true;
+}
+
+bool PosixFiles::GetFileAttributesExA(const std::string& fileName, files::FileAttributeData* data) {
+    struct stat st;
+    if (stat(fileName.c_str(), &st) != 0) {
+        const int error = errno;
+        return Fail(error == ENOENT ? MissingCode(fileName) : WindowsErrorOf(error));
+    }
+    if (data == nullptr) return true;
+    data->fileAttributes =
+        S_ISDIR(st.st_mode) ? files::kAttributeDirectory : files::kAttributeArchive;
+    if (ReadOnly(st)) data->fileAttributes |= files::kAttributeReadOnly;
+    data->creationTime = FileTimeOf(st.st_ctim);
+    data->lastAccessTime = FileTimeOf(st.st_atim);
+    data->lastWriteTime = FileTimeOf(st.st_mtim);
+    data->fileSize = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+    return true;
 }
 
 bool PosixFiles::MoveFileExA(const std::string& existing, const std::string& newFileName,

@@ -10,7 +10,9 @@
 //  - the read-only attribute, taken from the owner's write bit: a file
 //    without it cannot be opened for writing, emptied, replaced or deleted
 //    (5, access denied), even by root, who ignores the mode bits.
-// A folder cannot be opened as a file (5), as on Windows. Append access
+// A folder cannot be opened as a file (5), as on Windows. File attributes
+// are made up as Windows shows a plain file: archive (or directory), and
+// read-only from the owner's write bit; times from stat, in FILETIME units. Append access
 // alone (FILE_APPEND_DATA without GENERIC_WRITE) opens with O_APPEND: Windows
 // then writes every block at the file's end, whatever other handles wrote.
 //
@@ -29,6 +31,10 @@ class PosixFiles : public IFiles {
     bool WriteFile(std::uintptr_t file, const void* buffer, std::uint32_t toWrite,
                    std::uint32_t* done) override;
     bool CloseHandle(std::uintptr_t file) override;
+    bool SetFilePointerEx(std::uintptr_t file, std::int64_t distanceToMove,
+                          std::int64_t* newFilePointer, std::uint32_t moveMethod) override;
+    bool GetFileSizeEx(std::uintptr_t file, std::int64_t* fileSize) override;
+    bool GetFileAttributesExA(const std::string& fileName, files::FileAttributeData* data) override;
     bool MoveFileExA(const std::string& existing, const std::string& newFileName,
                      std::uint32_t flags) override;
     bool ReplaceFileA(const std::string& replaced, const std::string& replacement,

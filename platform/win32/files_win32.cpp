@@ -12,7 +12,12 @@ static_assert(files::kShareRead == FILE_SHARE_READ && files::kShareWrite == FILE
 static_assert(files::kCreateNew == CREATE_NEW && files::kCreateAlways == CREATE_ALWAYS &&
               files::kOpenExisting == OPEN_EXISTING && files::kOpenAlways == OPEN_ALWAYS &&
               files::kTruncateExisting == TRUNCATE_EXISTING);
-static_assert(files::kAttributeNormal == FILE_ATTRIBUTE_NORMAL);
+static_assert(files::kAttributeNormal == FILE_ATTRIBUTE_NORMAL &&
+              files::kAttributeReadOnly == FILE_ATTRIBUTE_READONLY &&
+              files::kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
+              files::kAttributeArchive == FILE_ATTRIBUTE_ARCHIVE);
+static_assert(files::kFileBegin == FILE_BEGIN && files::kFileCurrent == FILE_CURRENT &&
+              files::kFileEnd == FILE_END);
 static_assert(files::kMoveReplaceExisting == MOVEFILE_REPLACE_EXISTING &&
               files::kMoveWriteThrough == MOVEFILE_WRITE_THROUGH);
 static_assert(files::kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
@@ -32,6 +37,7 @@ static_assert(files::kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
               files::kErrorInvalidParameter == ERROR_INVALID_PARAMETER &&
               files::kErrorDiskFull == ERROR_DISK_FULL &&
               files::kErrorInvalidName == ERROR_INVALID_NAME &&
+              files::kErrorNegativeSeek == ERROR_NEGATIVE_SEEK &&
               files::kErrorAlreadyExists == ERROR_ALREADY_EXISTS &&
               files::kErrorFilenameTooLong == ERROR_FILENAME_EXCED_RANGE &&
               files::kErrorUnableToRemoveReplaced == ERROR_UNABLE_TO_REMOVE_REPLACED &&
@@ -42,6 +48,14 @@ namespace {
 
 HANDLE ToHandle(std::uintptr_t file) {
     return reinterpret_cast<HANDLE>(file);
+}
+
+std::uint64_t Joined(DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+std::uint64_t Joined(const FILETIME& time) {
+    return Joined(time.dwHighDateTime, time.dwLowDateTime);
 }
 
 // wine's ReplaceFileA fails with 267 (ERROR_DIRECTORY) for a name without a
@@ -80,6 +94,39 @@ bool Win32Files::WriteFile(std::uintptr_t file, const void* buffer, std::uint32_
 
 bool Win32Files::CloseHandle(std::uintptr_t file) {
     return ::CloseHandle(ToHandle(file)) != FALSE;
+}
+
+bool Win32Files::SetFilePointerEx(std::uintptr_t file, std::int64_t distanceToMove,
+                                  std::int64_t* newFilePointer, std::uint32_t moveMethod) {
+    LARGE_INTEGER distance;
+    distance.QuadPart = distanceToMove;
+    LARGE_INTEGER at;
+    at.QuadPart = 0;
+    const BOOL ok = ::SetFilePointerEx(ToHandle(file), distance, &at, moveMethod);
+    if (ok != FALSE && newFilePointer != nullptr) *newFilePointer = at.QuadPart;
+    return ok != FALSE;
+}
+
+bool Win32Files::GetFileSizeEx(std::uintptr_t file, std::int64_t* fileSize) {
+    LARGE_INTEGER size;
+    size.QuadPart = 0;
+    const BOOL ok = ::GetFileSizeEx(ToHandle(file), &size);
+    if (ok != FALSE && fileSize != nullptr) *fileSize = size.QuadPart;
+    return ok != FALSE;
+}
+
+bool Win32Files::GetFileAttributesExA(const std::string& fileName, files::FileAttributeData* data) {
+    WIN32_FILE_ATTRIBUTE_DATA found = {};
+    if (::GetFileAttributesExA(fileName.c_str(), GetFileExInfoStandard, &found) == FALSE)
+        return false;
+    if (data != nullptr) {
+        data->fileAttributes = found.dwFileAttributes;
+        data->creationTime = Joined(found.ftCreationTime);
+        data->lastAccessTime = Joined(found.ftLastAccessTime);
+        data->lastWriteTime = Joined(found.ftLastWriteTime);
+        data->fileSize = Joined(found.nFileSizeHigh, found.nFileSizeLow);
+    }
+    return true;
 }
 
 bool Win32Files::MoveFileExA(const std::string& existing, const std::string& newFileName,

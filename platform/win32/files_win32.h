@@ -13,6 +13,10 @@ class Win32Files : public IFiles {
     bool WriteFile(std::uintptr_t file, const void* buffer, std::uint32_t toWrite,
                    std::uint32_t* done) override;
     bool CloseHandle(std::uintptr_t file) override;
+    bool SetFilePointerEx(std::uintptr_t file, std::int64_t distanceToMove,
+                          std::int64_t* newFilePointer, std::uint32_t moveMethod) override;
+    bool GetFileSizeEx(std::uintptr_t file, std::int64_t* fileSize) override;
+    bool GetFileAttributesExA(const std::string& fileName, files::FileAttributeData* data) override;
     bool MoveFileExA(const std::string& existing, const std::string& newFileName,
                      std::uint32_t flags) override;
     bool ReplaceFileA(const std::string& replaced, const std::string& replacement,

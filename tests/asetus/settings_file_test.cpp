@@ -183,19 +183,24 @@ TEST_F(SettingsFileTest, OtherProgramsMayReadTheFileWhileItIsOpenButNotWriteIt) 
 }
 
 // A save that lost the old file and could not move the new one into its place
-// leaves it in "vareli.ini.tmp" (see TextFileWriter); the next start puts that
-// back, and only then; a copy that cannot be moved is reported and stays.
+// leaves it in "vareli.ini.tmp", or in "vareli.ini.new" when even that move
+// failed (see TextFileWriter); the next start puts the newer back, and only
+// then, and names it; a copy that cannot be moved is reported and stays.
 TEST_F(SettingsFileTest, AtStartAKeptCopyIsPutBackOnlyWhenTheFileIsMissing) {
     const std::string kept = "[COMPort]Com7\r\n[Com]1\r\n";
     SettingsFolder::Put(kept, "vareli.ini.tmp");
-    EXPECT_TRUE(RestoreKeptSettingsFile());
+    const KeptCopy restored = RestoreKeptSettingsFile();
+    EXPECT_EQ(restored, KeptCopy::kTmp);
+    EXPECT_STREQ(SettingsRestoredText(restored),
+                 "Asetukset palautettiin tiedostosta vareli.ini.tmp.");
     EXPECT_EQ(SettingsFolder::Get(), kept);
     EXPECT_FALSE(std::filesystem::exists("vareli.ini.tmp"));
 
     // The file there, with or without a kept copy: nothing moves.
-    EXPECT_FALSE(RestoreKeptSettingsFile());
+    EXPECT_EQ(RestoreKeptSettingsFile(), KeptCopy::kNone);
+    EXPECT_EQ(SettingsRestoredText(KeptCopy::kNone), nullptr);
     SettingsFolder::Put("stale", "vareli.ini.tmp");
-    EXPECT_FALSE(RestoreKeptSettingsFile(folder.Files()));
+    EXPECT_EQ(RestoreKeptSettingsFile(folder.Files()), KeptCopy::kNone);
     EXPECT_EQ(SettingsFolder::Get("vareli.ini.tmp"), "stale");
     EXPECT_EQ(SettingsFolder::Get(), kept);
 
@@ -208,6 +213,13 @@ TEST_F(SettingsFileTest, AtStartAKeptCopyIsPutBackOnlyWhenTheFileIsMissing) {
         EXPECT_EQ(e.ErrorCode(), 32);
     }
     EXPECT_EQ(SettingsFolder::Get("vareli.ini.tmp"), "stale");
+
+    folder.Files().moveError = 0;
+    std::filesystem::remove("vareli.ini.tmp");
+    SettingsFolder::Put(kept, "vareli.ini.new");
+    EXPECT_STREQ(SettingsRestoredText(RestoreKeptSettingsFile()),
+                 "Asetukset palautettiin tiedostosta vareli.ini.new.");
+    EXPECT_EQ(SettingsFolder::Get(), kept);
 }
 
 }  // namespace

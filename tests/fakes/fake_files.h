@@ -26,11 +26,13 @@ class FakeFiles : public IFiles {
     std::uint32_t replaceError = 0;  // 1176 and 1177 take the old file away first
 
     // "CreateFileA <name> <access> <share> <disposition>", "ReadFile <n>",
-    // "WriteFile <bytes>", "CloseHandle", "MoveFileExA <from> <to> <flags>",
-    // "ReplaceFileA <replaced> <replacement> <flags>", "DeleteFileA <name>";
-    // numbers in hexadecimal.
+    // "WriteFile <bytes>", "CloseHandle", "SetFilePointerEx <distance> <method>",
+    // "GetFileSizeEx", "GetFileAttributesExA <name>", "MoveFileExA <from> <to>
+    // <flags>", "ReplaceFileA <replaced> <replacement> <flags>", "DeleteFileA
+    // <name>"; numbers in hexadecimal.
     std::vector<std::string> calls;
     int openHandles = 0;
+    std::uint64_t bytesRead = 0;  // by every ReadFile together
 
     std::uintptr_t CreateFileA(const std::string& fileName, std::uint32_t desiredAccess,
                                std::uint32_t shareMode, std::uint32_t creationDisposition,
@@ -53,7 +55,11 @@ class FakeFiles : public IFiles {
             if (done != nullptr) *done = 0;
             return Failed(readError);
         }
-        return real_.ReadFile(file, buffer, toRead, done);
+        std::uint32_t got = 0;
+        const bool ok = real_.ReadFile(file, buffer, toRead, &got);
+        bytesRead += got;
+        if (done != nullptr) *done = got;
+        return ok;
     }
     bool WriteFile(std::uintptr_t file, const void* buffer, std::uint32_t toWrite,
                    std::uint32_t* done) override {
@@ -73,6 +79,20 @@ class FakeFiles : public IFiles {
         if (ok) --openHandles;
         if (closeError != 0) return Failed(closeError);
         return ok;
+    }
+    bool SetFilePointerEx(std::uintptr_t file, std::int64_t distanceToMove,
+                          std::int64_t* newFilePointer, std::uint32_t moveMethod) override {
+        Note("SetFilePointerEx " + Hex64(distanceToMove) + " " + Hex(moveMethod));
+        return real_.SetFilePointerEx(file, distanceToMove, newFilePointer, moveMethod);
+    }
+    bool GetFileSizeEx(std::uintptr_t file, std::int64_t* fileSize) override {
+        Note("GetFileSizeEx");
+        return real_.GetFileSizeEx(file, fileSize);
+    }
+    bool GetFileAttributesExA(const std::string& fileName,
+                              files::FileAttributeData* data) override {
+        Note("GetFileAttributesExA " + fileName);
+        return real_.GetFileAttributesExA(fileName, data);
     }
     bool MoveFileExA(const std::string& existing, const std::string& newFileName,
                      std::uint32_t flags) override {
@@ -107,6 +127,12 @@ class FakeFiles : public IFiles {
     static std::string Hex(std::uint32_t value) {
         char text[16];
         std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(value));
+        return text;
+    }
+    static std::string Hex64(std::int64_t value) {
+        char text[24];
+        std::snprintf(text, sizeof text, "%s%llx", value < 0 ? "-" : "",
+                      static_cast<unsigned long long>(value < 0 ? -value : value));
         return text;
     }
     bool Failed(std::uint32_t code) {

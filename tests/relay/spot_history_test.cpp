@@ -62,6 +62,51 @@ TEST_F(SpotHistoryTest, GoodLinesComeBackAsWrittenOthersAreSkipped) {
     EXPECT_TRUE(reports.empty());  // yesterday's file is missing: no spots, no word
 }
 
+// A spot joined to a fragment left without its line end: the row is what
+// follows the line's last stamp, the fragment is never part of it.
+TEST_F(SpotHistoryTest, AStampInTheMiddleOfALineStartsTheTrueRow) {
+    TempFolder::Write(
+        "vihjeet-20260305.txt",
+        std::string("2026-03-05 00:22026-03-05 09:41:07  7025 Q1AAA\r\n") +
+            "2026-03-05 00:10:05  7030 Q1BBB  cq2026-03-05 06:05:21  14025 OH2BH\r\n" +
+            "  7030 Q1CCC  cq2026-03-05 06:05:22 \r\n" +             // a blank row after it
+            "  7030 Q1DDD  cq2026-02-30 06:05:23  7025 Q1EEE\r\n");  // no such day
+    EXPECT_EQ(Read(kNow),
+              "2026-03-05 09:41:07  7025 Q1AAA\r\n2026-03-05 06:05:21  14025 OH2BH\r\n");
+}
+
+// Only the end of a file is read: a 50 MB file costs what its last 2,000
+// lines take, and they come back whole across the pieces it is read in; a
+// file that holds no spot lines is looked through only as far as 2,000
+// lines of the longest kind reach.
+TEST_F(SpotHistoryTest, TheEndOfALargeFileIsReadNotTheWhole) {
+    auto line = [](int n) {
+        return SpotLog::Line("  7025 Q1" + std::to_string(n),
+                             LocalTime{2026, 3, 5, n / 3600 % 24, n / 60 % 60, n % 60});
+    };
+    std::string recent;
+    for (int n = 0; n < 2000; ++n) recent += line(n);
+    std::string big;
+    const std::string filler = line(99999);
+    while (big.size() < 50000000u) big += filler;
+    TempFolder::Write("vihjeet-20260305.txt", big + recent + "2026-03-05 09:29:5");
+    EXPECT_EQ(Read(kNow), recent);
+    EXPECT_LE(files.bytesRead, 2 * recent.size());
+
+    files.bytesRead = 0;
+    TempFolder::Write("vihjeet-20260305.txt", std::string(3000000u, 'x') + "\r\n" + recent);
+    TempFolder::Write("vihjeet-20260304.txt", std::string(3000000u, '\n'));
+    EXPECT_EQ(Read(kNow), recent);
+    EXPECT_LE(files.bytesRead, kRecentSpotLines * (kMaxLoggedLineBytes + 1) + 2 * recent.size());
+
+    // Where the looking stops, the line cut there is never taken, though its
+    // end would read as one: whole, it is too long to be a spot line.
+    std::filesystem::remove("vihjeet-20260304.txt");
+    TempFolder::Write("vihjeet-20260305.txt",
+                      std::string(2000, 'x') + "2026-03-05 08:00:00  7025 Q1CUT\r\n\r\n");
+    EXPECT_EQ(Read(kNow, 1), "");
+}
+
 // Yesterday's file first, then today's; no older one. Read and write sharing:
 // a program appending to a file does not keep it from being read.
 TEST_F(SpotHistoryTest, YesterdayAcrossMonthAndYearEnds) {

@@ -50,7 +50,7 @@ TEST_F(SpotLogTest, LinesAppendedToTheFileOfTheDay) {
         TempFolder::Read("vihjeet-20260305.txt"),
         "earlier\r\n2026-03-05 09:04:07 " + kRow + "\r\n2026-03-05 23:59:59 " + shortUnit + "\r\n");
     EXPECT_EQ(TempFolder::Read("vihjeet-20260306.txt"), "2026-03-06 00:00:00 " + kRow + "\r\n");
-    EXPECT_EQ(files.calls.front(), "CreateFileA vihjeet-20260305.txt 4 3 4");
+    EXPECT_EQ(files.calls.front(), "CreateFileA vihjeet-20260305.txt 80000004 3 4");
     EXPECT_EQ(files.openHandles, 0);
     EXPECT_TRUE(reports.empty());
 }
@@ -80,6 +80,33 @@ TEST_F(SpotLogTest, FailingFileReportedOnceAndRetried) {
               "Vihjetiedostoon vihjeet-20260307.txt ei voitu kirjoittaa (virhe 39).");
     EXPECT_EQ(reports.size(), 3u);
     EXPECT_EQ(files.openHandles, 0);
+}
+
+// A file that does not end in a line end (a cut write, another program's
+// unfinished line) gets one before the next spot, and only that once; one
+// cut between CR and LF gets the LF. When the last byte cannot be read the
+// line end goes first anyway: an empty line costs nothing, a joined one a
+// spot. Nothing that was there changes.
+TEST_F(SpotLogTest, ASpotAfterACutLineStartsALineOfItsOwn) {
+    const std::string cut = "2026-12-07 00:10:05 " + kRow + "\r\n2026-12-07 00:2";
+    TempFolder::Write("vihjeet-20261207.txt", cut);
+    EXPECT_TRUE(log.Append(kRow, LocalTime{2026, 12, 7, 9, 41, 7}));
+    EXPECT_TRUE(log.Append(kRow, LocalTime{2026, 12, 7, 9, 41, 8}));
+    EXPECT_EQ(TempFolder::Read("vihjeet-20261207.txt"),
+              cut + "\r\n2026-12-07 09:41:07 " + kRow + "\r\n2026-12-07 09:41:08 " + kRow + "\r\n");
+
+    TempFolder::Write("vihjeet-20261208.txt", "2026-12-08 00:10:05 " + kRow + "\r");
+    EXPECT_TRUE(log.Append(kRow, LocalTime{2026, 12, 8, 9, 0, 0}));
+    EXPECT_EQ(TempFolder::Read("vihjeet-20261208.txt"),
+              "2026-12-08 00:10:05 " + kRow + "\r\n2026-12-08 09:00:00 " + kRow + "\r\n");
+
+    files.failReadCall = 4;  // the fourth look at a last byte
+    EXPECT_TRUE(log.Append(kRow, LocalTime{2026, 12, 8, 9, 0, 1}));
+    EXPECT_EQ(TempFolder::Read("vihjeet-20261208.txt"),
+              "2026-12-08 00:10:05 " + kRow + "\r\n2026-12-08 09:00:00 " + kRow +
+                  "\r\n\r\n2026-12-08 09:00:01 " + kRow + "\r\n");
+    EXPECT_EQ(files.openHandles, 0);
+    EXPECT_TRUE(reports.empty());
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ void ExpectMatches(const WatchList& list, const std::vector<std::string>& calls,
 }
 
 // Entries apart by commas, blanks or both; calls and entries in either case.
-TEST(WatchList, EntriesMatchWholeCallsPrefixesAndEachPartBetweenSlashes) {
+TEST(WatchList, EntriesMatchWholeCallsPrefixesAndThePartsThatCount) {
     const WatchList list("3y0j,VP8*  g3abc ,\tK1*");
     ExpectMatches(list,
                   {"3Y0J", "3y0j", "VP8", "vp8abc", "G3ABC", "K1ABC",
@@ -27,6 +27,25 @@ TEST(WatchList, EntriesMatchWholeCallsPrefixesAndEachPartBetweenSlashes) {
                    // a prefix only at the start of the call or of a part
                    "VP", "XVP8", "OH1AB/XVP8", "", "/"},
                   false);
+}
+
+// Which parts of a call with "/" count: the station's own call (the longest
+// part with letters and digits), the parts before it, and a part after it
+// that names a place; an operating suffix never.
+TEST(WatchList, OperatingSuffixesNeverMatchPlacesAndPrefixesDo) {
+    const WatchList suffixes("M* P* A* B* Q* MM 4*");
+    ExpectMatches(suffixes,
+                  {"OH2BH/M", "DL1ABC/MM", "OH2BH/AM", "OH2BH/P", "OH2BH/QRP", "OH2BH/A", "OH2BH/B",
+                   "OH2BH/4", "VP2E/OH2BH/P", "3D2/DL1ABC/P", "KH6/OH2BH/MM"},
+                  false);
+    ExpectMatches(suffixes, {"M/OH2BH", "P40A/M", "AB1CD/P"}, true);
+    ExpectMatches(WatchList("F* VP2E* KH6 3D2* OH2BH/P"),
+                  {"F/OH2BH", "VP2E/OH2BH/P", "OH2BH/KH6", "DL1ABC/3D2", "3D2/DL1ABC/P", "OH2BH/P"},
+                  true);
+    ExpectMatches(WatchList("OH*"), {"OH2BH/P", "OH2BH/MM", "VP2E/OH2BH/P", "KH6/OH2BH"}, true);
+    // A suffix after the call whatever stands before it; an entry with a
+    // suffix matches the call written so, and only that.
+    ExpectMatches(WatchList("M* OH2BH/P"), {"3D2/DL1ABC/M", "OH2BH/P/M", "OH2BH"}, false);
 }
 
 // A bad entry is refused as typed, the first of several; in a list read from

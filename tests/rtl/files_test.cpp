@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 
 #include "temp_folder.h"
@@ -142,6 +144,54 @@ TEST_F(Files, MoveAndDelete) {
     EXPECT_TRUE(fs.DeleteFileA(target));
     EXPECT_FALSE(fs.DeleteFileA(target));
     EXPECT_EQ(fs.GetLastError(), files::kErrorFileNotFound);
+}
+
+// One handle that reads and appends: the size, a read from a chosen place,
+// a place before the start refused with 131, and a write that still lands
+// at the end wherever the read position stands. Attributes, with the last
+// write time in FILETIME units, without opening the file.
+TEST_F(Files, SizePositionAndAttributes) {
+    TempFolder::Write(file, "abc\r\n");
+    const std::uintptr_t h = Open(file, files::kGenericRead | files::kFileAppendData,
+                                  files::kShareRead | files::kShareWrite, files::kOpenAlways);
+    ASSERT_NE(h, files::kInvalidHandle);
+    std::int64_t size = 0;
+    EXPECT_TRUE(fs.GetFileSizeEx(h, &size));
+    EXPECT_EQ(size, 5);
+    std::int64_t at = 0;
+    EXPECT_TRUE(fs.SetFilePointerEx(h, -1, &at, files::kFileEnd));
+    EXPECT_EQ(at, 4);
+    char last = 0;
+    std::uint32_t done = 0;
+    EXPECT_TRUE(fs.ReadFile(h, &last, 1, &done));
+    EXPECT_EQ(std::string(&last, done), "\n");
+    EXPECT_FALSE(fs.SetFilePointerEx(h, -6, nullptr, files::kFileEnd));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorNegativeSeek);
+    EXPECT_TRUE(fs.SetFilePointerEx(h, 1, &at, files::kFileBegin));
+    EXPECT_EQ(at, 1);
+    EXPECT_TRUE(fs.WriteFile(h, "x", 1, &done));
+    EXPECT_TRUE(fs.CloseHandle(h));
+    EXPECT_EQ(TempFolder::Read(file), "abc\r\nx");
+
+    const std::string later = folder.Path("b.txt");
+    TempFolder::Write(later, "y");
+    // Both set: the MinGW library keeps whole seconds only.
+    const auto then = std::filesystem::last_write_time(file);
+    std::filesystem::last_write_time(file, then);
+    std::filesystem::last_write_time(later, then + std::chrono::seconds(10));
+    files::FileAttributeData a;
+    files::FileAttributeData b;
+    ASSERT_TRUE(fs.GetFileAttributesExA(file, &a));
+    ASSERT_TRUE(fs.GetFileAttributesExA(later, &b));
+    EXPECT_EQ(a.fileSize, 6u);
+    EXPECT_EQ(a.fileAttributes & files::kAttributeDirectory, 0u);
+    EXPECT_EQ(b.lastWriteTime - a.lastWriteTime, 10u * 10000000u);
+    ASSERT_TRUE(fs.GetFileAttributesExA(folder.Path("."), &a));
+    EXPECT_NE(a.fileAttributes & files::kAttributeDirectory, 0u);
+    EXPECT_FALSE(fs.GetFileAttributesExA(folder.Path("c.txt"), &a));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorFileNotFound);
+    EXPECT_FALSE(fs.GetFileAttributesExA(folder.Path("none/c.txt"), &a));
+    EXPECT_EQ(fs.GetLastError(), files::kErrorPathNotFound);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -391,6 +393,49 @@ TEST_F(TextFileWriting, NothingMoreAfterCommit) {
     EXPECT_EQ(InOutCode([&] { writer.WriteLine("late"); }), 103);
     EXPECT_EQ(InOutCode([&] { writer.Commit(); }), 103);
     EXPECT_EQ(TempFolder::Read(file), "");
+}
+
+// Start-up: with the file there nothing else is looked at, not even a kept
+// copy that another program holds open; without it the newer of the two
+// copies goes back (the kept one on equal times), and the other stays.
+TEST_F(TextFileWriting, AtStartTheNewerCopyGoesBackOnlyWhenTheFileIsMissing) {
+    TempFolder::Write(file, "current\r\n");
+    TempFolder::Write(kept, "kept\r\n");
+    const std::uintptr_t holder =
+        SystemFiles().CreateFileA(kept, files::kGenericRead, files::kShareRead,
+                                  files::kOpenExisting, files::kAttributeNormal);
+    ASSERT_NE(holder, files::kInvalidHandle);
+    EXPECT_EQ(RestoreKeptTextFile(file, files), KeptCopy::kNone);
+    EXPECT_EQ(files.calls, Lines{"GetFileAttributesExA " + file});
+    EXPECT_EQ(TempFolder::Read(file), "current\r\n");
+    EXPECT_TRUE(SystemFiles().CloseHandle(holder));
+
+    const auto then = std::filesystem::last_write_time(file);
+    struct Case {
+        int newAge;  // seconds before the kept copy's time
+        KeptCopy expected;
+    };
+    for (const Case& c :
+         {Case{10, KeptCopy::kTmp}, Case{-10, KeptCopy::kNew}, Case{0, KeptCopy::kTmp}}) {
+        std::filesystem::remove(file);
+        TempFolder::Write(kept, "kept\r\n");
+        TempFolder::Write(temp, "new\r\n");
+        std::filesystem::last_write_time(kept, then);
+        std::filesystem::last_write_time(temp, then - std::chrono::seconds(c.newAge));
+        const bool fromNew = c.expected == KeptCopy::kNew;
+        EXPECT_EQ(RestoreKeptTextFile(file, files), c.expected) << c.newAge;
+        EXPECT_EQ(TempFolder::Read(file), fromNew ? "new\r\n" : "kept\r\n") << c.newAge;
+        EXPECT_FALSE(TempFolder::Exists(fromNew ? temp : kept)) << c.newAge;
+        EXPECT_EQ(TempFolder::Read(fromNew ? kept : temp), fromNew ? "kept\r\n" : "new\r\n");
+    }
+    // Only the newest contents of a save whose moves all failed; then none.
+    std::filesystem::remove(file);
+    std::filesystem::remove(kept);
+    TempFolder::Write(temp, "new\r\n");
+    EXPECT_EQ(RestoreKeptTextFile(file, files), KeptCopy::kNew);
+    std::filesystem::remove(file);
+    EXPECT_EQ(RestoreKeptTextFile(file, files), KeptCopy::kNone);
+    EXPECT_FALSE(TempFolder::Exists(file));
 }
 
 }  // namespace

@@ -805,7 +805,7 @@ TEST_F(MainWindowTest, ARestartWithTheSpotFileRepeatsNothingAlreadyLogged) {
     EXPECT_EQ(s.speaker.log, Texts{"Beep 1500 50"});
     EXPECT_EQ(form1->SpotCounter(), 1);
     EXPECT_EQ(SettingsFolder::Get("vihjeet-20261207.txt"),
-              today + "2026-12-07 09:41:07 " + SpotRow(c) + "\r\n");
+              today + "\r\n2026-12-07 09:41:07 " + SpotRow(c) + "\r\n");
     const int peer = sockets.Connect(7300);
     sockets.PeerSend(peer, "q1abc\r\nsh/dx\r\n");
     sockets.Pump();
