@@ -70,6 +70,17 @@ void TRichEdit::AppendLine(const std::string& text, TColor color) {
     if (!editPeer_->AppendLine(text, color)) throw EOutOfResources("RichEdit line insertion error");
 }
 
+void TRichEdit::AppendLines(const std::vector<TColoredLine>& lines) {
+    RequirePeer();
+    if (lines.empty()) return;
+    if (!editPeer_->AppendLines(lines)) throw EOutOfResources("RichEdit line insertion error");
+}
+
+std::vector<std::string> TRichEdit::LinesFrom(int first) const {
+    if (first != LineCount()) CheckIndex(first);
+    return editPeer_->LinesFrom(first);
+}
+
 void TRichEdit::DeleteFirstLines(int count) {
     RequirePeer();
     if (count <= 0) return;

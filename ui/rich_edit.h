@@ -50,6 +50,12 @@ class TRichEdit : public TControl {
     // In the font's colour.
     void AppendLine(const std::string& text);
     void AppendLine(const std::string& text, TColor color);
+    // Many lines, each in its colour, in one change of the view: what
+    // AppendLine makes of each, at the cost of about one. Raises as
+    // AppendLine does, with none of them added, when they do not all fit.
+    void AppendLines(const std::vector<TColoredLine>& lines);
+    // Lines `first` to the last (none when first is LineCount()), in one read.
+    std::vector<std::string> LinesFrom(int first) const;
     // Drops the first count lines (all when count reaches LineCount).
     void DeleteFirstLines(int count);
     // Characters held, a line end counting as one.

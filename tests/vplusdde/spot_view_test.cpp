@@ -67,6 +67,31 @@ TEST(SpotView, AnEqualPrefixOnTwoLinesStaysShownUntilBothAreGone) {
     EXPECT_FALSE(view.IsShown(kRow));
 }
 
+// Many lines in one go leave the view and its index as appending them one
+// by one would, the line cap included: here the oldest go in two trims, the
+// second reaching into the new lines themselves.
+TEST(SpotView, AppendingAllAtOnceEndsAsAppendingEachWould) {
+    FakeSpotLines one, all;
+    SpotView byOne(one, /*maxLines=*/5, /*trimBy=*/3);
+    SpotView atOnce(all, /*maxLines=*/5, /*trimBy=*/3);
+    std::vector<SpotLine> added;
+    for (int i = 0; i < 4; ++i) {
+        byOne.Append("old " + std::to_string(i), 0);
+        atOnce.Append("old " + std::to_string(i), 0);
+    }
+    for (int i = 0; i < 7; ++i) added.push_back({"new " + std::to_string(i), 1u + i % 2});
+    for (const SpotLine& line : added) byOne.Append(line.text, line.color);
+    const int readsBefore = all.reads;
+    atOnce.AppendAll(added);
+    EXPECT_EQ(all.lines, one.lines);
+    EXPECT_EQ(atOnce.LineCount(), byOne.LineCount());
+    for (const std::string key : {"old 3", "new 0", "new 1", "new 2", "new 6"})
+        EXPECT_EQ(atOnce.IsShown(key), byOne.IsShown(key)) << key;
+    EXPECT_TRUE(atOnce.IsShown("new 6"));
+    EXPECT_EQ(all.batches, 1);
+    EXPECT_EQ(all.reads - readsBefore, 4);  // only the lines trimmed, to forget them
+}
+
 TEST(SpotView, TheDuplicateTestReadsNoLines) {
     FakeSpotLines lines;
     SpotView view(lines);

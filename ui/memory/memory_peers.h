@@ -149,6 +149,8 @@ class TMemoryRichEditPeer : public TMemoryControl<IRichEditPeer> {
     // CR LF, a lone CR and a lone LF inside the text each end a line, as the
     // real view takes them.
     bool AppendLine(const std::string& line, TColor lineColor) override;
+    bool AppendLines(const std::vector<TColoredLine>& lines) override;
+    std::vector<std::string> LinesFrom(int first) override;
     void DeleteLines(int count) override;
     int TextLength() override { return static_cast<int>(text.size()); }
 
@@ -160,6 +162,7 @@ class TMemoryRichEditPeer : public TMemoryControl<IRichEditPeer> {
     int textLimit = 32767;
     std::string text;
     std::vector<TColor> colors;  // one per character of text
+    int appendCalls = 0;         // AppendLine and AppendLines, each call once
 
   private:
     size_t LineStart(int index) const;

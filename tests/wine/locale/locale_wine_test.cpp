@@ -112,6 +112,10 @@ class LocaleOf : public ILocale {
     }
     LocalTime GetLocalTime() override { return LocalTime(); }
     LocalTime GetSystemTime() override { return LocalTime(); }
+    bool TzSpecificLocalTimeToSystemTime(const TimeZoneInformation*, const LocalTime&,
+                                         LocalTime*) override {
+        return false;
+    }
 
   private:
     LCID lcid_;
