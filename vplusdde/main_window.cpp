@@ -300,7 +300,6 @@ void TForm1::FormShow(TObject*) {
     ShowStep([this] { haeasetukset(); });
     ShowStep([this] { ApplyClusterSettings(); });
     intake_.ResetCounter();
-    intake_.ShowCounter();  // whatever the first update comes to
     ShowStep([this] { RestoreLoggedSpots(); });
     ShowStep([this] {
         DdeClientItem1->SetDdeItem(kSpotItemName);

@@ -16,10 +16,6 @@ void SpotIntake::Run(const std::string& itemText) {
     ForEachSpotRow(itemText, [this](const std::string& row) {
         if (!view_.IsShown(row) && InBand(row)) Accept(row);
     });
-    ShowCounter();
-}
-
-void SpotIntake::ShowCounter() {
     host_.SetSpotCount(std::to_string(counter_) + " vihjett\xE4");
 }
 

@@ -48,8 +48,6 @@ class SpotIntake {
     // Zeroes the spot counter (the main window's first show).
     void ResetCounter() { counter_ = 0; }
     std::int32_t Counter() const { return counter_; }
-    // The count on its label, as every run leaves it.
-    void ShowCounter();
 
     // One run over the item text; the caller hands a copy of the item's text,
     // which stays as it is for the whole run.

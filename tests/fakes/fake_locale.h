@@ -41,12 +41,17 @@ class FakeLocale : public ILocale {
         const long long offset =
             utcOffsetAt ? utcOffsetAt(local)
                         : std::llround(static_cast<double>(SecondsOf(now) - SecondsOf(utcNow)) / 60);
-        const time_t moment = static_cast<time_t>(SecondsOf(local) - offset * 60);
+        *utc = ToUtc(local, static_cast<int>(offset));
+        return true;
+    }
+
+    // `local` on a clock `offset` minutes ahead of UTC, as UTC.
+    static LocalTime ToUtc(const LocalTime& local, int offset) {
+        const time_t moment = static_cast<time_t>(SecondsOf(local) - offset * 60LL);
         tm fields{};
         gmtime_r(&moment, &fields);
-        *utc = LocalTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour,
+        return LocalTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour,
                          fields.tm_min,         fields.tm_sec,     local.millisecond};
-        return true;
     }
 
     // Finnish time: UTC+2, and UTC+3 from 03:00 on the last Sunday of March
