@@ -276,8 +276,9 @@ class Bench:
             c = self.find("startup", program=program, what="close")
             if w and b:
                 rows.append([label, b["n"], fmt(float(w["median"])), fmt(float(b["median"])),
-                             fmt(float(b["p90"])), fmt(float(c["median"])) if c else "-"])
-        table(["", "n", "window shown", "first block", "p90", "close to exit"], rows)
+                             fmt(float(b["min"])), fmt(float(b["p90"])),
+                             fmt(float(c["median"])) if c else "-"])
+        table(["", "n", "window shown", "first block", "min", "p90", "close to exit"], rows)
         v = self.value("startup", program="vareli", what="first_block")
         m = self.value("startup", program="minimal", what="first_block")
         print("\n   Vareli / minimal program, first block: %s (medians)" % ratio(v, m))
