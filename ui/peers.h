@@ -193,6 +193,9 @@ class IRichEditPeer : public IControlPeer {
     virtual std::vector<std::string> LinesFrom(int first) = 0;
     // Removes the first count lines (all of them when count reaches the count).
     virtual void DeleteLines(int count) = 0;
+    // Off: changes are not painted until it is on again; then the view is
+    // painted once, scrolled to the end of the text.
+    virtual void SetPainting(bool painting) = 0;
     // Characters held, a line end counting as one.
     virtual int TextLength() = 0;
 };

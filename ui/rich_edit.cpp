@@ -87,6 +87,16 @@ void TRichEdit::DeleteFirstLines(int count) {
     editPeer_->DeleteLines(count);
 }
 
+void TRichEdit::BeginUpdate() {
+    RequirePeer();
+    if (updates_++ == 0) editPeer_->SetPainting(false);
+}
+
+void TRichEdit::EndUpdate() {
+    RequirePeer();
+    if (updates_ > 0 && --updates_ == 0) editPeer_->SetPainting(true);
+}
+
 int TRichEdit::TextLength() const {
     RequirePeer();
     return editPeer_->TextLength();

@@ -60,6 +60,10 @@ class TRichEdit : public TControl {
     void DeleteFirstLines(int count);
     // Characters held, a line end counting as one.
     int TextLength() const;
+    // Between the two (nested pairs count as one) changes are not painted;
+    // EndUpdate paints the view once, scrolled to its end.
+    void BeginUpdate();
+    void EndUpdate();
 
     bool ReadProperty(TLayoutReader& reader, const std::string& name,
                       const TLayoutValue& value) override;
@@ -79,5 +83,6 @@ class TRichEdit : public TControl {
     bool wantReturns_ = true;
     bool wantTabs_ = false;
     int textLimit_ = kDefaultTextLimit;
+    int updates_ = 0;
     std::vector<std::string> initialLines_;  // from the layout, added with the peer
 };

@@ -290,6 +290,14 @@ void TForm1::SetWatchDialog(TForm5* dialog) {
 }
 
 void TForm1::FormShow(TObject*) {
+    // The view is painted once, with the restored lines and the first block:
+    // line by line, a full view scrolls and repaints for each (under wine
+    // some 10 ms a line).
+    memo1->BeginUpdate();
+    struct Painted {
+        TRichEdit* view;
+        ~Painted() { view->EndUpdate(); }
+    } painted{memo1};
     // No step waits on another: a kept copy that cannot be put back, a
     // settings file that cannot be read, day files or a node port that fail
     // each get their box, and the link, its check and the labels still come.

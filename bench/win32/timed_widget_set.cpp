@@ -42,6 +42,7 @@ class TimedRichEditPeer : public IRichEditPeer, public TWin32Child {
     }
     std::vector<std::string> LinesFrom(int first) override { return inner_->LinesFrom(first); }
     void DeleteLines(int count) override { inner_->DeleteLines(count); }
+    void SetPainting(bool painting) override { inner_->SetPainting(painting); }
     int TextLength() override { return inner_->TextLength(); }
 
   private:

@@ -76,7 +76,8 @@ class StartsTest : public ::testing::Test {
 
 // Each step of the first show made to fail in turn: its box comes from the
 // loop, and the other steps still run, so the item is named, the link open
-// and checked, and the labels show the start and the count, not their names.
+// and checked, the labels show the start and the count, not their names,
+// and the view paints again.
 TEST_F(StartsTest, AFailingStepOfTheFirstShowLeavesTheOthersToRun) {
     s.locale.utcNow = LocalTime{2026, 12, 7, 7, 41, 7, 0};
     const std::string row = PageRow(7025, "Q1AAA", "Q9ZZZ");
@@ -134,6 +135,7 @@ TEST_F(StartsTest, AFailingStepOfTheFirstShowLeavesTheOthersToRun) {
         EXPECT_EQ(Caption(form1->Label3), "Alkoi: 7.12.2026 9.41.07");
         EXPECT_EQ(Caption(form1->Label4), c.spotTaken ? "1 vihjett\xE4" : "0 vihjett\xE4");
         EXPECT_EQ(!s.speaker.log.empty(), c.spotTaken);
+        EXPECT_TRUE(View().painting);  // held while the show filled it
         Stop();
         s.folder.Files().moveError = 0;
         sockets.portsInUse.clear();

@@ -153,6 +153,7 @@ class TMemoryRichEditPeer : public TMemoryControl<IRichEditPeer> {
     std::vector<std::string> LinesFrom(int first) override;
     void DeleteLines(int count) override;
     int TextLength() override { return static_cast<int>(text.size()); }
+    void SetPainting(bool value) override { painting = value; }
 
     TRichEditOptions options;
     bool readOnly = false;
@@ -163,6 +164,7 @@ class TMemoryRichEditPeer : public TMemoryControl<IRichEditPeer> {
     std::string text;
     std::vector<TColor> colors;  // one per character of text
     int appendCalls = 0;         // AppendLine and AppendLines, each call once
+    bool painting = true;
 
   private:
     size_t LineStart(int index) const;

@@ -326,6 +326,13 @@ std::vector<std::string> TWin32RichEditPeer::LinesFrom(int first) {
     return lines;
 }
 
+void TWin32RichEditPeer::SetPainting(bool painting) {
+    SendMessageA(window_, WM_SETREDRAW, painting ? TRUE : FALSE, 0);
+    if (!painting) return;
+    InvalidateRect(window_, nullptr, TRUE);
+    SendMessageA(window_, EM_SCROLLCARET, 0, 0);
+}
+
 void TWin32RichEditPeer::DeleteLines(int count) {
     const int end = count >= LineCount()
                         ? TextLength()

@@ -53,6 +53,7 @@ class TWin32RichEditPeer : public TWin32Control<IRichEditPeer> {
     std::vector<std::string> LinesFrom(int first) override;
     void DeleteLines(int count) override;
     int TextLength() override;
+    void SetPainting(bool painting) override;
 
   private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
