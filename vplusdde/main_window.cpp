@@ -600,7 +600,8 @@ void TForm1::DeleteFirstLines(int count) {
 void TForm1::AppendLines(const std::vector<SpotLine>& lines) {
     std::vector<TColoredLine> colored;
     colored.reserve(lines.size());
-    for (const SpotLine& line : lines) colored.push_back({line.text, static_cast<TColor>(line.color)});
+    for (const SpotLine& line : lines)
+        colored.push_back({line.text, static_cast<TColor>(line.color)});
     memo1->AppendLines(colored);
 }
 

@@ -12,12 +12,11 @@
 // back into the view and the node before the page. Each
 // program is watched from here, every millisecond or so: its main window
 // visible, then (Vareli) the page's 19 lines, after the restored ones, in
-// its spot view, or (minimal) its line of text. The questions are window messages, which the program
-// answers from its message loop, the same loop that paints: what is seen
-// from here is what the screen can show. Then the window is closed and the
-// process awaited. Rounds alternate the two programs; one round of each
-// before them warms the caches and is not counted.
-// Prints its figures; exit code 1 when a check failed, 2 when it could not run.
+// its spot view, or (minimal) its line of text. The questions are window messages, which the
+// program answers from its message loop, the same loop that paints: what is seen from here is what
+// the screen can show. Then the window is closed and the process awaited. Rounds alternate the two
+// programs; one round of each before them warms the caches and is not counted. Prints its figures;
+// exit code 1 when a check failed, 2 when it could not run.
 #include <windows.h>
 
 #include <exception>
@@ -87,10 +86,10 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
-    const bool ok = file != INVALID_HANDLE_VALUE &&
-                    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr) &&
-                    written == bytes.size();
+    const bool ok =
+        file != INVALID_HANDLE_VALUE &&
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     if (!ok) throw std::runtime_error("cannot write " + path);
 }

@@ -39,8 +39,9 @@ class FakeLocale : public ILocale {
         ++conversions;
         if (zone != nullptr) return false;
         const long long offset =
-            utcOffsetAt ? utcOffsetAt(local)
-                        : std::llround(static_cast<double>(SecondsOf(now) - SecondsOf(utcNow)) / 60);
+            utcOffsetAt
+                ? utcOffsetAt(local)
+                : std::llround(static_cast<double>(SecondsOf(now) - SecondsOf(utcNow)) / 60);
         *utc = ToUtc(local, static_cast<int>(offset));
         return true;
     }
@@ -50,7 +51,7 @@ class FakeLocale : public ILocale {
         const time_t moment = static_cast<time_t>(SecondsOf(local) - offset * 60LL);
         tm fields{};
         gmtime_r(&moment, &fields);
-        return LocalTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour,
+        return LocalTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,   fields.tm_hour,
                          fields.tm_min,         fields.tm_sec,     local.millisecond};
     }
 

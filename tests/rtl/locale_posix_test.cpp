@@ -49,7 +49,7 @@ TEST(PosixLocale, LocalTimesGoToUtcWithTheRulesOfTheirOwnDate) {
         const char* utc;
     } cases[] = {
         {{2027, 1, 20, 9, 15, 30}, "2027-01-20 07:15:30"},
-        {{2027, 8, 2, 1, 5, 0}, "2027-08-01 22:05:00"},    // summer, the day before in UTC
+        {{2027, 8, 2, 1, 5, 0}, "2027-08-01 22:05:00"},     // summer, the day before in UTC
         {{2027, 3, 28, 2, 59, 59}, "2027-03-28 00:59:59"},  // the last second of winter time
         {{2027, 3, 28, 4, 0, 0}, "2027-03-28 01:00:00"},
         {{2028, 3, 1, 0, 30, 0}, "2028-02-29 22:30:00"},

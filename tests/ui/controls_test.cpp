@@ -129,7 +129,7 @@ TEST_F(Controls, LinesAppendedInOneGoAreWhatAppendingEachWouldGive) {
     };
     view->AppendLines(lines);
     const std::vector<std::string> expected = {"before", lines[0].Text, lines[1].Text, "a", "b",
-                                               "", lines[4].Text};
+                                               "",       lines[4].Text};
     const TColor colours[] = {clRed, clRed, clNavy, MakeColor(0, 128, 0), MakeColor(0, 128, 0),
                               clRed, clNavy};
     ASSERT_EQ(view->LineCount(), 7);

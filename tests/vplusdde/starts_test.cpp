@@ -22,8 +22,9 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-const char* const kAllOn = "[COMPort]Com5\r\n[AlaMHZ]1800\r\n[YlaMHZ]30000\r\n[Com]1\r\n"
-                           "[SarjaDX]1\r\n[Loki]1\r\n[Klusteri]1\r\n";
+const char* const kAllOn =
+    "[COMPort]Com5\r\n[AlaMHZ]1800\r\n[YlaMHZ]30000\r\n[Com]1\r\n"
+    "[SarjaDX]1\r\n[Loki]1\r\n[Klusteri]1\r\n";
 
 class StartsTest : public ::testing::Test {
   protected:
@@ -52,7 +53,9 @@ class StartsTest : public ::testing::Test {
         sockets.PeerTake(peer);
         return peer;
     }
-    TMemoryRichEditPeer& View() { return TMemoryWidgetSet::PeerOf<TMemoryRichEditPeer>(form1->memo1); }
+    TMemoryRichEditPeer& View() {
+        return TMemoryWidgetSet::PeerOf<TMemoryRichEditPeer>(form1->memo1);
+    }
     std::string Caption(TLabel* label) {
         return TMemoryWidgetSet::PeerOf<TMemoryLabelPeer>(label).caption;
     }
@@ -178,10 +181,13 @@ TEST_F(StartsTest, AWeekOfCalendarEdgesNeitherRepeatsNorShiftsASpot) {
         {"2027-12-31 23:50", 120, "2028-01-01 00:10", 120, "31-Dec-2027 2150Z"},  // the year's end
         {"2028-02-28 23:55", 120, "2028-02-29 00:05", 120, "28-Feb-2028 2155Z"},  // to the leap day
         {"2028-02-29 23:58", 120, "2028-03-01 00:02", 120, "29-Feb-2028 2158Z"},  // and past it
-        {"2028-03-01 01:10", 120, "2028-03-01 01:20", 120, "29-Feb-2028 2310Z"},  // back to it in UTC
-        {"2027-03-27 22:00", 120, "2027-03-28 10:00", 180, "27-Mar-2027 2000Z"},  // summer time began
+        {"2028-03-01 01:10", 120, "2028-03-01 01:20", 120,
+         "29-Feb-2028 2310Z"},  // back to it in UTC
+        {"2027-03-27 22:00", 120, "2027-03-28 10:00", 180,
+         "27-Mar-2027 2000Z"},  // summer time began
         {"2027-03-28 02:59", 120, "2027-03-28 04:01", 180, "28-Mar-2027 0059Z"},  // a minute before
-        {"2027-10-30 23:00", 180, "2027-10-31 12:00", 120, "30-Oct-2027 2000Z"},  // summer time ended
+        {"2027-10-30 23:00", 180, "2027-10-31 12:00", 120,
+         "30-Oct-2027 2000Z"},  // summer time ended
         // The hour repeated: its first pass, then a spot in its second pass,
         // which the file cannot tell from the first and is read as summer time.
         {"2027-10-31 03:30", 180, "2027-10-31 03:10", 120, "31-Oct-2027 0030Z"},
@@ -240,7 +246,8 @@ TEST_F(StartsTest, AWeekOfCalendarEdgesNeitherRepeatsNorShiftsASpot) {
             << listed;
         const std::string restored = SpotRow(row) + Formatted("%3$d.%2$d.%1$d", spotAt);
         int shown = 0;
-        for (int line = 0; line < View().LineCount(); ++line) shown += View().Line(line) == restored;
+        for (int line = 0; line < View().LineCount(); ++line)
+            shown += View().Line(line) == restored;
         EXPECT_EQ(shown, 1);
         EXPECT_EQ(s.BoxTexts(), Texts{});
         Stop();

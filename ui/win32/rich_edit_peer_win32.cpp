@@ -79,10 +79,27 @@ std::string RtfText(const std::vector<TColoredLine>& lines, bool lineOpen) {
     std::string rtf = "{\\rtf1\\ansi\\ansicpg" + std::to_string(GetACP()) + "{\\colortbl ;";
     for (const TColor color : colors) {
         const COLORREF ref = ColorRefOf(color);
-        rtf += "\\red" + std::to_string(GetRValue(ref)) + "\\green" + std::to_string(GetGValue(ref)) +
-               "\\blue" + std::to_string(GetBValue(ref)) + ';';
+        rtf += "\\red" + std::to_string(GetRValue(ref)) + "\\green" +
+               std::to_string(GetGValue(ref)) + "\\blue" + std::to_string(GetBValue(ref)) + ';';
     }
     return rtf + "}\n" + body + '}';
+}
+
+// The font's face, size and style, without its colour.
+CHARFORMAT2A FontFormat(const TFontData& font) {
+    CHARFORMAT2A format = {};
+    format.cbSize = sizeof format;
+    format.dwMask =
+        CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET;
+    // Twips at 96 pixels per inch; a cell height is taken as the character height.
+    format.yHeight = (font.Height < 0 ? -font.Height : font.Height) * 15;
+    format.bCharSet = DEFAULT_CHARSET;
+    format.dwEffects = ((font.Style & fsBold) != 0 ? CFE_BOLD : 0) |
+                       ((font.Style & fsItalic) != 0 ? CFE_ITALIC : 0) |
+                       ((font.Style & fsUnderline) != 0 ? CFE_UNDERLINE : 0) |
+                       ((font.Style & fsStrikeOut) != 0 ? CFE_STRIKEOUT : 0);
+    lstrcpynA(format.szFaceName, font.Name.c_str(), LF_FACESIZE);
+    return format;
 }
 
 constexpr DWORD kFontEffects = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT;
@@ -94,8 +111,7 @@ struct RtfSource {
 
 DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
     auto* source = reinterpret_cast<RtfSource*>(cookie);
-    const size_t count =
-        std::min(static_cast<size_t>(wanted), source->text->size() - source->at);
+    const size_t count = std::min(static_cast<size_t>(wanted), source->text->size() - source->at);
     std::memcpy(buffer, source->text->data() + source->at, count);
     source->at += count;
     *given = static_cast<LONG>(count);
@@ -132,22 +148,11 @@ LRESULT CALLBACK TWin32RichEditPeer::SubclassProc(HWND window, UINT message, WPA
 
 void TWin32RichEditPeer::SetFont(const TFontData& font) {
     TWin32Control::SetFont(font);
-    CHARFORMAT2A format = {};
-    format.cbSize = sizeof format;
-    format.dwMask =
-        CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET;
-    // Twips at 96 pixels per inch; a cell height is taken as the character height.
-    format.yHeight = (font.Height < 0 ? -font.Height : font.Height) * 15;
-    format.bCharSet = DEFAULT_CHARSET;
-    format.dwEffects = ((font.Style & fsBold) != 0 ? CFE_BOLD : 0) |
-                       ((font.Style & fsItalic) != 0 ? CFE_ITALIC : 0) |
-                       ((font.Style & fsUnderline) != 0 ? CFE_UNDERLINE : 0) |
-                       ((font.Style & fsStrikeOut) != 0 ? CFE_STRIKEOUT : 0);
-    lstrcpynA(format.szFaceName, font.Name.c_str(), LF_FACESIZE);
+    CHARFORMAT2A format = FontFormat(font);
     // Face and size for all the text; the colour only for text to come, so
     // that the lines keep theirs.
     SendMessageA(window_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-    fontFormat_ = format;
+    font_ = font;
     format.dwMask |= CFM_COLOR;
     format.crTextColor = ColorRefOf(font.Color);
     SendMessageA(window_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
@@ -266,11 +271,11 @@ int TWin32RichEditPeer::StreamIn(int at, const std::string& rtf) {
     const int added = TextLength() - at;
     // Only when the stream took another font: setting it on all the lines
     // costs as much as the stream itself under wine.
-    if (added > 0 && !HasFontAt(at)) {
+    if (added > 0 && font_ && !HasFontAt(at)) {
         CHARRANGE inserted = {at, at + added};
         SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&inserted));
-        SendMessageA(window_, EM_SETCHARFORMAT, SCF_SELECTION,
-                     reinterpret_cast<LPARAM>(&fontFormat_));
+        CHARFORMAT2A format = FontFormat(*font_);
+        SendMessageA(window_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
     }
     // Where an append leaves the caret, and the view scrolled to it.
     CHARRANGE after = {at + added, at + added};
@@ -281,15 +286,14 @@ int TWin32RichEditPeer::StreamIn(int at, const std::string& rtf) {
 }
 
 bool TWin32RichEditPeer::HasFontAt(int at) {
-    if (fontFormat_.cbSize == 0) return true;  // no font set: nothing to keep
+    const CHARFORMAT2A font = FontFormat(*font_);
     CHARRANGE first = {at, at + 1};
     SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&first));
     CHARFORMAT2A format = {};
     format.cbSize = sizeof format;
     SendMessageA(window_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    return lstrcmpiA(format.szFaceName, fontFormat_.szFaceName) == 0 &&
-           format.yHeight == fontFormat_.yHeight &&
-           (format.dwEffects & kFontEffects) == (fontFormat_.dwEffects & kFontEffects);
+    return lstrcmpiA(format.szFaceName, font.szFaceName) == 0 && format.yHeight == font.yHeight &&
+           (format.dwEffects & kFontEffects) == (font.dwEffects & kFontEffects);
 }
 
 bool TWin32RichEditPeer::AppendLines(const std::vector<TColoredLine>& lines) {

@@ -30,9 +30,9 @@
 // Main thread only.
 #pragma once
 
-#include "ui/win32/control_peer_win32.h"
+#include <optional>
 
-#include <richedit.h>  // after windows.h
+#include "ui/win32/control_peer_win32.h"
 
 class TWin32RichEditPeer : public TWin32Control<IRichEditPeer> {
   public:
@@ -61,7 +61,8 @@ class TWin32RichEditPeer : public TWin32Control<IRichEditPeer> {
     void Replace(int start, int end, const std::string& text);
     // Streams RTF into the empty selection at `at`; the characters it added.
     int StreamIn(int at, const std::string& rtf);
-    // Whether the character at `at` has the view's font (face, size, style).
+    // Whether the character at `at` has the view's font (face, size, style);
+    // a font must have been set.
     bool HasFontAt(int at);
 
     WNDPROC original_ = nullptr;
@@ -70,5 +71,5 @@ class TWin32RichEditPeer : public TWin32Control<IRichEditPeer> {
     bool wantTabs_ = false;
     bool wordWrap_ = true;
     int textLimit_ = 32767;
-    CHARFORMAT2A fontFormat_ = {};  // the font's face, size and style, no colour
+    std::optional<TFontData> font_;  // none set yet: no font to keep
 };
