@@ -74,12 +74,12 @@ TEST(SpotView, AppendingAllAtOnceEndsAsAppendingEachWould) {
     FakeSpotLines one, all;
     SpotView byOne(one, /*maxLines=*/5, /*trimBy=*/3);
     SpotView atOnce(all, /*maxLines=*/5, /*trimBy=*/3);
-    std::vector<SpotLine> added;
+    const std::vector<SpotLine> added = {
+        {"new 0", 1}, {"new 1", 2}, {"new 2", 1}, {"new 3", 2}, {"new 4", 1}};
     for (int i = 0; i < 4; ++i) {
         byOne.Append("old " + std::to_string(i), 0);
         atOnce.Append("old " + std::to_string(i), 0);
     }
-    for (int i = 0; i < 5; ++i) added.push_back({"new " + std::to_string(i), 1u + i % 2});
     for (const SpotLine& line : added) byOne.Append(line.text, line.color);
     const int readsBefore = all.reads;
     atOnce.AppendAll(added);
