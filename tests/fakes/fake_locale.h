@@ -1,11 +1,9 @@
 // An ILocale with items and clocks set by the test; unset items read as
 // empty, as a locale that gives none. Finnish() and UnitedStates() hold what
 // Windows gives for those two user locales. Local times go to UTC by a rule
-// the test sets (FinnishTime, for one), worked out with the C library's UTC
-// calendar so that the program's own calendar code is not taken on trust.
+// the test sets (FinnishTime, for one), counted here day by day rather than
+// with the program's own calendar code, which they are to check.
 #pragma once
-
-#include <time.h>
 
 #include <cmath>
 #include <functional>
@@ -32,27 +30,31 @@ class FakeLocale : public ILocale {
     // Minutes the zone's clock is ahead of UTC at a local time; unset, the
     // offset of `now` to `utcNow`, all year round.
     std::function<int(const LocalTime& local)> utcOffsetAt;
-    int conversions = 0;
 
     bool TzSpecificLocalTimeToSystemTime(const TimeZoneInformation* zone, const LocalTime& local,
                                          LocalTime* utc) override {
-        ++conversions;
         if (zone != nullptr) return false;
-        const long long offset =
-            utcOffsetAt
-                ? utcOffsetAt(local)
-                : std::llround(static_cast<double>(SecondsOf(now) - SecondsOf(utcNow)) / 60);
+        const long long offset = utcOffsetAt
+                                     ? utcOffsetAt(local)
+                                     : std::llround((SecondsOf(now) - SecondsOf(utcNow)) / 60.0);
         *utc = ToUtc(local, static_cast<int>(offset));
         return true;
     }
 
     // `local` on a clock `offset` minutes ahead of UTC, as UTC.
     static LocalTime ToUtc(const LocalTime& local, int offset) {
-        const time_t moment = static_cast<time_t>(SecondsOf(local) - offset * 60LL);
-        tm fields{};
-        gmtime_r(&moment, &fields);
-        return LocalTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,   fields.tm_hour,
-                         fields.tm_min,         fields.tm_sec,     local.millisecond};
+        long long seconds = SecondsOf(local) - offset * 60LL;
+        LocalTime utc{1970, 1, 1};
+        while (seconds >= MonthDays(utc.year, 0) * 86400LL)
+            seconds -= MonthDays(utc.year++, 0) * 86400LL;
+        while (seconds >= MonthDays(utc.year, utc.month) * 86400LL)
+            seconds -= MonthDays(utc.year, utc.month++) * 86400LL;
+        utc.day += static_cast<int>(seconds / 86400);
+        utc.hour = static_cast<int>(seconds / 3600 % 24);
+        utc.minute = static_cast<int>(seconds / 60 % 60);
+        utc.second = static_cast<int>(seconds % 60);
+        utc.millisecond = local.millisecond;
+        return utc;
     }
 
     // Finnish time: UTC+2, and UTC+3 from 03:00 on the last Sunday of March
@@ -87,21 +89,24 @@ class FakeLocale : public ILocale {
     }
 
   private:
+    // Counted by hand, year by year and month by month from 1970, so that the
+    // program's own calendar code is not what checks it. Month 0: the year.
+    static int MonthDays(int year, int month) {
+        static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+        if (month == 0) return leap ? 366 : 365;
+        return month == 2 && leap ? 29 : days[month - 1];
+    }
     static long long SecondsOf(const LocalTime& t) {
-        tm fields{};
-        fields.tm_year = t.year - 1900;
-        fields.tm_mon = t.month - 1;
-        fields.tm_mday = t.day;
-        fields.tm_hour = t.hour;
-        fields.tm_min = t.minute;
-        fields.tm_sec = t.second;
-        return timegm(&fields);
+        long long days = t.day - 1;
+        for (int year = 1970; year < t.year; ++year) days += MonthDays(year, 0);
+        for (int month = 1; month < t.month && month <= 12; ++month)
+            days += MonthDays(t.year, month);
+        return ((days * 24 + t.hour) * 60 + t.minute) * 60 + t.second;
     }
     static int LastSunday(int year, int month) {
-        tm fields{};
-        fields.tm_year = year - 1900;
-        fields.tm_mon = month;  // day 0 of the next month: this month's last
-        timegm(&fields);
-        return fields.tm_mday - fields.tm_wday;
+        const int last = MonthDays(year, month);
+        const long long days = SecondsOf(LocalTime{year, month, last}) / 86400;
+        return last - static_cast<int>((days + 4) % 7);  // 1 January 1970 was a Thursday
     }
 };
