@@ -290,19 +290,43 @@ void TForm1::SetWatchDialog(TForm5* dialog) {
 }
 
 void TForm1::FormShow(TObject*) {
-    // Settings whose save could not finish wait in the kept copy.
-    if (const char* text = SettingsRestoredText(RestoreKeptSettingsFile())) PostMessageBox(text);
-    haeasetukset();
-    ApplyClusterSettings();
+    // The view is painted once, with the restored lines and the first block:
+    // line by line, a full view scrolls and repaints for each (under wine
+    // some 10 ms a line).
+    memo1->BeginUpdate();
+    struct Painted {
+        TRichEdit* view;
+        ~Painted() { view->EndUpdate(); }
+    } painted{memo1};
+    // No step waits on another: a kept copy that cannot be put back, a
+    // settings file that cannot be read, day files or a node port that fail
+    // each get their box, and the link, its check and the labels still come.
+    ShowStep([this] {
+        // Settings whose save could not finish wait in the kept copy.
+        if (const char* text = SettingsRestoredText(RestoreKeptSettingsFile()))
+            PostMessageBox(text);
+    });
+    ShowStep([this] { haeasetukset(); });
+    ShowStep([this] { ApplyClusterSettings(); });
     intake_.ResetCounter();
-    RestoreLoggedSpots();
-    DdeClientItem1->SetDdeItem(kSpotItemName);
-    lientti->Retarget(kDecoderService, kDecoderTopic);
-    lientti->OpenConversation();
+    ShowStep([this] { RestoreLoggedSpots(); });
+    ShowStep([this] {
+        DdeClientItem1->SetDdeItem(kSpotItemName);
+        lientti->Retarget(kDecoderService, kDecoderTopic);
+        lientti->OpenConversation();
+    });
     if (linkTimer_ == 0)
         linkTimer_ = WidgetSet().StartTimer(kLinkCheckMs, [this] { CheckDecoderLink(); });
     const LocalTime now = Seam<ILocale>::Get().GetLocalTime();
     Label3->SetCaption("Alkoi: " + DateToStr(now) + " " + TimeToStr(now));
+}
+
+void TForm1::ShowStep(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (...) {
+        PostErrorReport(std::current_exception());
+    }
 }
 
 void TForm1::RestoreLoggedSpots() {
@@ -315,10 +339,19 @@ void TForm1::RestoreLoggedSpots() {
                         [this](const std::string& text) { PostErrorReport(text); });
     // Already seen before the restart: the decoder's page repeats them, and
     // its rows already shown are then not taken again.
+    std::vector<SpotIntake::Restored> shown;
+    shown.reserve(spots.size());
     for (const LoggedSpot& spot : spots) {
-        intake_.Restore(spot.row, DateToStr(spot.when));
-        if (node_) node_->Restore(spot.row, ShiftedBy(spot.when, toUtc));
+        shown.push_back({spot.row, DateToStr(spot.when)});
+        if (!node_) continue;
+        // Yesterday's lines may stand on the other side of a daylight-saving
+        // change; today's offset is only a fallback.
+        LocalTime utc;
+        if (!locale.TzSpecificLocalTimeToSystemTime(nullptr, spot.when, &utc))
+            utc = ShiftedBy(spot.when, toUtc);
+        node_->Restore(spot.row, utc);
     }
+    intake_.Restore(shown);
 }
 
 void TForm1::FormClose(TObject*, TCloseAction&) {
@@ -563,4 +596,16 @@ void TForm1::AppendLine(const std::string& text, std::uint32_t color) {
 
 void TForm1::DeleteFirstLines(int count) {
     memo1->DeleteFirstLines(count);
+}
+
+void TForm1::AppendLines(const std::vector<SpotLine>& lines) {
+    std::vector<TColoredLine> colored;
+    colored.reserve(lines.size());
+    for (const SpotLine& line : lines)
+        colored.push_back({line.text, static_cast<TColor>(line.color)});
+    memo1->AppendLines(colored);
+}
+
+std::vector<std::string> TForm1::LinesFrom(int first) {
+    return memo1->LinesFrom(first);
 }

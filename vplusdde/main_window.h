@@ -10,8 +10,10 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CommInt/comm.h"
 #include "dde/dde_client_conv.h"
@@ -129,6 +131,8 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     std::string Line(int index) override;
     void AppendLine(const std::string& text, std::uint32_t color) override;
     void DeleteFirstLines(int count) override;
+    void AppendLines(const std::vector<SpotLine>& lines) override;
+    std::vector<std::string> LinesFrom(int first) override;
 
     void ShowMessage(const std::string& text);
     // A plain box from the message loop once what runs now has ended.
@@ -137,9 +141,13 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // the error icon), from the message loop once what runs now has ended.
     void PostErrorReport(const std::string& text);
     void PostErrorReport(std::exception_ptr error);
+    // One step of the first show: what it raises is reported from the loop,
+    // and the show goes on with its next step.
+    void ShowStep(const std::function<void()>& step);
     void ShowConnections();
     // With the daily spot file on: the spots of today's and yesterday's
-    // files back in the view and the node's list, before the first block.
+    // files back in the view (in one go) and the node's list, before the
+    // first block; each at the UTC time its own local time stood for.
     void RestoreLoggedSpots();
     bool RelinkOn() const;
     void ShowLinkState();
