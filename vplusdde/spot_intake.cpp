@@ -32,6 +32,7 @@ std::uint32_t SpotIntake::ColorOf(const std::string& row, bool watched) const {
 }
 
 void SpotIntake::Restore(const std::vector<Restored>& spots) {
+    if (spots.empty()) return;  // nothing to look up in the view either
     std::vector<SpotLine> lines;
     std::unordered_set<std::string> gathered;  // keys of the lines above
     for (const Restored& spot : spots) {
