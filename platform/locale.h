@@ -1,7 +1,9 @@
 // Seam for the user's locale settings and the clock. One method per call:
 // GetLocaleInfoA (named with its A: windows.h makes the bare names macros)
-// for the user's default locale, GetLocalTime, and GetSystemTime (UTC, for
-// the times that spot clusters write with a "Z").
+// for the user's default locale, GetLocalTime, GetSystemTime (UTC, for the
+// times that spot clusters write with a "Z"), and
+// TzSpecificLocalTimeToSystemTime (a logged local time back to UTC with the
+// daylight-saving rule of that date, not of today).
 #pragma once
 
 #include <string>
@@ -22,6 +24,10 @@ struct LocalTime {
     int hour = 0, minute = 0, second = 0, millisecond = 0;
 };
 
+// A time zone as Windows describes one (TIME_ZONE_INFORMATION). The program
+// never names one: a null pointer means the zone the system is set to.
+struct TimeZoneInformation;
+
 class ILocale {
   public:
     virtual ~ILocale() = default;
@@ -30,4 +36,10 @@ class ILocale {
     virtual LocalTime GetLocalTime() = 0;
     // The same fields for Coordinated Universal Time.
     virtual LocalTime GetSystemTime() = 0;
+    // `local`, a reading of the zone's clock, as UTC under the zone's rules
+    // in force at that date and hour. A local time that a change of the
+    // clocks repeats or skips is taken as the system takes it, one of its
+    // readings. False, `*utc` untouched, when the system cannot convert it.
+    virtual bool TzSpecificLocalTimeToSystemTime(const TimeZoneInformation* zone,
+                                                 const LocalTime& local, LocalTime* utc) = 0;
 };

@@ -158,6 +158,12 @@ struct TRichEditOptions {
     TScrollStyle ScrollBars = TScrollStyle::ssBoth;
 };
 
+// One line for a rich-text view and its text colour.
+struct TColoredLine {
+    std::string Text;
+    TColor Color = clBlack;
+};
+
 // A rich-text view of lines, each with its own text colour. A line end counts
 // as one character toward the text limit.
 class IRichEditPeer : public IControlPeer {
@@ -179,8 +185,17 @@ class IRichEditPeer : public IControlPeer {
     // character's colour as it was. Returns false, with the view unchanged, when
     // the text limit leaves no room for the whole line.
     virtual bool AppendLine(const std::string& text, TColor color) = 0;
+    // Adds the lines after the last one as AppendLine would one by one, but
+    // in one change of the view. Returns false, with the view unchanged, when
+    // the text limit leaves no room for all of them.
+    virtual bool AppendLines(const std::vector<TColoredLine>& lines) = 0;
+    // Lines `first` (0 <= first <= LineCount()) to the last, read in one go.
+    virtual std::vector<std::string> LinesFrom(int first) = 0;
     // Removes the first count lines (all of them when count reaches the count).
     virtual void DeleteLines(int count) = 0;
+    // Off: changes are not painted until it is on again; then the view is
+    // painted once, scrolled to the end of the text.
+    virtual void SetPainting(bool painting) = 0;
     // Characters held, a line end counting as one.
     virtual int TextLength() = 0;
 };

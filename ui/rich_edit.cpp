@@ -70,10 +70,31 @@ void TRichEdit::AppendLine(const std::string& text, TColor color) {
     if (!editPeer_->AppendLine(text, color)) throw EOutOfResources("RichEdit line insertion error");
 }
 
+void TRichEdit::AppendLines(const std::vector<TColoredLine>& lines) {
+    RequirePeer();
+    if (lines.empty()) return;
+    if (!editPeer_->AppendLines(lines)) throw EOutOfResources("RichEdit line insertion error");
+}
+
+std::vector<std::string> TRichEdit::LinesFrom(int first) const {
+    if (first != LineCount()) CheckIndex(first);
+    return editPeer_->LinesFrom(first);
+}
+
 void TRichEdit::DeleteFirstLines(int count) {
     RequirePeer();
     if (count <= 0) return;
     editPeer_->DeleteLines(count);
+}
+
+void TRichEdit::BeginUpdate() {
+    RequirePeer();
+    if (updates_++ == 0) editPeer_->SetPainting(false);
+}
+
+void TRichEdit::EndUpdate() {
+    RequirePeer();
+    if (updates_ > 0 && --updates_ == 0) editPeer_->SetPainting(true);
 }
 
 int TRichEdit::TextLength() const {

@@ -50,10 +50,20 @@ class TRichEdit : public TControl {
     // In the font's colour.
     void AppendLine(const std::string& text);
     void AppendLine(const std::string& text, TColor color);
+    // Many lines, each in its colour, in one change of the view: what
+    // AppendLine makes of each, at the cost of about one. Raises as
+    // AppendLine does, with none of them added, when they do not all fit.
+    void AppendLines(const std::vector<TColoredLine>& lines);
+    // Lines `first` to the last (none when first is LineCount()), in one read.
+    std::vector<std::string> LinesFrom(int first) const;
     // Drops the first count lines (all when count reaches LineCount).
     void DeleteFirstLines(int count);
     // Characters held, a line end counting as one.
     int TextLength() const;
+    // Between the two (nested pairs count as one) changes are not painted;
+    // EndUpdate paints the view once, scrolled to its end.
+    void BeginUpdate();
+    void EndUpdate();
 
     bool ReadProperty(TLayoutReader& reader, const std::string& name,
                       const TLayoutValue& value) override;
@@ -73,5 +83,6 @@ class TRichEdit : public TControl {
     bool wantReturns_ = true;
     bool wantTabs_ = false;
     int textLimit_ = kDefaultTextLimit;
+    int updates_ = 0;
     std::vector<std::string> initialLines_;  // from the layout, added with the peer
 };

@@ -10,14 +10,14 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CommInt/comm.h"
 #include "dde/dde_client_conv.h"
 #include "dde/dde_client_item.h"
-#include "relay/cluster_node.h"
-#include "relay/spot_log.h"
 #include "ui/bit_btn.h"
 #include "ui/form.h"
 #include "ui/label.h"
@@ -25,6 +25,7 @@
 #include "ui/rich_edit.h"
 #include "vplusdde/decoder_link_supervisor.h"
 #include "vplusdde/spot_intake.h"
+#include "vplusdde/spot_outlets.h"
 #include "vplusdde/spot_view.h"
 
 class TForm3;
@@ -74,16 +75,11 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // The settings reader: "vareli.ini" into the dialog's controls, then the
     // port name to Comm1.
     void haeasetukset();
-    // Sends one spot row to the serial port as a line: the row itself, or its
-    // DX-cluster line when the "Välitys" dialog asks for those and the row
-    // gives one. Raises what the port raises; a line cut short (a write that
-    // ran out of time) is reported in a plain box from the message loop, once
-    // per outage. True when the whole line went out.
+    // Sends one spot row to the serial port as a line (SpotOutlets::SendToPort).
     bool lahetaporttiin(std::string row);
 
-    // Starts, restarts (new port or reach) or stops the DX-cluster node as
-    // the "Välitys" dialog's controls say; a port that cannot be opened is
-    // reported from the message loop and the program runs on without the node.
+    // The DX-cluster node as the "Välitys" dialog's controls say
+    // (SpotOutlets::ApplyClusterSettings).
     void ApplyClusterSettings();
 
     std::int32_t SpotCounter() const { return intake_.Counter(); }
@@ -129,6 +125,8 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     std::string Line(int index) override;
     void AppendLine(const std::string& text, std::uint32_t color) override;
     void DeleteFirstLines(int count) override;
+    void AppendLines(const std::vector<SpotLine>& lines) override;
+    std::vector<std::string> LinesFrom(int first) override;
 
     void ShowMessage(const std::string& text);
     // A plain box from the message loop once what runs now has ended.
@@ -137,23 +135,18 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // the error icon), from the message loop once what runs now has ended.
     void PostErrorReport(const std::string& text);
     void PostErrorReport(std::exception_ptr error);
-    void ShowConnections();
-    // With the daily spot file on: the spots of today's and yesterday's
-    // files back in the view and the node's list, before the first block.
-    void RestoreLoggedSpots();
+    // One step of the first show: what it raises is reported from the loop,
+    // and the show goes on with its next step.
+    void ShowStep(const std::function<void()>& step);
     bool RelinkOn() const;
     void ShowLinkState();
 
     TForm3* settings_ = nullptr;
     TForm4* relay_ = nullptr;
     TForm5* watch_ = nullptr;
-    std::unique_ptr<SpotLog> spotLog_;   // made when first needed
-    std::unique_ptr<ClusterNode> node_;  // made when first switched on
+    std::unique_ptr<SpotOutlets> outlets_;  // made with the window's port
     int linkTimer_ = 0;
     std::unique_ptr<DecoderLinkSupervisor> link_;
-    // One report per outage of the port: set by a failure, cleared by a line
-    // that went out whole and whenever the settings are read again.
-    bool forwardFailureReported_ = false;
     // Lives as long as the window: a call posted to the loop runs only then.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     SpotView view_{*this};

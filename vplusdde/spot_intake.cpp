@@ -1,5 +1,7 @@
 #include "vplusdde/spot_intake.h"
 
+#include <unordered_set>
+
 #include "rtl/int_reading.h"
 #include "vplusdde/spot_rows.h"
 
@@ -29,8 +31,17 @@ std::uint32_t SpotIntake::ColorOf(const std::string& row, bool watched) const {
     return IsOhSpot(row) ? kSpotRed : kSpotNavy;
 }
 
-void SpotIntake::Restore(const std::string& row, const std::string& dateText) {
-    if (!view_.IsShown(row)) view_.Append(row + dateText, ColorOf(row, host_.IsWatched(row)));
+void SpotIntake::Restore(const std::vector<Restored>& spots) {
+    if (spots.empty()) return;  // nothing to look up in the view either
+    std::vector<SpotLine> lines;
+    std::unordered_set<std::string> gathered;  // keys of the lines above
+    for (const Restored& spot : spots) {
+        if (view_.IsShown(spot.row) || gathered.count(spot.row) != 0) continue;
+        std::string line = spot.row + spot.dateText;
+        gathered.insert(SpotView::Key(line));
+        lines.push_back({std::move(line), ColorOf(spot.row, host_.IsWatched(spot.row))});
+    }
+    view_.AppendAll(std::move(lines));
 }
 
 void SpotIntake::Accept(const std::string& row) {

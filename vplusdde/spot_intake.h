@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "vplusdde/spot_view.h"
 
@@ -51,10 +52,15 @@ class SpotIntake {
     // One run over the item text; the caller hands a copy of the item's text,
     // which stays as it is for the whole run.
     void Run(const std::string& itemText);
-    // A spot accepted in an earlier run of the program, shown again quietly
-    // with its own date: no tone, not handed on, not counted. Nothing when
-    // the row is shown already.
-    void Restore(const std::string& row, const std::string& dateText);
+    // Spots accepted in an earlier run of the program, oldest first, shown
+    // again quietly with their own dates, in one change of the view: no
+    // tone, not handed on, not counted. A row shown already (or earlier in
+    // the list) is left out.
+    struct Restored {
+        std::string row;
+        std::string dateText;
+    };
+    void Restore(const std::vector<Restored>& spots);
 
   private:
     bool InBand(const std::string& row);

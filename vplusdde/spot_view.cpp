@@ -1,5 +1,7 @@
 #include "vplusdde/spot_view.h"
 
+#include <algorithm>
+
 void SpotView::Sync() {
     if (synced_) return;
     lineCount_ = lines_.LineCount();
@@ -20,12 +22,36 @@ void SpotView::Append(const std::string& line, std::uint32_t color) {
     // the view would mean even if the control changed a character.
     for (int i = lineCount_; i < count; ++i) ++shown_[Key(lines_.Line(i))];
     lineCount_ = count;
-    if (lineCount_ > maxLines_) {
-        const int drop = trimBy_ < lineCount_ ? trimBy_ : lineCount_;
-        for (int i = 0; i < drop; ++i) Forget(lines_.Line(i));
-        lines_.DeleteFirstLines(drop);
-        lineCount_ = lines_.LineCount();
+    if (lineCount_ > maxLines_) DropOldest(trimBy_ < lineCount_ ? trimBy_ : lineCount_);
+}
+
+void SpotView::AppendAll(std::vector<SpotLine> lines) {
+    Sync();
+    // How many of the view's lines and then of these the rule would drop,
+    // `trimBy_` at a time whenever an append passed the maximum.
+    long long count = lineCount_;
+    long long dropped = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (++count <= maxLines_) continue;
+        const long long drop = std::min<long long>(trimBy_, count);
+        dropped += drop;
+        count -= drop;
     }
+    const int fromView = static_cast<int>(std::min<long long>(dropped, lineCount_));
+    const auto fromLines = static_cast<std::size_t>(dropped - fromView);
+    if (fromView > 0) DropOldest(fromView);
+    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(fromLines));
+    if (lines.empty()) return;
+    lines_.AppendLines(lines);
+    // Indexed as the control holds them, as Append does.
+    for (const std::string& line : lines_.LinesFrom(lineCount_)) ++shown_[Key(line)];
+    lineCount_ = lines_.LineCount();
+}
+
+void SpotView::DropOldest(int count) {
+    for (int i = 0; i < count; ++i) Forget(lines_.Line(i));
+    lines_.DeleteFirstLines(count);
+    lineCount_ = lines_.LineCount();
 }
 
 void SpotView::Forget(const std::string& line) {

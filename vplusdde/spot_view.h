@@ -16,6 +16,13 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
+
+// A line of the view and its colour (0x00BBGGRR).
+struct SpotLine {
+    std::string text;
+    std::uint32_t color = 0;
+};
 
 // The rich-text control as the spot view uses it.
 class ISpotLines {
@@ -29,6 +36,17 @@ class ISpotLines {
     virtual void AppendLine(const std::string& text, std::uint32_t color) = 0;
     // Removes the first `count` lines.
     virtual void DeleteFirstLines(int count) = 0;
+    // Appends the lines after the last one, each in its colour, as one change
+    // of the control; here one AppendLine each.
+    virtual void AppendLines(const std::vector<SpotLine>& lines) {
+        for (const SpotLine& line : lines) AppendLine(line.text, line.color);
+    }
+    // Lines `first` (at most LineCount()) to the last; here one Line each.
+    virtual std::vector<std::string> LinesFrom(int first) {
+        std::vector<std::string> lines;
+        for (int i = first; i < LineCount(); ++i) lines.push_back(Line(i));
+        return lines;
+    }
 };
 
 class SpotView {
@@ -46,11 +64,18 @@ class SpotView {
     // Appends the line in its colour, then drops the oldest lines when the
     // view has grown past its maximum.
     void Append(const std::string& line, std::uint32_t color);
+    // The lines appended in one change of the control, and read back in one,
+    // leaving the view as appending them one by one would: the same oldest
+    // lines dropped (before the others go in).
+    void AppendAll(std::vector<SpotLine> lines);
     int LineCount() const { return lineCount_; }
 
-  private:
+    // What the duplicate test compares of a line: its first 42 characters.
     static std::string Key(const std::string& line) { return line.substr(0, 42); }
+
+  private:
     void Forget(const std::string& line);
+    void DropOldest(int count);
     // On first use, indexes what the control already holds.
     void Sync();
 

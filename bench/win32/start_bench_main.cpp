@@ -3,16 +3,20 @@
 // way (CreateProcess from this program, under the same wine).
 //   start_bench --vareli Vareli.exe --minimal minimal_window.exe
 //               --simulator VTSim.exe [--rounds 10] [--folder DIR]
+//               [--restored 2000] [--node-port 7391]
 // The simulator runs (as the decoder "VTplus") with a full page of spots;
-// Vareli starts in a folder holding a vareli.ini that takes them all. Each
+// Vareli starts in a folder holding a vareli.ini that takes them all, with
+// the daily spot file and the DX-cluster node on. It is started twice each
+// round: once with no spot file for today, once with today's file holding
+// `restored` spot lines (none of them on the page), which the start puts
+// back into the view and the node before the page. Each
 // program is watched from here, every millisecond or so: its main window
-// visible, then (Vareli) the page's 19 lines in its spot view, or (minimal)
-// its line of text. The questions are window messages, which the program
-// answers from its message loop, the same loop that paints: what is seen
-// from here is what the screen can show. Then the window is closed and the
-// process awaited. Rounds alternate the two programs; one round of each
-// before them warms the caches and is not counted.
-// Prints its figures; exit code 1 when a check failed, 2 when it could not run.
+// visible, then (Vareli) the page's 19 lines, after the restored ones, in
+// its spot view, or (minimal) its line of text. The questions are window messages, which the
+// program answers from its message loop, the same loop that paints: what is seen from here is what
+// the screen can show. Then the window is closed and the process awaited. Rounds alternate the two
+// programs; one round of each before them warms the caches and is not counted. Prints its figures;
+// exit code 1 when a check failed, 2 when it could not run.
 #include <windows.h>
 
 #include <exception>
@@ -29,7 +33,8 @@
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 30000;
+// Long enough for a start that puts thousands of lines back one by one.
+constexpr DWORD kStartTimeoutMs = 120000;
 bool ok = true;
 
 void Check(bool condition, const std::string& what) {
@@ -44,7 +49,8 @@ struct Target {
     std::string folder;
     const char* windowClass;
     const char* textClass;  // the child whose text shows the first line
-    int blockLines;         // lines of the first block, 0: just the text
+    int blockLines;         // lines of the view with the first block, 0: just the text
+    std::string dayFile;    // today's spot file in `folder` before each start; "": none
 };
 
 struct StartTimes {
@@ -67,8 +73,53 @@ LRESULT Ask(HWND window, UINT message) {
     return static_cast<LRESULT>(answer);
 }
 
+// "vihjeet-YYYYMMDD.txt" of today's local date, as the program names it.
+std::string TodaysSpotFile(const std::string& folder) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char name[32];
+    wsprintfA(name, "\\vihjeet-%04u%02u%02u.txt", now.wYear, now.wMonth, now.wDay);
+    return folder + name;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool ok =
+        file != INVALID_HANDLE_VALUE &&
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!ok) throw std::runtime_error("cannot write " + path);
+}
+
+// Today's file as the program writes it, `count` spots a second apart from
+// 08:00:00 on; serials from 500000 on, so none is on the simulator's page.
+std::string SpotFileText(int count) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        char stamp[32];
+        wsprintfA(stamp, "%04u-%02u-%02u %02d:%02d:%02d ", now.wYear, now.wMonth, now.wDay,
+                  8 + i / 3600 % 16, i / 60 % 60, i % 60);
+        text += stamp + BenchSpotRow(500000 + i) + "\r\n";
+    }
+    return text;
+}
+
 StartTimes StartOnce(const Target& target) {
     StartTimes times;
+    if (!target.folder.empty() && target.windowClass == std::string("TForm1")) {
+        // Each start appends the page's spots to today's file: it is put back
+        // as the case wants it every time.
+        const std::string dayFile = TodaysSpotFile(target.folder);
+        if (target.dayFile.empty())
+            DeleteFileA(dayFile.c_str());
+        else
+            WriteFileBytes(dayFile, target.dayFile);
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -112,17 +163,12 @@ StartTimes StartOnce(const Target& target) {
     return times;
 }
 
-void WriteSettings(const std::string& folder) {
+void WriteSettings(const std::string& folder, int nodePort) {
     CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string path = folder + "\\vareli.ini";
-    const std::string ini = "[COMPort]Com1\r\n[AlaMHZ]0\r\n[YlaMHZ]500000\r\n[Com]0\r\n";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    if (file == INVALID_HANDLE_VALUE ||
-        !WriteFile(file, ini.data(), static_cast<DWORD>(ini.size()), &written, nullptr))
-        throw std::runtime_error("cannot write " + path);
-    CloseHandle(file);
+    WriteFileBytes(folder + "\\vareli.ini",
+                   "[COMPort]Com1\r\n[AlaMHZ]0\r\n[YlaMHZ]500000\r\n[Com]0\r\n[Loki]1\r\n"
+                   "[Klusteri]1\r\n[KlusteriPortti]" +
+                       std::to_string(nodePort) + "\r\n");
 }
 
 void Print(const std::string& program, const std::string& what,
@@ -146,7 +192,8 @@ int main(int argc, char** argv) {
         char temp[MAX_PATH] = {};
         GetTempPathA(sizeof temp, temp);
         const std::string folder = args.Text("folder", std::string(temp) + "vareli-start-bench");
-        WriteSettings(folder);
+        const int restored = args.Int("restored", 2000);
+        WriteSettings(folder, args.Int("node-port", 7391));
 
         SimChild sim(simulator, "");
         if (!sim.WaitFor("ready", 20000)) throw std::runtime_error("the simulator is not ready");
@@ -154,12 +201,15 @@ int main(int argc, char** argv) {
         if (!sim.Sync(10000)) throw std::runtime_error("the simulator does not answer");
 
         const Target targets[] = {
-            {"minimal", minimal, "", "VareliBenchMinimal", "Static", 0},
-            {"vareli", vareli, folder, "TForm1", "RichEdit20A", 19},
+            {"minimal", minimal, "", "VareliBenchMinimal", "Static", 0, ""},
+            {"vareli", vareli, folder, "TForm1", "RichEdit20A", 19, ""},
+            {"vareli_restored", vareli, folder, "TForm1", "RichEdit20A", restored + 19,
+             SpotFileText(restored)},
         };
-        std::vector<double> window[2], block[2], close[2];
+        constexpr int kTargets = 3;
+        std::vector<double> window[kTargets], block[kTargets], close[kTargets];
         for (int round = -1; round < rounds; ++round) {
-            for (int t = 0; t < 2; ++t) {
+            for (int t = 0; t < kTargets; ++t) {
                 const StartTimes times = StartOnce(targets[t]);
                 if (round < 0 || !times.ok) continue;
                 window[t].push_back(times.window);
@@ -167,7 +217,7 @@ int main(int argc, char** argv) {
                 close[t].push_back(times.close);
             }
         }
-        for (int t = 0; t < 2; ++t) {
+        for (int t = 0; t < kTargets; ++t) {
             Print(targets[t].name, "window", window[t]);
             Print(targets[t].name, "first_block", block[t]);
             Print(targets[t].name, "close", close[t]);

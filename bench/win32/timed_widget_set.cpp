@@ -37,7 +37,12 @@ class TimedRichEditPeer : public IRichEditPeer, public TWin32Child {
         if (appended) widgets_.NoteAppend(start, BenchNow());
         return appended;
     }
+    bool AppendLines(const std::vector<TColoredLine>& lines) override {
+        return inner_->AppendLines(lines);
+    }
+    std::vector<std::string> LinesFrom(int first) override { return inner_->LinesFrom(first); }
     void DeleteLines(int count) override { inner_->DeleteLines(count); }
+    void SetPainting(bool painting) override { inner_->SetPainting(painting); }
     int TextLength() override { return inner_->TextLength(); }
 
   private:

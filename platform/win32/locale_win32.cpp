@@ -1,4 +1,5 @@
-// The locale seam on kernel32: the user's default locale and both clocks.
+// The locale seam on kernel32: the user's default locale, both clocks and
+// the time zone's rules.
 #include "platform/win32/locale_win32.h"
 
 #include <windows.h>
@@ -39,6 +40,18 @@ LocalTime FromSystemTime(const SYSTEMTIME& now) {
     return t;
 }
 
+SYSTEMTIME ToSystemTime(const LocalTime& t) {
+    SYSTEMTIME time = {};
+    time.wYear = static_cast<WORD>(t.year);
+    time.wMonth = static_cast<WORD>(t.month);
+    time.wDay = static_cast<WORD>(t.day);
+    time.wHour = static_cast<WORD>(t.hour);
+    time.wMinute = static_cast<WORD>(t.minute);
+    time.wSecond = static_cast<WORD>(t.second);
+    time.wMilliseconds = static_cast<WORD>(t.millisecond);
+    return time;
+}
+
 }  // namespace
 
 std::string Win32Locale::GetLocaleInfoA(LocaleItem item) {
@@ -58,4 +71,15 @@ LocalTime Win32Locale::GetSystemTime() {
     SYSTEMTIME now;
     ::GetSystemTime(&now);
     return FromSystemTime(now);
+}
+
+bool Win32Locale::TzSpecificLocalTimeToSystemTime(const TimeZoneInformation* zone,
+                                                  const LocalTime& local, LocalTime* utc) {
+    const SYSTEMTIME in = ToSystemTime(local);
+    SYSTEMTIME out;
+    if (!::TzSpecificLocalTimeToSystemTime(reinterpret_cast<const TIME_ZONE_INFORMATION*>(zone),
+                                           &in, &out))
+        return false;
+    *utc = FromSystemTime(out);
+    return true;
 }

@@ -1,5 +1,6 @@
 // An in-memory stand-in for the spot view's rich-text control: lines with
-// their colours, counting how often lines are read back.
+// their colours, counting how often lines are read back one by one and how
+// often many are appended in one go.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,7 @@ class FakeSpotLines : public ISpotLines {
   public:
     std::vector<std::pair<std::string, std::uint32_t>> lines;
     int reads = 0;
+    int batches = 0;
 
     int LineCount() override { return static_cast<int>(lines.size()); }
     std::string Line(int index) override {
@@ -23,4 +25,14 @@ class FakeSpotLines : public ISpotLines {
         lines.emplace_back(text, color);
     }
     void DeleteFirstLines(int count) override { lines.erase(lines.begin(), lines.begin() + count); }
+    void AppendLines(const std::vector<SpotLine>& added) override {
+        ++batches;
+        for (const SpotLine& line : added) lines.emplace_back(line.text, line.color);
+    }
+    std::vector<std::string> LinesFrom(int first) override {
+        std::vector<std::string> texts;
+        for (size_t i = static_cast<size_t>(first); i < lines.size(); ++i)
+            texts.push_back(lines[i].first);
+        return texts;
+    }
 };

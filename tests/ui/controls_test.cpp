@@ -115,6 +115,47 @@ TEST_F(Controls, AnAppendBeyondTheTextLimitFailsWholeAndLeavesTheView) {
     EXPECT_EQ(view->LineColor(1), clRed);
 }
 
+// Many lines in one go: each as AppendLine would have put it, in its own
+// colour, read back in one go; all or none within the text limit.
+TEST_F(Controls, LinesAppendedInOneGoAreWhatAppendingEachWouldGive) {
+    TRichEdit* view = form->memo1;
+    view->AppendLine("before", clRed);
+    const std::vector<TColoredLine> lines = {
+        {" 14025 OH2BH  cq dx          OH1AA  1234  7.12.2026", clRed},
+        {"7 vihjett\xE4 {x} \\par \\'41", clNavy},
+        {"a\r\nb", MakeColor(0, 128, 0)},
+        {"", clRed},
+        {std::string(300, 'w'), clNavy},
+    };
+    view->AppendLines(lines);
+    const std::vector<std::string> expected = {"before", lines[0].Text, lines[1].Text, "a", "b",
+                                               "",       lines[4].Text};
+    const TColor colours[] = {clRed, clRed, clNavy, MakeColor(0, 128, 0), MakeColor(0, 128, 0),
+                              clRed, clNavy};
+    ASSERT_EQ(view->LineCount(), 7);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(view->Line(i), expected[i]) << i;
+        if (!expected[i].empty()) {
+            EXPECT_EQ(view->LineColor(i), colours[i]) << i;
+        }
+    }
+    EXPECT_EQ(view->LinesFrom(3), std::vector<std::string>(expected.begin() + 3, expected.end()));
+    EXPECT_EQ(view->LinesFrom(7), std::vector<std::string>{});
+    int length = 0;
+    for (const std::string& line : expected) length += static_cast<int>(line.size()) + 1;
+    EXPECT_EQ(view->TextLength(), length);
+    view->AppendLine("after");
+    EXPECT_EQ(view->LineColor(7), clNavy);
+    EXPECT_EQ(view->LineColor(1), clRed);
+
+    view->SetTextLimit(length + 6 + 20);
+    EXPECT_THROW(view->AppendLines({{"0123456789", clRed}, {"0123456789", clRed}}),
+                 EOutOfResources);
+    EXPECT_EQ(view->LineCount(), 8);
+    view->AppendLines({{"0123456789", clRed}});
+    EXPECT_EQ(view->LinesFrom(8), std::vector<std::string>{"0123456789"});
+}
+
 TEST_F(Controls, DeletingTheFirstLinesKeepsTheRestAndTheirColours) {
     TRichEdit* view = form->memo1;
     view->AppendLine("one", clRed);

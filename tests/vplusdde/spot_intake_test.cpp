@@ -59,6 +59,10 @@ class Host : public ISpotIntakeHost {
         events.push_back("label1 " + c);
     }
     void SetSpotCount(const std::string& c) override { label4 = c; }
+    std::string watchedCall;  // a DX call taken for a watched one
+    bool IsWatched(const std::string& row) override {
+        return !watchedCall.empty() && row.compare(7, watchedCall.size(), watchedCall) == 0;
+    }
 };
 
 class SpotIntakeTest : public ::testing::Test {
@@ -91,6 +95,32 @@ TEST_F(SpotIntakeTest, AFullBlockOfNewRowsIsShownInOrderAndCounted) {
     EXPECT_EQ(host.label4, "19 vihjett\xE4");
     EXPECT_EQ(host.label1, "9.41.07");
     EXPECT_EQ(Tones(), 19);
+}
+
+// Spots of an earlier run come back quietly and in one go, with their own
+// dates and colours; a row shown already, or twice in the files, once.
+TEST_F(SpotIntakeTest, RestoredSpotsComeBackQuietlyInOneGo) {
+    const std::string shown = Row("7000", "Q1AAA", "Q9ZZZ");
+    intake.Run(shown);
+    host.events.clear();
+    host.watchedCall = "VP8";
+    const std::string oh = Row("7001", "OH2AB", "Q9ZZZ");
+    const std::string watched = Row("7002", "VP8XX", "Q9ZZZ");
+    const std::string plain = Row("7003", "Q2BBB", "Q9ZZZ");
+    intake.Restore({{shown, "6.12.2026"},
+                    {oh, "6.12.2026"},
+                    {watched, "7.12.2026"},
+                    {oh, "7.12.2026"},
+                    {plain, "7.12.2026"}});
+    using Line = std::pair<std::string, std::uint32_t>;
+    EXPECT_EQ(lines.lines, (std::vector<Line>{{shown + "7.12.2026", kSpotNavy},
+                                              {oh + "6.12.2026", kSpotRed},
+                                              {watched + "7.12.2026", kSpotGreen},
+                                              {plain + "7.12.2026", kSpotNavy}}));
+    EXPECT_EQ(lines.batches, 1);
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(intake.Counter(), 1);
+    EXPECT_TRUE(view.IsShown(plain));
 }
 
 TEST_F(SpotIntakeTest, TheSameTextAgainAddsNothingButRewritesTheCount) {

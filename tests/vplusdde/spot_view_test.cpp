@@ -67,6 +67,32 @@ TEST(SpotView, AnEqualPrefixOnTwoLinesStaysShownUntilBothAreGone) {
     EXPECT_FALSE(view.IsShown(kRow));
 }
 
+// Many lines in one go leave the view and its index as appending them one
+// by one would, the line cap included: here the oldest go in two trims, the
+// second reaching into the new lines themselves.
+TEST(SpotView, AppendingAllAtOnceEndsAsAppendingEachWould) {
+    FakeSpotLines one, all;
+    SpotView byOne(one, /*maxLines=*/5, /*trimBy=*/3);
+    SpotView atOnce(all, /*maxLines=*/5, /*trimBy=*/3);
+    const std::vector<SpotLine> added = {
+        {"new 0", 1}, {"new 1", 2}, {"new 2", 1}, {"new 3", 2}, {"new 4", 1}};
+    for (int i = 0; i < 4; ++i) {
+        byOne.Append("old " + std::to_string(i), 0);
+        atOnce.Append("old " + std::to_string(i), 0);
+    }
+    for (const SpotLine& line : added) byOne.Append(line.text, line.color);
+    const int readsBefore = all.reads;
+    atOnce.AppendAll(added);
+    EXPECT_EQ(all.lines, one.lines);
+    EXPECT_EQ(atOnce.LineCount(), byOne.LineCount());
+    EXPECT_EQ(atOnce.LineCount(), 3);
+    for (const std::string key : {"old 3", "new 1", "new 2", "new 4"})
+        EXPECT_EQ(atOnce.IsShown(key), byOne.IsShown(key)) << key;
+    EXPECT_TRUE(atOnce.IsShown("new 2"));
+    EXPECT_EQ(all.batches, 1);
+    EXPECT_EQ(all.reads - readsBefore, 4);  // only the lines trimmed, to forget them
+}
+
 TEST(SpotView, TheDuplicateTestReadsNoLines) {
     FakeSpotLines lines;
     SpotView view(lines);

@@ -90,18 +90,51 @@ TColor TMemoryRichEditPeer::LineColor(int index) {
     return start < colors.size() ? colors[start] : font.Color;
 }
 
-bool TMemoryRichEditPeer::AppendLine(const std::string& line, TColor lineColor) {
+namespace {
+
+// What an append adds for the line: a line end first when the text before
+// does not end in one, the line with each line end in it made one CR, a CR.
+std::string Inserted(bool lineOpen, const std::string& line) {
     std::string inserted;
-    if (!text.empty() && text.back() != '\r') inserted += '\r';
+    if (lineOpen) inserted += '\r';
     for (size_t i = 0; i < line.size(); ++i) {
         if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n') continue;
         inserted += line[i] == '\n' ? '\r' : line[i];
     }
     inserted += '\r';
-    if (text.size() + inserted.size() > static_cast<size_t>(textLimit)) return false;
-    text += inserted;
-    colors.insert(colors.end(), inserted.size(), lineColor);
+    return inserted;
+}
+
+}  // namespace
+
+bool TMemoryRichEditPeer::AppendLine(const std::string& line, TColor lineColor) {
+    return AppendLines({{line, lineColor}});
+}
+
+bool TMemoryRichEditPeer::AppendLines(const std::vector<TColoredLine>& lines) {
+    ++appendCalls;
+    std::string added;
+    std::vector<TColor> addedColors;
+    for (const TColoredLine& line : lines) {
+        const bool lineOpen = added.empty() && !text.empty() && text.back() != '\r';
+        const std::string inserted = Inserted(lineOpen, line.Text);
+        added += inserted;
+        addedColors.insert(addedColors.end(), inserted.size(), line.Color);
+    }
+    if (text.size() + added.size() > static_cast<size_t>(textLimit)) return false;
+    text += added;
+    colors.insert(colors.end(), addedColors.begin(), addedColors.end());
     return true;
+}
+
+std::vector<std::string> TMemoryRichEditPeer::LinesFrom(int first) {
+    std::vector<std::string> lines;
+    for (size_t start = LineStart(first); start < text.size();) {
+        const size_t end = std::min(text.find('\r', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
 }
 
 void TMemoryRichEditPeer::DeleteLines(int count) {

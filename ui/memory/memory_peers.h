@@ -149,8 +149,11 @@ class TMemoryRichEditPeer : public TMemoryControl<IRichEditPeer> {
     // CR LF, a lone CR and a lone LF inside the text each end a line, as the
     // real view takes them.
     bool AppendLine(const std::string& line, TColor lineColor) override;
+    bool AppendLines(const std::vector<TColoredLine>& lines) override;
+    std::vector<std::string> LinesFrom(int first) override;
     void DeleteLines(int count) override;
     int TextLength() override { return static_cast<int>(text.size()); }
+    void SetPainting(bool value) override { painting = value; }
 
     TRichEditOptions options;
     bool readOnly = false;
@@ -160,6 +163,8 @@ class TMemoryRichEditPeer : public TMemoryControl<IRichEditPeer> {
     int textLimit = 32767;
     std::string text;
     std::vector<TColor> colors;  // one per character of text
+    int appendCalls = 0;         // AppendLine and AppendLines, each call once
+    bool painting = true;
 
   private:
     size_t LineStart(int index) const;

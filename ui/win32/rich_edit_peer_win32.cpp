@@ -3,6 +3,8 @@
 
 #include <richedit.h>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -39,6 +41,83 @@ std::string OneCrPerLineEnd(const std::string& text) {
     return out;
 }
 
+// What appending adds to the view for these lines: a line end first when
+// the text before does not end in one, then each line and a CR.
+std::string PlainText(const std::vector<TColoredLine>& lines, bool lineOpen) {
+    std::string text = lineOpen ? "\r" : "";
+    for (const TColoredLine& line : lines) text += OneCrPerLineEnd(line.Text) + '\r';
+    return text;
+}
+
+// The same as RTF: each line a paragraph in its colour from the colour table;
+// bytes outside printable ASCII by their code in the system's ANSI code page,
+// which is how EM_REPLACESEL of the "A" window takes them.
+std::string RtfText(const std::vector<TColoredLine>& lines, bool lineOpen) {
+    std::vector<TColor> colors;
+    std::string body = lineOpen ? "\\par\n" : "";
+    for (const TColoredLine& line : lines) {
+        auto at = std::find(colors.begin(), colors.end(), line.Color);
+        if (at == colors.end()) at = colors.insert(colors.end(), line.Color);
+        body += "\\cf" + std::to_string(at - colors.begin() + 1) + ' ';
+        for (const char c : OneCrPerLineEnd(line.Text) + '\r') {
+            const auto byte = static_cast<unsigned char>(c);
+            if (c == '\r') {
+                body += "\\par\n";
+            } else if (c == '\\' || c == '{' || c == '}') {
+                body += '\\';
+                body += c;
+            } else if (byte < 0x20 || byte >= 0x7F) {
+                static const char hex[] = "0123456789abcdef";
+                body += "\\'";
+                body += hex[byte >> 4];
+                body += hex[byte & 15];
+            } else {
+                body += c;
+            }
+        }
+    }
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg" + std::to_string(GetACP()) + "{\\colortbl ;";
+    for (const TColor color : colors) {
+        const COLORREF ref = ColorRefOf(color);
+        rtf += "\\red" + std::to_string(GetRValue(ref)) + "\\green" +
+               std::to_string(GetGValue(ref)) + "\\blue" + std::to_string(GetBValue(ref)) + ';';
+    }
+    return rtf + "}\n" + body + '}';
+}
+
+// The font's face, size and style, without its colour.
+CHARFORMAT2A FontFormat(const TFontData& font) {
+    CHARFORMAT2A format = {};
+    format.cbSize = sizeof format;
+    format.dwMask =
+        CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET;
+    // Twips at 96 pixels per inch; a cell height is taken as the character height.
+    format.yHeight = (font.Height < 0 ? -font.Height : font.Height) * 15;
+    format.bCharSet = DEFAULT_CHARSET;
+    format.dwEffects = ((font.Style & fsBold) != 0 ? CFE_BOLD : 0) |
+                       ((font.Style & fsItalic) != 0 ? CFE_ITALIC : 0) |
+                       ((font.Style & fsUnderline) != 0 ? CFE_UNDERLINE : 0) |
+                       ((font.Style & fsStrikeOut) != 0 ? CFE_STRIKEOUT : 0);
+    lstrcpynA(format.szFaceName, font.Name.c_str(), LF_FACESIZE);
+    return format;
+}
+
+constexpr DWORD kFontEffects = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT;
+
+struct RtfSource {
+    const std::string* text;
+    size_t at;
+};
+
+DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto* source = reinterpret_cast<RtfSource*>(cookie);
+    const size_t count = std::min(static_cast<size_t>(wanted), source->text->size() - source->at);
+    std::memcpy(buffer, source->text->data() + source->at, count);
+    source->at += count;
+    *given = static_cast<LONG>(count);
+    return 0;
+}
+
 }  // namespace
 
 TWin32RichEditPeer::TWin32RichEditPeer(TWin32FormPeer& form, const TRichEditOptions& options)
@@ -69,21 +148,11 @@ LRESULT CALLBACK TWin32RichEditPeer::SubclassProc(HWND window, UINT message, WPA
 
 void TWin32RichEditPeer::SetFont(const TFontData& font) {
     TWin32Control::SetFont(font);
-    CHARFORMAT2A format = {};
-    format.cbSize = sizeof format;
-    format.dwMask =
-        CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET;
-    // Twips at 96 pixels per inch; a cell height is taken as the character height.
-    format.yHeight = (font.Height < 0 ? -font.Height : font.Height) * 15;
-    format.bCharSet = DEFAULT_CHARSET;
-    format.dwEffects = ((font.Style & fsBold) != 0 ? CFE_BOLD : 0) |
-                       ((font.Style & fsItalic) != 0 ? CFE_ITALIC : 0) |
-                       ((font.Style & fsUnderline) != 0 ? CFE_UNDERLINE : 0) |
-                       ((font.Style & fsStrikeOut) != 0 ? CFE_STRIKEOUT : 0);
-    lstrcpynA(format.szFaceName, font.Name.c_str(), LF_FACESIZE);
+    CHARFORMAT2A format = FontFormat(font);
     // Face and size for all the text; the colour only for text to come, so
     // that the lines keep theirs.
     SendMessageA(window_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    font_ = font;
     format.dwMask |= CFM_COLOR;
     format.crTextColor = ColorRefOf(font.Color);
     SendMessageA(window_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
@@ -100,6 +169,7 @@ void TWin32RichEditPeer::SetReadOnly(bool readOnly) {
 }
 
 void TWin32RichEditPeer::SetWordWrap(bool wordWrap) {
+    wordWrap_ = wordWrap;
     SendMessageA(window_, EM_SETTARGETDEVICE, 0, wordWrap ? 0 : 1);
 }
 
@@ -189,6 +259,82 @@ bool TWin32RichEditPeer::AppendLine(const std::string& text, TColor color) {
     // Cut short by the text limit: take out what went in.
     if (after > start) Replace(start, after, "");
     return false;
+}
+
+int TWin32RichEditPeer::StreamIn(int at, const std::string& rtf) {
+    if (readOnly_) SendMessageA(window_, EM_SETREADONLY, FALSE, 0);
+    CHARRANGE end = {at, at};
+    SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    RtfSource source = {&rtf, 0};
+    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, &ReadRtf};
+    SendMessageA(window_, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+    const int added = TextLength() - at;
+    // Only when the stream took another font: setting it on all the lines
+    // costs as much as the stream itself under wine.
+    if (added > 0 && font_ && !HasFontAt(at)) {
+        CHARRANGE inserted = {at, at + added};
+        SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&inserted));
+        CHARFORMAT2A format = FontFormat(*font_);
+        SendMessageA(window_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    }
+    // Where an append leaves the caret, and the view scrolled to it.
+    CHARRANGE after = {at + added, at + added};
+    SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&after));
+    SendMessageA(window_, EM_SCROLLCARET, 0, 0);
+    if (readOnly_) SendMessageA(window_, EM_SETREADONLY, TRUE, 0);
+    return added;
+}
+
+bool TWin32RichEditPeer::HasFontAt(int at) {
+    const CHARFORMAT2A font = FontFormat(*font_);
+    CHARRANGE first = {at, at + 1};
+    SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&first));
+    CHARFORMAT2A format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(window_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    return lstrcmpiA(format.szFaceName, font.szFaceName) == 0 && format.yHeight == font.yHeight &&
+           (format.dwEffects & kFontEffects) == (font.dwEffects & kFontEffects);
+}
+
+bool TWin32RichEditPeer::AppendLines(const std::vector<TColoredLine>& lines) {
+    const int start = TextLength();
+    const bool lineOpen = start > 0 && Range(start - 1, start) != "\r";
+    const int size = static_cast<int>(PlainText(lines, lineOpen).size());
+    if (start + size > textLimit_) return false;
+    if (StreamIn(start, RtfText(lines, lineOpen)) == size) return true;
+    // Not what was asked for: the lines one by one, all or none.
+    Replace(start, TextLength(), "");
+    for (const TColoredLine& line : lines) {
+        if (AppendLine(line.Text, line.Color)) continue;
+        Replace(start, TextLength(), "");
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> TWin32RichEditPeer::LinesFrom(int first) {
+    std::vector<std::string> lines;
+    if (wordWrap_) {
+        // Lines are what the view shows on a row: only it knows where they end.
+        for (int i = first, count = LineCount(); i < count; ++i) lines.push_back(Line(i));
+        return lines;
+    }
+    const auto start = static_cast<int>(SendMessageA(window_, EM_LINEINDEX, first, 0));
+    if (start < 0) return lines;  // past the last line
+    const std::string text = Range(start, TextLength());
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+        lines.push_back(text.substr(at, end - at));
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+void TWin32RichEditPeer::SetPainting(bool painting) {
+    SendMessageA(window_, WM_SETREDRAW, painting ? TRUE : FALSE, 0);
+    if (!painting) return;
+    InvalidateRect(window_, nullptr, TRUE);
+    SendMessageA(window_, EM_SCROLLCARET, 0, 0);
 }
 
 void TWin32RichEditPeer::DeleteLines(int count) {

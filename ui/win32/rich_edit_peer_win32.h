@@ -14,11 +14,23 @@
 //   pass the limit is refused here, and one that did not go in whole is taken
 //   out again and reported.
 // - Without word wrap (EM_SETTARGETDEVICE with a line width of 1) a line is
-//   a paragraph, whatever the view's width.
+//   a paragraph, whatever the view's width; LinesFrom then reads the text
+//   once and cuts it at the line ends.
+// - Many lines go in as one RTF stream (EM_STREAMIN into the empty selection
+//   at the end), colours in its colour table: one insertion, where one
+//   EM_REPLACESEL per line costs a layout and a scroll bar update each
+//   (under wine, 2,000 lines took some 40 s one by one). The stream names no
+//   font: RTF cannot give the view's size in twips. wine gives the inserted
+//   text the insertion point's font; where a system gives another, the
+//   view's face and size are set on it afterwards (under wine that costs as
+//   much as the stream, so only then). A stream that did not give exactly
+//   the text asked for is taken out, and the lines go in one by one.
 // - Enter and Tab are left to the form's navigation unless wanted
 //   (WM_GETDLGCODE, through a subclassed window procedure).
 // Main thread only.
 #pragma once
+
+#include <optional>
 
 #include "ui/win32/control_peer_win32.h"
 
@@ -37,17 +49,27 @@ class TWin32RichEditPeer : public TWin32Control<IRichEditPeer> {
     std::string Line(int index) override;
     TColor LineColor(int index) override;
     bool AppendLine(const std::string& text, TColor color) override;
+    bool AppendLines(const std::vector<TColoredLine>& lines) override;
+    std::vector<std::string> LinesFrom(int first) override;
     void DeleteLines(int count) override;
     int TextLength() override;
+    void SetPainting(bool painting) override;
 
   private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     std::string Range(int start, int end) const;
     void Replace(int start, int end, const std::string& text);
+    // Streams RTF into the empty selection at `at`; the characters it added.
+    int StreamIn(int at, const std::string& rtf);
+    // Whether the character at `at` has the view's font (face, size, style);
+    // a font must have been set.
+    bool HasFontAt(int at);
 
     WNDPROC original_ = nullptr;
     bool readOnly_ = false;
     bool wantReturns_ = true;
     bool wantTabs_ = false;
+    bool wordWrap_ = true;
     int textLimit_ = 32767;
+    std::optional<TFontData> font_;  // none set yet: no font to keep
 };
