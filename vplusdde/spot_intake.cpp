@@ -1,7 +1,7 @@
 #include "vplusdde/spot_intake.h"
 
 #include "rtl/int_reading.h"
-#include "vplusdde/spot_rows.h"
+#include "spots/spot_rows.h"
 
 bool IsOhSpot(const std::string& row) {
     return (row.size() >= 9 && row.compare(7, 2, "OH") == 0) ||

@@ -1,4 +1,4 @@
-#include "vplusdde/spot_rows.h"
+#include "spots/spot_rows.h"
 
 #include <gtest/gtest.h>
 
