@@ -7,6 +7,7 @@
 #include "CommInt/comm.h"
 #include "platform/files.h"
 #include "platform/seam.h"
+#include "rtl/text_fields.h"
 #include "rtl/text_file.h"
 #include "ui/check_box.h"
 #include "ui/combo_box.h"
@@ -70,12 +71,6 @@ void WriteCheckedOptions(TextFileWriter& file, const std::vector<CheckedLine>& o
         if (options[i].box != nullptr && options[i].box->Checked()) file.WriteLine(options[i].line);
 }
 
-std::string Trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(kBlanks) + 1 - first);
-}
-
 constexpr const char* kClusterPortKey = "[KlusteriPortti]";
 constexpr const char* kWatchKey = "[Seuraa]";
 
@@ -119,7 +114,7 @@ void WriteSettingsFile(const SettingsControls& controls) {
     // The watch options come after every line older files have; a text of
     // blanks and commas only holds no entry and is not stored.
     if (controls.watch.entries != nullptr) {
-        const std::string entries = Trimmed(controls.watch.entries->Text());
+        const std::string entries = Trimmed(controls.watch.entries->Text(), kBlanks);
         if (entries.find_first_not_of(std::string(kBlanks) + ",") != std::string::npos)
             file.WriteLine(kWatchKey + entries);
     }

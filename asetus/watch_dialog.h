@@ -19,7 +19,7 @@
 #include <functional>
 
 #include "asetus/settings_file.h"
-#include "relay/watch_list.h"
+#include "spots/watch_list.h"
 #include "ui/bit_btn.h"
 #include "ui/check_box.h"
 #include "ui/edit.h"

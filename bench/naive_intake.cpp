@@ -2,7 +2,7 @@
 #include "bench/naive_intake.h"
 
 #include "rtl/int_reading.h"
-#include "vplusdde/spot_rows.h"
+#include "spots/spot_rows.h"
 
 void NaiveIntake::Run(const std::string& itemText) {
     // The rows are cut from a copy (ForEachSpotRow's), as in SpotIntake.

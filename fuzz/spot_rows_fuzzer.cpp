@@ -9,7 +9,7 @@
 
 #include "fuzz_check.h"
 #include "int_model.h"
-#include "vplusdde/spot_rows.h"
+#include "spots/spot_rows.h"
 
 namespace {
 

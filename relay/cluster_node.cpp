@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "relay/telnet_lines.h"
-#include "relay/text_fields.h"
+#include "rtl/text_fields.h"
+#include "spots/call_sign.h"
 
 namespace {
 
@@ -36,24 +37,12 @@ const char* const kFlooding = "Sorry, more than 20 lines a second, closing.\r\n"
 // The white space around what a client types.
 const char* const kClientBlanks = " \t";
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
+// A login: 3-12 characters of a call sign, or "-" (the SSID some loggers
+// add after the call, as in "OH2BH-1").
 bool IsCallSign(const std::string& text) {
     if (text.size() < 3 || text.size() > 12) return false;
-    return std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-               c == '/' || c == '-';
-    });
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return IsCallCharacter(c) || c == '-'; });
 }
 
 bool StartsWith(const std::string& text, const std::string& start) {
@@ -362,7 +351,7 @@ bool ClusterNode::HandleLine(Client& client, const std::string& line) {
     if (client.call.empty()) {
         const std::string call = Trimmed(line, kClientBlanks);
         if (IsCallSign(call)) {
-            client.call = Upper(call);
+            client.call = UpperCase(call);
             Queue(client, "Hello " + client.call + ", this is " + kOwnSpotter +
                               ", teletext DX spots of page 590.\r\n" + Prompt(client.call));
             return true;
@@ -372,7 +361,7 @@ bool ClusterNode::HandleLine(Client& client, const std::string& line) {
         client.waiting += kLoginPrompt;
         return true;
     }
-    const std::string command = Lower(Trimmed(line, kClientBlanks));
+    const std::string command = LowerCase(Trimmed(line, kClientBlanks));
     int count = 0;
     if (command == "bye" || command == "quit" || command == "q") return false;
     if (command.empty() || StartsWith(command, "set/") || StartsWith(command, "unset/")) {

@@ -1,26 +1,13 @@
-// The DX-cluster line: the row's fields by column, then the fixed layout;
-// see the header.
+// The DX-cluster line: the row's fields as the spot rows give them, then the
+// fixed layout; see the header.
 #include "relay/dx_line.h"
 
-#include <algorithm>
-
-#include "relay/text_fields.h"
-#include "vplusdde/spot_rows.h"
+#include "rtl/text_fields.h"
+#include "spots/spot_rows.h"
 
 const char* const kOwnSpotter = "VARELI";
 
 namespace {
-
-// Columns of the spot row, counted from 0.
-constexpr std::size_t kDxCallStart = 7;
-constexpr std::size_t kCommentEnd = 28;  // the comment ends with column 28
-constexpr std::size_t kSpotterStart = 29;
-constexpr std::size_t kSpotterWidth = 6;
-constexpr std::size_t kTimeStart = 36;
-constexpr std::size_t kTimeWidth = 4;
-// The DDE link has turned every control character into a blank, so the blank
-// is the only white space of a row.
-const char* const kRowBlank = " ";
 
 // Columns of the cluster line, counted from 1 as the layout is known.
 constexpr std::size_t kFrequencyEndColumn = 24;
@@ -28,28 +15,19 @@ constexpr std::size_t kDxCallWidth = 12;
 constexpr std::size_t kCommentEndColumn = 69;  // 30 wide after a 12-character call
 constexpr std::size_t kTimeColumn = 71;
 
-// The part of text from `start` of at most `width` characters; empty past
-// the end (a short last unit).
-std::string Slice(const std::string& text, std::size_t start, std::size_t width) {
-    if (start >= text.size()) return std::string();
-    return text.substr(start, width);
-}
-
 }  // namespace
 
 std::optional<DxSpot> ParseSpotRow(const std::string& row, const std::string& utcHhmm) {
     DxSpot spot;
     spot.frequencyKhz = ReadFrequency(row);
-    if (spot.frequencyKhz <= 0 || row.size() <= kDxCallStart) return std::nullopt;
-    const std::size_t callEnd = std::min(row.find(' ', kDxCallStart), row.size());
-    spot.dxCall = row.substr(kDxCallStart, callEnd - kDxCallStart);
+    if (spot.frequencyKhz <= 0) return std::nullopt;
+    spot.dxCall = ReadDxCall(row);
     if (spot.dxCall.empty()) return std::nullopt;
-    if (callEnd < kCommentEnd)
-        spot.comment = Trimmed(Slice(row, callEnd, kCommentEnd - callEnd), kRowBlank);
-    spot.spotter = Trimmed(Slice(row, kSpotterStart, kSpotterWidth), kRowBlank);
+    spot.comment = ReadComment(row);
+    spot.spotter = ReadSpotter(row);
     if (spot.spotter.empty()) spot.spotter = kOwnSpotter;
-    const std::string time = Slice(row, kTimeStart, kTimeWidth);
-    spot.timeHhmm = time.size() == kTimeWidth && AllDigits(time) ? time : utcHhmm;
+    const std::string time = ReadSpotTime(row);
+    spot.timeHhmm = time.empty() ? utcHhmm : time;
     return spot;
 }
 

@@ -11,8 +11,9 @@
 #include <optional>
 #include <utility>
 
-#include "relay/calendar.h"
 #include "relay/spot_log.h"
+#include "rtl/calendar.h"
+#include "rtl/file_handle.h"
 
 namespace {
 
@@ -89,23 +90,6 @@ class NewestSpots {
     std::vector<LoggedSpot> spots_;
 };
 
-class ReadHandle {
-  public:
-    ReadHandle(IFiles& files, std::uintptr_t handle) : files_(files), handle_(handle) {}
-    ~ReadHandle() { files_.CloseHandle(handle_); }  // nothing read is lost if it fails
-    ReadHandle(const ReadHandle&) = delete;
-    ReadHandle& operator=(const ReadHandle&) = delete;
-
-  private:
-    IFiles& files_;
-    std::uintptr_t handle_;
-};
-
-std::uint32_t SystemCodeOr(IFiles& files, std::uint32_t fallback) {
-    const std::uint32_t code = files.GetLastError();
-    return code != 0 ? code : fallback;
-}
-
 // The bytes looked through at most for `limit` spots: that many lines of the
 // longest length taken, each with its LF.
 std::int64_t ByteBudget(std::size_t limit) {
@@ -142,7 +126,7 @@ std::uint32_t ReadTail(IFiles& files, const std::string& fileName, NewestSpots& 
         const std::uint32_t code = SystemCodeOr(files, files::kErrorGenFailure);
         return code == files::kErrorFileNotFound || code == files::kErrorPathNotFound ? 0 : code;
     }
-    const ReadHandle closer(files, file);
+    const FileHandle closer(files, file);  // nothing read is lost if closing fails
     std::int64_t size = 0;
     if (!files.GetFileSizeEx(file, &size)) return SystemCodeOr(files, files::kErrorReadFault);
     const std::int64_t stop = size > budget ? size - budget : 0;

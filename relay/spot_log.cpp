@@ -3,7 +3,8 @@
 
 #include <utility>
 
-#include "relay/text_fields.h"
+#include "rtl/file_handle.h"
+#include "rtl/text_fields.h"
 
 SpotLog::SpotLog(IFiles& files, Report report) : files_(files), report_(std::move(report)) {}
 
@@ -33,21 +34,22 @@ std::uint32_t SpotLog::Write(const std::string& fileName, const std::string& lin
     // Reading to learn how the file ends; appending alone, so that Windows
     // writes at the end as the file is at that moment, also when another
     // program appended since we opened it.
-    const std::uintptr_t file = files_.CreateFileA(
-        fileName, files::kGenericRead | files::kFileAppendData,
-        files::kShareRead | files::kShareWrite, files::kOpenAlways, files::kAttributeNormal);
-    if (file == files::kInvalidHandle) return SystemCodeOr(files::kErrorGenFailure);
-    const std::string text = LineEndBefore(file) + line;
+    FileHandle file(files_,
+                    files_.CreateFileA(fileName, files::kGenericRead | files::kFileAppendData,
+                                       files::kShareRead | files::kShareWrite, files::kOpenAlways,
+                                       files::kAttributeNormal));
+    if (!file.Valid()) return SystemCodeOr(files_, files::kErrorGenFailure);
+    const std::string text = LineEndBefore(file.Get()) + line;
     const auto size = static_cast<std::uint32_t>(text.size());
     std::uint32_t done = 0;
     std::uint32_t error = 0;
-    if (!files_.WriteFile(file, text.data(), size, &done)) {
-        error = SystemCodeOr(files::kErrorDiskFull);
+    if (!files_.WriteFile(file.Get(), text.data(), size, &done)) {
+        error = SystemCodeOr(files_, files::kErrorDiskFull);
     } else if (done < size) {
         // The call succeeded, so it left no code of its own to read.
         error = files::kErrorDiskFull;
     }
-    if (!files_.CloseHandle(file) && error == 0) error = SystemCodeOr(files::kErrorGenFailure);
+    if (!file.Close() && error == 0) error = SystemCodeOr(files_, files::kErrorGenFailure);
     return error;
 }
 
@@ -64,9 +66,4 @@ std::string SpotLog::LineEndBefore(std::uintptr_t file) {
     // A line end cut between its CR and LF: the LF completes it.
     if (last == '\r') return "\n";
     return "\r\n";
-}
-
-std::uint32_t SpotLog::SystemCodeOr(std::uint32_t fallback) {
-    const std::uint32_t code = files_.GetLastError();
-    return code != 0 ? code : fallback;
 }

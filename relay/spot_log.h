@@ -60,8 +60,6 @@ class SpotLog {
     std::uint32_t Write(const std::string& fileName, const std::string& line);
     // What must go before a new line in the open file: "", "\n" or "\r\n".
     std::string LineEndBefore(std::uintptr_t file);
-    // The failed call's code, or `fallback` when the system gives none.
-    std::uint32_t SystemCodeOr(std::uint32_t fallback);
 
     IFiles& files_;
     Report report_;

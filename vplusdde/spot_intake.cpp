@@ -3,7 +3,7 @@
 #include <unordered_set>
 
 #include "rtl/int_reading.h"
-#include "vplusdde/spot_rows.h"
+#include "spots/spot_rows.h"
 
 bool IsOhSpot(const std::string& row) {
     return (row.size() >= 9 && row.compare(7, 2, "OH") == 0) ||

@@ -10,9 +10,9 @@
 #include "platform/locale.h"
 #include "platform/seam.h"
 #include "platform/sockets.h"
-#include "relay/calendar.h"
 #include "relay/dx_line.h"
 #include "relay/spot_history.h"
+#include "rtl/calendar.h"
 #include "rtl/date_time_text.h"
 #include "rtl/sysutils.h"
 

@@ -1,4 +1,4 @@
-#include "vplusdde/spot_rows.h"
+#include "spots/spot_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +62,37 @@ TEST(SpotRows, TheFrequencyComesFromColumnsOneToSixOrIsZero) {
     EXPECT_EQ(ReadFrequency(" 7O25 x"), 0);
     EXPECT_EQ(ReadFrequency("  28"), 28);  // a short unit
     EXPECT_EQ(ReadFrequency(""), 0);
+}
+
+// Each column from its own place: the comment ends with column 28 whatever
+// the call's length, and a short last unit gives what it holds.
+TEST(SpotRows, TheColumnsAreReadFromTheirPlacesAlsoInAShortRow) {
+    const std::string row = Row("7025", "Q1AAA", " cq dx ", "Q9ZZZ", "1305");
+    EXPECT_EQ(ReadDxCall(row), "Q1AAA");
+    EXPECT_EQ(ReadComment(row), "cq dx");
+    EXPECT_EQ(ReadSpotter(row), "Q9ZZZ");
+    EXPECT_EQ(ReadSpotTime(row), "1305");
+
+    // A 19-character call leaves column 28 to the comment; column 29 is not
+    // the comment's even when it is no blank.
+    std::string longCall = "  7025 Q1" + std::string(17, 'A') + " xyQ9ZZZ  1305  ";
+    ASSERT_EQ(longCall.size(), kSpotRowLength);
+    EXPECT_EQ(ReadDxCall(longCall), "Q1" + std::string(17, 'A'));
+    EXPECT_EQ(ReadComment(longCall), "x");
+    EXPECT_EQ(ReadSpotter(longCall), "Q9ZZZ");
+    longCall.replace(26, 3, "AB ");  // the call runs through column 28: no comment
+    EXPECT_EQ(ReadDxCall(longCall), "Q1" + std::string(17, 'A') + "AB");
+    EXPECT_EQ(ReadComment(longCall), "");
+
+    EXPECT_EQ(ReadDxCall("  7025 Q1AAA"), "Q1AAA");
+    EXPECT_EQ(ReadComment("  7025 Q1AAA"), "");
+    EXPECT_EQ(ReadSpotter("  7025 Q1AAA"), "");
+    EXPECT_EQ(ReadDxCall("  7025 "), "");
+    EXPECT_EQ(ReadComment("  7025 "), "");
+    EXPECT_EQ(ReadDxCall(Row("7025", "", "cq", "Q9ZZZ", "1305")), "");
+    EXPECT_EQ(ReadSpotter(Row("7025", "Q1AAA", "cq", "", "1305")), "");
+    EXPECT_EQ(ReadSpotTime(Row("7025", "Q1AAA", "cq", "Q9ZZZ", "13a5")), "");
+    EXPECT_EQ(ReadSpotTime(row.substr(0, 39)), "");  // three of its digits
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Calendar arithmetic over a day count: a date is turned into days from a
 // fixed day and back (the usual era-of-400-years method), which makes month,
 // year and leap-day ends fall out with no special cases.
-#include "relay/calendar.h"
+#include "rtl/calendar.h"
 
 namespace {
 

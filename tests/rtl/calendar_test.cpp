@@ -1,6 +1,6 @@
 // Calendar arithmetic: a logged local time turned into UTC across day, month
 // and year ends, and the offset read from two clock readings a moment apart.
-#include "relay/calendar.h"
+#include "rtl/calendar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // The spot block's text as the program consumes it: cut into 42-character
 // spot rows (a row's 40 columns and its line end, turned into two blanks by
-// the DDE link), and the frequency read from a row's columns 1-6.
+// the DDE link), and a row's columns read: the frequency, the DX call, the
+// comment, the spotter and the time. Columns are counted from 1.
 //
 // Pure functions; main thread by use, but nothing here holds state. They
 // throw nothing beyond allocation.
@@ -27,3 +28,19 @@ std::vector<std::string> SpotRows(const std::string& text);
 // a whole number (all blanks, a letter, a blank after the digits, out of the
 // 32-bit range).
 std::int32_t ReadFrequency(const std::string& row);
+
+// Column 8 up to the first blank: the DX call (a long call runs on into the
+// comment's columns). Empty when column 8 is blank or the row ends before it.
+std::string ReadDxCall(const std::string& row);
+
+// What follows the DX call up to column 28, without blanks at either end;
+// empty when the call reaches column 28.
+std::string ReadComment(const std::string& row);
+
+// Columns 30-35 without blanks at either end; empty when the row names no
+// spotter.
+std::string ReadSpotter(const std::string& row);
+
+// Columns 37-40 when they hold four digits (the spot's UTC time HHMM), else
+// empty.
+std::string ReadSpotTime(const std::string& row);

@@ -1,8 +1,10 @@
-#include "relay/watch_list.h"
+#include "spots/watch_list.h"
 
 #include <algorithm>
 
-#include "relay/dx_line.h"
+#include "rtl/text_fields.h"
+#include "spots/call_sign.h"
+#include "spots/spot_rows.h"
 
 namespace {
 
@@ -19,12 +21,6 @@ std::vector<std::string> EntriesOf(const std::string& text) {
     return entries;
 }
 
-// Only ASCII: 8-bit characters are no letters of a call sign, whatever the
-// code page makes of them.
-bool IsCallCharacter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/';
-}
-
 bool IsGood(const std::string& entry) {
     if (entry.size() > kMaxEntryLength) return false;
     const bool prefix = entry.back() == '*';
@@ -33,12 +29,6 @@ bool IsGood(const std::string& entry) {
     for (std::size_t i = 0; i < body; ++i)
         if (!IsCallCharacter(entry[i])) return false;
     return true;
-}
-
-std::string UpperCase(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
 }
 
 bool HoldsLettersAndDigits(const std::string& part) {
@@ -100,9 +90,9 @@ bool WatchList::Matches(const std::string& dxCall) const {
 
 bool WatchList::MatchesRow(const std::string& row) const {
     if (entries_.empty()) return false;
-    // The time plays no part here; any will do.
-    const std::optional<DxSpot> spot = ParseSpotRow(row, "0000");
-    return spot.has_value() && Matches(spot->dxCall);
+    // A row that gives no spot (no frequency) is not watched; an empty call
+    // matches no entry.
+    return ReadFrequency(row) > 0 && Matches(ReadDxCall(row));
 }
 
 std::optional<std::string> WatchList::FirstBadEntry(const std::string& text) {

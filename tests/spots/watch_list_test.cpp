@@ -1,6 +1,6 @@
 // The watch list: which calls its entries match, which entries are refused,
 // and which call of a spot row is looked at.
-#include "relay/watch_list.h"
+#include "spots/watch_list.h"
 
 #include <gtest/gtest.h>
 

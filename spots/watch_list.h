@@ -40,8 +40,8 @@ class WatchList {
 
     // Whether a DX call is watched.
     bool Matches(const std::string& dxCall) const;
-    // Whether a spot row's DX call, as the DX-cluster line reads it
-    // (ParseSpotRow), is watched; a row that gives no spot is not.
+    // Whether a spot row's DX call (ReadDxCall) is watched; a row that gives
+    // no spot (no frequency above 0, no DX call) is not.
     bool MatchesRow(const std::string& row) const;
 
     // The text's first bad entry as typed, or nullopt when all are good

@@ -1,5 +1,5 @@
-// The relay's shared text helpers; see the header.
-#include "relay/text_fields.h"
+// Shared text helpers; see the header.
+#include "rtl/text_fields.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,6 +13,18 @@ std::string Trimmed(const std::string& text, const char* blanks) {
 bool AllDigits(const std::string& text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string UpperCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::string LowerCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
 }
 
 void AppendLeft(std::string& line, const std::string& text, std::size_t width) {
