@@ -89,8 +89,9 @@ struct ClusterNode::Client {
     std::string unread;     // read, its lines not yet handled
     bool readFull = false;  // the last read took all it asked for: more waits, likely
     bool held = false;      // served by the tick alone until it runs dry
-    std::string waiting;    // not yet taken by send
-    std::string call;       // empty until logged in
+    std::chrono::steady_clock::time_point heldSince;
+    std::string waiting;  // not yet taken by send
+    std::string call;     // empty until logged in
     int failedLogins = 0;
     std::chrono::steady_clock::time_point connected;
     // The lines it may still send at once: kLinesAhead, refilled at the pace.
@@ -226,6 +227,14 @@ void ClusterNode::OnTick() {
             continue;
         }
         Serve(client);
+        const auto served = clients_.find(socket);
+        if (served == clients_.end() || !served->second->held ||
+            now - served->second->heldSince < kBehindLimit)
+            continue;
+        // Lines that each cost a long answer keep within the pace, but not
+        // the client within what it is served.
+        served->second->waiting += kFlooding;
+        CloseWithWords(*served->second);
     }
     // Every client was just served once, which freed the places of those gone.
     AcceptWaiting(false);
@@ -299,7 +308,10 @@ void ClusterNode::Serve(Client& client) {
         client.unread.assign(buffer, static_cast<std::size_t>(got));
         client.readFull = static_cast<std::size_t>(got) == kReadBytes;
     }
-    if (HandleUnread(client)) client.held = client.readFull || !client.unread.empty();
+    if (!HandleUnread(client)) return;
+    const bool wasHeld = client.held;
+    client.held = client.readFull || !client.unread.empty();
+    if (client.held && !wasHeld) client.heldSince = clock_();
 }
 
 bool ClusterNode::HandleUnread(Client& client) {

@@ -18,8 +18,8 @@
 // for it and the thread's queue of posted messages empties every turn of the
 // loop (windows are drawn and take input only when it is empty). A client
 // that keeps sending more than 20 lines a second (200 in a row beyond that
-// pace) is told so and closed. What a client does not take at once waits in
-// its queue, and a client that lets 64 KiB wait is closed, as is one that
+// pace), or more than its turns take for 10 s on end, is told so and closed. What a client does not
+// take at once waits in its queue, and a client that lets 64 KiB wait is closed, as is one that
 // sends a line longer than 256 bytes, so memory stays bounded.
 // At most 16 connections; before the next is told so and closed, every
 // client not held for the tick is read once, so that those whose close has
@@ -63,6 +63,9 @@ class ClusterNode {
     // The pace a client may keep up, and how far beyond it it may run.
     static constexpr int kLinesPerSecond = 20;
     static constexpr int kLinesAhead = 200;
+    // How long a client may keep more waiting than its turns take: one that
+    // sends faster than it is served, whatever its lines cost.
+    static constexpr std::chrono::milliseconds kBehindLimit{10000};
     static constexpr std::chrono::milliseconds kTick{500};
     static constexpr std::chrono::milliseconds kLoginTime{60000};
     static constexpr std::chrono::milliseconds kKeepAliveIdle{180000};

@@ -360,6 +360,20 @@ TEST_F(ClusterNodeTest, AFloodingClientGetsOneBoundedTurnATickAndIsClosed) {
     EXPECT_LE(ticks, 22);
     EXPECT_EQ(last.substr(last.size() - 46), "Sorry, more than 20 lines a second, closing.\r\n");
     EXPECT_FALSE(sockets.ClosedByNode(logger));
+
+    // Long answers asked without end keep within the pace but not within
+    // what the client is served: after 10 s of it, it is told and closed.
+    sockets.PeerFlood(logger, times("sh/dx 100\r\n", 100), 1000);
+    ticks = 0;
+    while (!sockets.ClosedByNode(logger) && ticks < 40) {
+        now += ClusterNode::kTick;
+        sockets.Tick();
+        ++ticks;
+        last = sockets.PeerTake(logger);
+    }
+    EXPECT_GE(ticks, 19);
+    EXPECT_LE(ticks, 21);
+    EXPECT_EQ(last.substr(last.size() - 46), "Sorry, more than 20 lines a second, closing.\r\n");
 }
 
 // A silent connection loses its place after 60 s; a logged-in one never does,
