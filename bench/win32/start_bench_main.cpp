@@ -9,14 +9,15 @@
 // the daily spot file and the DX-cluster node on. It is started twice each
 // round: once with no spot file for today, once with today's file holding
 // `restored` spot lines (none of them on the page), which the start puts
-// back into the view and the node before the page. Each
-// program is watched from here, every millisecond or so: its main window
-// visible, then (Vareli) the page's 19 lines, after the restored ones, in
-// its spot view, or (minimal) its line of text. The questions are window messages, which the
-// program answers from its message loop, the same loop that paints: what is seen from here is what
-// the screen can show. Then the window is closed and the process awaited. Rounds alternate the two
-// programs; one round of each before them warms the caches and is not counted. Prints its figures;
-// exit code 1 when a check failed, 2 when it could not run.
+// back into the view and the node before the page. Each program is watched
+// from here, every millisecond or so: its main window visible, then (Vareli)
+// the page's 19 lines, after the restored ones, in its spot view, or
+// (minimal) its line of text. The questions are window messages, which the
+// program answers from its message loop, the same loop that paints: what is
+// seen from here is what the screen can show. Then the window is closed and
+// the process awaited. Rounds go through the three starts in turn; one round
+// before them warms the caches and is not counted.
+// Prints its figures; exit code 1 when a check failed, 2 when it could not run.
 #include <windows.h>
 
 #include <exception>

@@ -112,7 +112,6 @@ bool TMemoryRichEditPeer::AppendLine(const std::string& line, TColor lineColor) 
 }
 
 bool TMemoryRichEditPeer::AppendLines(const std::vector<TColoredLine>& lines) {
-    ++appendCalls;
     std::string added;
     std::vector<TColor> addedColors;
     for (const TColoredLine& line : lines) {

@@ -163,7 +163,6 @@ class TMemoryRichEditPeer : public TMemoryControl<IRichEditPeer> {
     int textLimit = 32767;
     std::string text;
     std::vector<TColor> colors;  // one per character of text
-    int appendCalls = 0;         // AppendLine and AppendLines, each call once
     bool painting = true;
 
   private:
