@@ -100,32 +100,38 @@ void TForm1::FormShow(TObject*) {
     } painted{memo1};
     // No step waits on another: a kept copy that cannot be put back, a
     // settings file that cannot be read, day files or a node port that fail
-    // each get their box, and the link, its check and the labels still come.
+    // each get their box, and the link check and the labels still come. The
+    // item alone waits for the settings: without limits every block with a
+    // row would end in a box, so a run without settings takes no spot.
     ShowStep([this] {
         // Settings whose save could not finish wait in the kept copy.
         if (const char* text = SettingsRestoredText(RestoreKeptSettingsFile()))
             PostMessageBox(text);
     });
-    ShowStep([this] { haeasetukset(); });
+    const bool settingsRead = ShowStep([this] { haeasetukset(); });
     ShowStep([this] { ApplyClusterSettings(); });
     intake_.ResetCounter();
+    intake_.ShowCount();  // also when no block comes: no design caption
     ShowStep([this] { intake_.Restore(outlets_->RestoreLogged()); });
-    ShowStep([this] {
-        DdeClientItem1->SetDdeItem(kSpotItemName);
-        lientti->Retarget(kDecoderService, kDecoderTopic);
-        lientti->OpenConversation();
-    });
+    if (settingsRead)
+        ShowStep([this] {
+            DdeClientItem1->SetDdeItem(kSpotItemName);
+            lientti->Retarget(kDecoderService, kDecoderTopic);
+            lientti->OpenConversation();
+        });
     if (linkTimer_ == 0)
         linkTimer_ = WidgetSet().StartTimer(kLinkCheckMs, [this] { CheckDecoderLink(); });
     const LocalTime now = Seam<ILocale>::Get().GetLocalTime();
     Label3->SetCaption("Alkoi: " + DateToStr(now) + " " + TimeToStr(now));
 }
 
-void TForm1::ShowStep(const std::function<void()>& step) {
+bool TForm1::ShowStep(const std::function<void()>& step) {
     try {
         step();
+        return true;
     } catch (...) {
         PostErrorReport(std::current_exception());
+        return false;
     }
 }
 

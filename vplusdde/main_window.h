@@ -137,7 +137,8 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void PostErrorReport(std::exception_ptr error);
     // One step of the first show: what it raises is reported from the loop,
     // and the show goes on with its next step.
-    void ShowStep(const std::function<void()>& step);
+    // False when it raised.
+    bool ShowStep(const std::function<void()>& step);
     bool RelinkOn() const;
     void ShowLinkState();
 

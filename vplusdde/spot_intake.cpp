@@ -16,6 +16,10 @@ void SpotIntake::Run(const std::string& itemText) {
     ForEachSpotRow(itemText, [this](const std::string& row) {
         if (!view_.IsShown(row) && InBand(row)) Accept(row);
     });
+    ShowCount();
+}
+
+void SpotIntake::ShowCount() {
     host_.SetSpotCount(std::to_string(counter_) + " vihjett\xE4");
 }
 

@@ -47,6 +47,8 @@ class SpotIntake {
 
     // Zeroes the spot counter (the main window's first show).
     void ResetCounter() { counter_ = 0; }
+    // The count into Label4, as each block leaves it.
+    void ShowCount();
     std::int32_t Counter() const { return counter_; }
 
     // One run over the item text; the caller hands a copy of the item's text,

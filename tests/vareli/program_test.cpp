@@ -1,7 +1,8 @@
 // The program's start-up, run and shutdown on the in-memory window system
 // with the decoder in its different states: the order of the DDE manager,
 // the windows and the link's events; what the first show loads and when; a
-// missing settings file, reported while the show goes on; starting minimised
+// missing settings file, reported while the rest of the show goes on without
+// the item; starting minimised
 // or maximised; the settings dialog opened from the menu while spots keep
 // coming.
 #include "vareli/program.h"
@@ -230,13 +231,11 @@ TEST_F(ProgramTest, ADecoderAnsweringOnlyAtShowGivesTheLinkButNoData) {
     EXPECT_EQ(Caption(form1->Label4), "0 vihjett\xE4");
 }
 
-// The show reports the missing file and goes on: the item is named and the
-// labels set, and each update that brings rows says that the dialog's
-// layout texts are no limits, until the user gives some.
-TEST_F(ProgramTest, WithoutASettingsFileTheFirstShowReportsItAndGoesOn) {
+// The show reports the missing file and writes its labels, but names no
+// item: without limits there are no spots to take in this run.
+TEST_F(ProgramTest, WithoutASettingsFileTheFirstShowReportsItAndTakesNoSpot) {
     s.ddeml.server.items[ProgramSeams::kItem] = Page(BlockRows());
     Make();
-    const std::string noLimit = "'ComboBox1' is not a valid integer value.";
     Run({
         [&] {
             // The dialog and the port keep what their layouts gave them.
@@ -245,8 +244,10 @@ TEST_F(ProgramTest, WithoutASettingsFileTheFirstShowReportsItAndGoesOn) {
             EXPECT_EQ(form3->ComboBox3->Text(), "ComboBox3");
             EXPECT_FALSE(form3->CheckBox1->Checked());
             EXPECT_EQ(form1->Comm1->DeviceName(), "Com2");
+            s.Serve(Page(BlockRows()));
         },
-        // Opening the dialog and closing it writes the file from its texts.
+        // Opening the dialog and closing it writes the file from its texts,
+        // but this run does not make up for the item.
         [&] {
             s.widgets.PostCall([&] { s.widgets.Click(form3->BitBtn1); });
             s.widgets.ChooseMenu(form1, {"Tiedosto", "Asetukset"});
@@ -256,9 +257,12 @@ TEST_F(ProgramTest, WithoutASettingsFileTheFirstShowReportsItAndGoesOn) {
     ASSERT_GE(s.widgets.messageBoxes.size(), 1u);
     EXPECT_EQ(s.widgets.messageBoxes[0].Icon, TMessageBoxIcon::miError);
     EXPECT_EQ(s.widgets.messageBoxes[0].Caption, "Vareli");
-    EXPECT_EQ(s.BoxTexts(), (Texts{"File not found.", noLimit, noLimit}));
+    EXPECT_EQ(s.BoxTexts(), Texts{"File not found."});
     EXPECT_TRUE(TMemoryWidgetSet::PeerOf(form1).showCount > 0);
-    EXPECT_EQ(form1->DdeClientItem1->DdeItem(), ProgramSeams::kItem);
+    // The conversation from creation stands, with no item on it.
+    EXPECT_TRUE(changes.empty());
+    EXPECT_EQ(Transactions(), Texts{});
+    EXPECT_EQ(form1->DdeClientItem1->DdeItem(), "");
     EXPECT_EQ(View().LineCount(), 0);
     EXPECT_EQ(Caption(form1->Label3).rfind("Alkoi: 7.12.2026 ", 0), 0u);
     EXPECT_EQ(Caption(form1->Label4), "0 vihjett\xE4");

@@ -208,29 +208,18 @@ def run(session, args):
     print("ok: the conversation was ended by the client")
 
     # No settings file: reported, and the rest of the start goes on (the
-    # start line and the count are written); the dialog's layout texts are no
-    # limits, so the page's rows are reported instead of taken. Each report is
-    # dismissed with OK; the window stays usable.
+    # start line and the count are written), but without limits no item is
+    # named and no spot taken; the window stays usable.
     empty = tempfile.mkdtemp(prefix="vareli-e2e-noini-")
     vareli = session.start([args.vareli], cwd=empty)
     code, out = session.winctl_out("box", TITLE, "30000")
-    check(code == 0, "a report comes")
+    check(code == 0 and "File not found." in out, "the missing file is reported: File not found.")
     session.screenshot(os.path.join(args.artefacts, "e2e-no-settings.png"))
-    reports = set()
-    deadline = time.time() + 15
-    while time.time() < deadline:
-        code, out = session.winctl_out("boxes", TITLE)
-        texts = [line.split("\t", 1)[1] for line in out.splitlines() if line.startswith("box\t")]
-        reports.update(texts)
-        if not texts and len(reports) >= 2:
-            break
-        if texts:
-            session.winctl_out("ok", TITLE, "2000")
-        time.sleep(0.3)
-    check("File not found." in reports, "the missing file is reported: File not found.")
-    check("'ComboBox1' is not a valid integer value." in reports,
-          "the page's rows meet no limits, and that is reported")
-    check(len(reports) == 2, "nothing else is reported (%r)" % sorted(reports))
+    code, _ = session.winctl_out("ok", TITLE, "10000")
+    check(code == 0, "the report is dismissed with OK")
+    time.sleep(1.0)
+    code, out = session.winctl_out("boxes", TITLE)
+    check(out.startswith("0"), "nothing else is reported (%r)" % out)
     # On a loaded machine the listing can come back empty (the box's caption
     # is the window's too, or winctl itself failed): read until it has labels.
     labels = wait_until("the window's labels are listed", lambda: label_texts(session), 15)
