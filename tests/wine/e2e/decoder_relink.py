@@ -37,6 +37,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
                                 "scripts"))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from wine_session import Failure, PortReader, Simulator, run_wine_test  # noqa: E402
+from node_burst import Flooder  # noqa: E402
 from run_e2e import dx_line, free_tcp_port, spot_row, view_lines  # noqa: E402
 
 TITLE = "Vareli"
@@ -138,54 +139,6 @@ class Client:
 
     def since_login(self):
         return self.data[self.start:]
-
-
-class Flooder:
-    """A node client that sends empty lines without pause (the node answers
-    each with a prompt) and reads what comes back."""
-
-    def __init__(self, tcp_port):
-        self.s = socket.create_connection(("127.0.0.1", tcp_port), timeout=10)
-        self.s.settimeout(None)  # sends wait as long as the node is behind
-        self.got = 0
-        self.ended = None  # how the connection ended, before stop
-        self.stopping = False
-        self.s.sendall(b"Q0FLD\r\n")
-        threading.Thread(target=self._read, daemon=True).start()
-        threading.Thread(target=self._send, daemon=True).start()
-        wait_until("the flooding client is answered", lambda: self.got > 0, 10)
-
-    def _read(self):
-        while True:
-            try:
-                chunk = self.s.recv(65536)
-            except OSError as e:
-                chunk = b""
-                self.ended = self.ended or repr(e)
-            if not chunk:
-                self.ended = self.ended or "closed by the node"
-                return
-            self.got += len(chunk)
-
-    def _send(self):
-        lines = b"\r\n" * 4096
-        while not self.stopping:
-            try:
-                self.s.sendall(lines)
-            except OSError as e:
-                self.ended = self.ended or repr(e)
-                return
-
-    def stop(self):
-        """Ends the flood; how the connection had ended before, or None while
-        it still flooded."""
-        ended, self.stopping = self.ended, True
-        try:
-            self.s.shutdown(socket.SHUT_RDWR)
-        except OSError:
-            pass
-        self.s.close()
-        return ended
 
 
 def write_ini(work, tcp_port, relink):
@@ -291,11 +244,12 @@ def relink_on(session, args, port, how):
                    lambda: (link_label(session), sim.events))
         print("ok: \"DDE link\" showed %.1f s after the new decoder was up" % (time.time() - up),
               flush=True)
-        cut = flood.stop()
-        if cut is not None:
-            raise Failure("the flooding client's connection ended (%s): the queue was not kept "
-                          "full" % cut)
-        print("ok: all the while a node client sent empty lines without pause", flush=True)
+        flood.running = False
+        if flood.untold:
+            raise Failure("the flooding client was cut off %d time(s) without being told why"
+                          % flood.untold)
+        print("ok: all the while a node client sent empty lines without pause (closed as a "
+              "flooder and back %d times, told why each time)" % flood.closed, flush=True)
         want_rows = [spot_row(*s) for s in OLD + NEW]
         wait_until("the new rows are shown within %d s of the decoder's return" % bound,
                    lambda: len(rows_shown(session) or []) >= len(want_rows),
@@ -335,7 +289,7 @@ def relink_on(session, args, port, how):
         print("ok: the conversation stays open past the next link check", flush=True)
     finally:
         if flood:
-            flood.stop()
+            flood.running = False
         close_vareli(session, vareli)
         for sim in sims:
             quit_simulator(sim)

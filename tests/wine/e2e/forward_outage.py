@@ -19,14 +19,13 @@ import re
 import socket
 import subprocess
 import sys
-import threading
 import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "scripts"))
 sys.path.insert(0, HERE)
-from node_burst import Monitor, free_tcp_port, read_until  # noqa: E402
+from node_burst import Flooder, Monitor, free_tcp_port, read_until  # noqa: E402
 from run_e2e import (check, colour_counts, fail, label_texts, port_bytes,  # noqa: E402
                      spot_row, view_lines, wait_until)
 from wine_session import PortReader, Simulator, WineSession  # noqa: E402
@@ -256,43 +255,6 @@ def refused_limit(session, args, sim):
     code, _ = session.winctl_out("ok", TITLE, "10000")
     check(code == 0, "the box is dismissed with OK")
     close_vareli(session, vareli)
-
-
-class Flooder:
-    """A logged-in client that sends empty lines without pause, and logs in
-    again whenever the node closes it."""
-
-    def __init__(self, tcp_port):
-        self.tcp_port = tcp_port
-        self.running = True
-        self.closed = 0
-        self.told = b""
-        threading.Thread(target=self._flood, daemon=True).start()
-
-    def _flood(self):
-        while self.running:
-            try:
-                s = socket.create_connection(("127.0.0.1", self.tcp_port), timeout=5)
-                s.sendall(b"Q0FLD\r\n")
-                s.setblocking(False)
-                got = b""
-                while self.running:
-                    try:
-                        s.send(b"\r\n" * 512)
-                    except BlockingIOError:
-                        time.sleep(0.001)
-                    try:
-                        chunk = s.recv(65536)
-                        if not chunk:
-                            break
-                        got = (got + chunk)[-200:]
-                    except BlockingIOError:
-                        pass
-            except OSError:
-                pass
-            self.closed += 1
-            self.told = got
-            s.close()
 
 
 def box_drawn(session, shot, box):

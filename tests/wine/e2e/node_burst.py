@@ -92,6 +92,49 @@ class Monitor:
         return self.data.count(b"\r\nDX de ") + self.data.startswith(b"DX de ")
 
 
+class Flooder:
+    """A logged-in client that sends empty lines without pause, and logs in
+    again whenever the node closes it."""
+
+    def __init__(self, tcp_port):
+        self.tcp_port = tcp_port
+        self.running = True
+        self.closed = 0
+        self.told = b""
+        self.untold = 0  # ends without the node's words for a flood
+        threading.Thread(target=self._flood, daemon=True).start()
+
+    def _flood(self):
+        while self.running:
+            s, got = None, b""
+            try:
+                s = socket.create_connection(("127.0.0.1", self.tcp_port), timeout=5)
+                s.sendall(b"Q0FLD\r\n")
+                s.setblocking(False)
+                while self.running:
+                    try:
+                        s.send(b"\r\n" * 512)
+                    except BlockingIOError:
+                        time.sleep(0.001)
+                    try:
+                        chunk = s.recv(65536)
+                        if not chunk:
+                            break
+                        got = (got + chunk)[-200:]
+                    except BlockingIOError:
+                        pass
+            except OSError:
+                pass
+            self.closed += 1
+            self.told = got
+            if self.running and b"more than 20 lines a second" not in got:
+                self.untold += 1
+            if s is not None:
+                s.close()
+            else:
+                time.sleep(0.1)
+
+
 def connection(tcp_port, kind):
     """One connection of a burst; its client port, or Failure with what was seen."""
     try:
