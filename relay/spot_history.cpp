@@ -187,7 +187,9 @@ std::uint32_t ReadTail(IFiles& files, const std::string& fileName, NewestSpots& 
 std::vector<LoggedSpot> ReadRecentSpots(IFiles& files, const LocalTime& now, std::size_t limit,
                                         const std::function<void(const std::string&)>& report) {
     std::vector<LoggedSpot> spots;
-    for (const LocalTime& day : {ShiftedBy(now, -24 * 60), now}) {
+    // The day after holds spots only when the clock was set back past
+    // midnight; they are the newest then, and the page may still show them.
+    for (const LocalTime& day : {ShiftedBy(now, -24 * 60), now, ShiftedBy(now, 24 * 60)}) {
         const std::string fileName = SpotLog::FileName(day);
         NewestSpots newest(limit);
         const std::uint32_t error = ReadTail(files, fileName, newest, ByteBudget(limit));

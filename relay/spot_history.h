@@ -1,5 +1,6 @@
 // The daily spot files read back: at start-up the spots of yesterday's and
-// today's "vihjeet-YYYYMMDD.txt" (see SpotLog) are put back into the view and
+// today's "vihjeet-YYYYMMDD.txt" (see SpotLog), and of tomorrow's when the
+// clock was set back past midnight, are put back into the view and
 // the cluster node's list, so that a restart neither loses them nor alarms
 // for them again.
 //
@@ -26,7 +27,7 @@
 //
 // A missing file has no spots. Any other failure to open or read a file is
 // reported through the callback once for that file, as "Vihjetiedostoa X ei
-// voitu lukea (virhe N)." with the system's code N, and the other file is
+// voitu lukea (virhe N)." with the system's code N, and the other files are
 // still read; the good lines read before a read failure (the file's newest)
 // are kept. File failures never throw; what the callback throws reaches the
 // caller (the file is closed first).
@@ -49,13 +50,14 @@ struct LoggedSpot {
     LocalTime when;   // the local time written before it (milliseconds 0)
 };
 
-// How many lines of the two files start-up takes back.
+// How many lines of the files start-up takes back.
 constexpr std::size_t kRecentSpotLines = 2000;
 // The longest line taken: a spot row is 42 characters.
 constexpr std::size_t kMaxLoggedLineBytes = 1024;
 
-// The spot lines of the day before `now`'s local date and then of that date,
-// oldest first as the files hold them, at most the last `limit` of the two
-// together.
+// The spot lines of the day before `now`'s local date, of that date and of
+// the day after (written before the clock was set back past midnight), in
+// that order and each file's oldest first, at most the last `limit` of the
+// three together.
 std::vector<LoggedSpot> ReadRecentSpots(IFiles& files, const LocalTime& now, std::size_t limit,
                                         const std::function<void(const std::string&)>& report);

@@ -136,7 +136,7 @@ TEST_F(SpotHistoryTest, LimitTakesTheLatestLinesOfBothFiles) {
     EXPECT_EQ(Read(kNow, 500), lines(5, 100, 600));
 }
 
-// Reported once for the file, with the system's code; the other file is
+// Reported once for the file, with the system's code; the other files are
 // still read. A file that cannot be opened at all is reported the same way.
 TEST_F(SpotHistoryTest, UnreadableFileIsReportedAndTheOtherRead) {
     TempFolder::Write("vihjeet-20260304.txt", "2026-03-04 10:00:00  7001 Q1OLD\r\n");
@@ -148,11 +148,14 @@ TEST_F(SpotHistoryTest, UnreadableFileIsReportedAndTheOtherRead) {
                            "Vihjetiedostoa vihjeet-20260304.txt ei voitu lukea (virhe 5)."});
 
     reports.clear();
+    // Tomorrow's, after the clock was set back past midnight.
+    TempFolder::Write("vihjeet-20260306.txt", "2026-03-06 00:10:00  7003 Q1BAK\r\n");
     files.createError = files::kErrorSharingViolation;
     EXPECT_EQ(Read(kNow), "");
     EXPECT_EQ(reports, (std::vector<std::string>{
                            "Vihjetiedostoa vihjeet-20260304.txt ei voitu lukea (virhe 32).",
-                           "Vihjetiedostoa vihjeet-20260305.txt ei voitu lukea (virhe 32)."}));
+                           "Vihjetiedostoa vihjeet-20260305.txt ei voitu lukea (virhe 32).",
+                           "Vihjetiedostoa vihjeet-20260306.txt ei voitu lukea (virhe 32)."}));
 }
 
 }  // namespace

@@ -147,8 +147,22 @@ TEST_F(Controls, LinesAppendedInOneGoAreWhatAppendingEachWouldGive) {
     view->AppendLine("after");
     EXPECT_EQ(view->LineColor(7), clNavy);
     EXPECT_EQ(view->LineColor(1), clRed);
+    // A day's file put back: more lines than one insertion takes, in order,
+    // each in its colour, nothing between them.
+    std::vector<TColoredLine> many;
+    std::vector<std::string> manyTexts;
+    const TColor manyColours[] = {clRed, clNavy, MakeColor(0, 128, 0)};
+    for (int i = 0; i < 250; ++i) {
+        many.push_back({" 14025 OH2BH  line " + std::to_string(i), manyColours[i % 3]});
+        manyTexts.push_back(many.back().Text);
+    }
+    view->AppendLines(many);
+    EXPECT_EQ(view->LinesFrom(8), manyTexts);
+    for (const int i : {0, 99, 100, 101, 200, 249})
+        EXPECT_EQ(view->LineColor(8 + i), many[i].Color) << i;
+    view->DeleteFirstLines(250);
 
-    view->SetTextLimit(length + 6 + 20);
+    view->SetTextLimit(view->TextLength() + 20);
     EXPECT_THROW(view->AppendLines({{"0123456789", clRed}, {"0123456789", clRed}}),
                  EOutOfResources);
     EXPECT_EQ(view->LineCount(), 8);

@@ -170,6 +170,7 @@ TEST_F(StartsTest, AWeekOfCalendarEdgesNeitherRepeatsNorShiftsASpot) {
         {"2027-10-31 03:30", "2027-10-31 03:10", 180, 120, "31-Oct-2027 0030Z"},
         {"2027-10-31 03:20", "2027-10-31 03:45", 120, 120, "31-Oct-2027 0020Z"},
         {"2027-11-10 12:20", "2027-11-10 11:25", 120, 120, "10-Nov-2027 1020Z"},  // set back
+        {"2027-11-11 00:10", "2027-11-10 23:50", 120, 120, "10-Nov-2027 2210Z"},  // past midnight
     };
     const auto startAt = [this](const char* local, int offset) {
         s.locale.now = At(local);

@@ -262,27 +262,12 @@ bool TWin32RichEditPeer::AppendLine(const std::string& text, TColor color) {
 }
 
 int TWin32RichEditPeer::StreamIn(int at, const std::string& rtf) {
-    if (readOnly_) SendMessageA(window_, EM_SETREADONLY, FALSE, 0);
     CHARRANGE end = {at, at};
     SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
     RtfSource source = {&rtf, 0};
     EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, &ReadRtf};
     SendMessageA(window_, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
-    const int added = TextLength() - at;
-    // Only when the stream took another font: setting it on all the lines
-    // costs as much as the stream itself under wine.
-    if (added > 0 && font_ && !HasFontAt(at)) {
-        CHARRANGE inserted = {at, at + added};
-        SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&inserted));
-        CHARFORMAT2A format = FontFormat(*font_);
-        SendMessageA(window_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    }
-    // Where an append leaves the caret, and the view scrolled to it.
-    CHARRANGE after = {at + added, at + added};
-    SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&after));
-    SendMessageA(window_, EM_SCROLLCARET, 0, 0);
-    if (readOnly_) SendMessageA(window_, EM_SETREADONLY, TRUE, 0);
-    return added;
+    return TextLength() - at;
 }
 
 bool TWin32RichEditPeer::HasFontAt(int at) {
@@ -299,9 +284,36 @@ bool TWin32RichEditPeer::HasFontAt(int at) {
 bool TWin32RichEditPeer::AppendLines(const std::vector<TColoredLine>& lines) {
     const int start = TextLength();
     const bool lineOpen = start > 0 && Range(start - 1, start) != "\r";
-    const int size = static_cast<int>(PlainText(lines, lineOpen).size());
-    if (start + size > textLimit_) return false;
-    if (StreamIn(start, RtfText(lines, lineOpen)) == size) return true;
+    if (start + static_cast<int>(PlainText(lines, lineOpen).size()) > textLimit_) return false;
+    if (readOnly_) SendMessageA(window_, EM_SETREADONLY, FALSE, 0);
+    bool streamed = true;
+    int at = start;
+    for (size_t first = 0; streamed && first < lines.size(); first += kStreamLines) {
+        const std::vector<TColoredLine> piece(
+            lines.begin() + static_cast<std::ptrdiff_t>(first),
+            lines.begin() +
+                static_cast<std::ptrdiff_t>(std::min(first + kStreamLines, lines.size())));
+        const bool open = first == 0 && lineOpen;
+        const int size = static_cast<int>(PlainText(piece, open).size());
+        streamed = StreamIn(at, RtfText(piece, open)) == size;
+        at += size;
+    }
+    // Only when the streams took another font: setting it on all the lines
+    // costs as much as streaming them under wine.
+    if (streamed && at > start && font_ && !HasFontAt(start)) {
+        CHARRANGE inserted = {start, at};
+        SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&inserted));
+        CHARFORMAT2A format = FontFormat(*font_);
+        SendMessageA(window_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    }
+    if (readOnly_) SendMessageA(window_, EM_SETREADONLY, TRUE, 0);
+    if (streamed) {
+        // Where an append leaves the caret, and the view scrolled to it.
+        CHARRANGE after = {at, at};
+        SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&after));
+        SendMessageA(window_, EM_SCROLLCARET, 0, 0);
+        return true;
+    }
     // Not what was asked for: the lines one by one, all or none.
     Replace(start, TextLength(), "");
     for (const TColoredLine& line : lines) {
