@@ -27,17 +27,15 @@ and the link checks must still come."""
 import os
 import shutil
 import signal
-import socket
 import sys
 import tempfile
-import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
                                 "scripts"))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from wine_session import Failure, PortReader, Simulator, run_wine_test  # noqa: E402
-from node_burst import Flooder  # noqa: E402
+from node_burst import Flooder, Monitor  # noqa: E402
 from run_e2e import dx_line, free_tcp_port, spot_row, view_lines  # noqa: E402
 
 TITLE = "Vareli"
@@ -111,34 +109,6 @@ def start_simulator(session, args, work, name, page, first=()):
     sim = Simulator(session, args.simulator, ["--script", script(work, name, page, first)])
     sim.wait_for("ready")
     return sim
-
-
-class Client:
-    """A telnet client of the node that logs in and keeps what it is sent."""
-
-    def __init__(self, tcp_port):
-        self.s = socket.create_connection(("127.0.0.1", tcp_port), timeout=10)
-        self.data = b""
-        threading.Thread(target=self._read, daemon=True).start()
-        self.s.sendall(b"Q0MON\r\n")
-        hello = b"Q0MON de VARELI >\r\n"
-        wait_until("the node client is logged in", lambda: hello in self.data, 10,
-                   lambda: self.data)
-        self.start = self.data.index(hello) + len(hello)
-
-    def _read(self):
-        self.s.settimeout(None)
-        while True:
-            try:
-                chunk = self.s.recv(65536)
-            except OSError:
-                return
-            if not chunk:
-                return
-            self.data += chunk
-
-    def since_login(self):
-        return self.data[self.start:]
 
 
 def write_ini(work, tcp_port, relink):
@@ -298,7 +268,7 @@ def relink_on(session, args, port, how):
 
 def _client(tcp_port):
     try:
-        return Client(tcp_port)
+        return Monitor(tcp_port)
     except OSError:
         return None
 

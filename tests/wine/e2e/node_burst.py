@@ -69,13 +69,21 @@ def read_until(s, marker, seconds):
 
 
 class Monitor:
-    """A client that stays logged in and counts the DX lines it is sent."""
+    """A client that logs in, stays logged in and keeps what it is sent."""
+
+    HELLO = b"Q0MON de VARELI >\r\n"
 
     def __init__(self, tcp_port):
         self.s = socket.create_connection(("127.0.0.1", tcp_port), timeout=10)
         self.s.sendall(b"Q0MON\r\n")
         self.data = b""
         threading.Thread(target=self._read, daemon=True).start()
+        end = time.time() + 10
+        while self.HELLO not in self.data:
+            if time.time() > end:
+                raise Failure("the node client was not logged in in 10 s, got %r" % self.data)
+            time.sleep(0.05)
+        self.start = self.data.index(self.HELLO) + len(self.HELLO)
 
     def _read(self):
         self.s.settimeout(None)
@@ -88,8 +96,12 @@ class Monitor:
                 return
             self.data += chunk
 
+    def since_login(self):
+        return self.data[self.start:]
+
     def spots(self):
-        return self.data.count(b"\r\nDX de ") + self.data.startswith(b"DX de ")
+        lines = self.since_login()
+        return lines.count(b"\r\nDX de ") + lines.startswith(b"DX de ")
 
 
 class Flooder:
