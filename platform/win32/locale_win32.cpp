@@ -40,6 +40,8 @@ LocalTime FromSystemTime(const SYSTEMTIME& now) {
     return t;
 }
 
+}  // namespace
+
 SYSTEMTIME ToSystemTime(const LocalTime& t) {
     SYSTEMTIME time = {};
     time.wYear = static_cast<WORD>(t.year);
@@ -51,8 +53,6 @@ SYSTEMTIME ToSystemTime(const LocalTime& t) {
     time.wMilliseconds = static_cast<WORD>(t.millisecond);
     return time;
 }
-
-}  // namespace
 
 std::string Win32Locale::GetLocaleInfoA(LocaleItem item) {
     char buffer[256] = {};

@@ -3,7 +3,12 @@
 // handed in is taken to be a TIME_ZONE_INFORMATION.
 #pragma once
 
+#include <windows.h>
+
 #include "platform/locale.h"
+
+// The same moment as a SYSTEMTIME (the day of the week left 0).
+SYSTEMTIME ToSystemTime(const LocalTime& t);
 
 class Win32Locale : public ILocale {
   public:

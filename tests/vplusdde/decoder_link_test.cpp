@@ -7,35 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "asetus/relay_dialog.h"
-#include "asetus/settings_dialog.h"
-#include "dde/dde_mgr.h"
-#include "program_seams.h"
-#include "ui/application.h"
-#include "vplusdde/main_window.h"
+#include "hand_started_window.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
 
 // The program's start-up with the "Välitys" dialog, the link checks on.
-class DecoderLinkTest : public ::testing::Test {
+class DecoderLinkTest : public HandStartedWindow {
   protected:
-    DecoderLinkTest() {
-        manager = std::make_unique<TDdeMgr>(nullptr, "Vareli.exe", s.ddeml);
-        app = std::make_unique<TApplication>(nullptr, s.widgets);
-        app->SetTitle("Vareli");
-        app->CreateForm(form1);
-        app->CreateForm(form3);
-        app->CreateForm(relay);
-        form1->SetSettingsDialog(form3);
-        form1->SetRelayDialog(relay);
-        form3->Relay = relay->Controls();
-    }
-    ~DecoderLinkTest() override {
-        app.reset();
-        manager.reset();
-    }
+    DecoderLinkTest() { MakeRelayDialog(); }
+
     void Show() {
         SettingsFolder::Put(
             "[COMPort]Com5\r\n[AlaMHZ]1800\r\n[YlaMHZ]30000\r\n[Com]0\r\n"
@@ -44,13 +26,6 @@ class DecoderLinkTest : public ::testing::Test {
     }
     // "DDE link"
     bool LinkShown() { return TMemoryWidgetSet::PeerOf<TMemoryLabelPeer>(form1->Label2).visible; }
-
-    ProgramSeams s;
-    std::unique_ptr<TDdeMgr> manager;
-    std::unique_ptr<TApplication> app;
-    TForm1* form1 = nullptr;
-    TForm3* form3 = nullptr;
-    TForm4* relay = nullptr;
 };
 
 // The decoder, still starting, refuses its first two warm links. DDEML's loop

@@ -17,6 +17,7 @@
 #include "asetus/watch_dialog.h"
 #include "dde/dde_mgr.h"
 #include "fakes/fake_sockets.h"
+#include "hand_started_window.h"
 #include "program_seams.h"
 #include "relay/dx_line.h"
 #include "ui/application.h"
@@ -35,49 +36,14 @@ std::string Settings(const std::string& port, const std::string& lower, const st
            (forwarding ? "1" : "0") + "\r\n";
 }
 
-// The program's start-up done by hand: the DDE manager, the frame, the main
-// window (which connects while it is built) and the settings dialog.
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public HandStartedWindow {
   protected:
-    MainWindowTest() {
-        manager = std::make_unique<TDdeMgr>(nullptr, "Vareli.exe", s.ddeml);
-        app = std::make_unique<TApplication>(nullptr, s.widgets);
-        app->SetTitle("Vareli");
-        app->CreateForm(form1);
-        app->CreateForm(form3);
-        form1->SetSettingsDialog(form3);
-        TForm1* window = form1;
-        form3->ReadSettings = [window] { window->haeasetukset(); };
-    }
-    ~MainWindowTest() override {
-        app.reset();
-        manager.reset();
-    }
-
     // The first show, with this settings file: loads it, names the item,
     // reconnects.
     void Show(const std::string& settings) {
         SettingsFolder::Put(settings);
         form1->Show();
         ASSERT_EQ(s.BoxTexts(), Texts{});
-    }
-
-    // The "Välitys" dialog, joined to both windows as at start-up.
-    TForm4* MakeRelayDialog() {
-        TForm4* relay = nullptr;
-        app->CreateForm(relay);
-        form1->SetRelayDialog(relay);
-        form3->Relay = relay->Controls();
-        return relay;
-    }
-
-    // The "Seuranta" dialog, joined as at start-up.
-    TForm5* MakeWatchDialog() {
-        TForm5* watch = nullptr;
-        app->CreateForm(watch);
-        form1->SetWatchDialog(watch);
-        form3->Watch = watch->Controls();
-        return watch;
     }
 
     TMemoryFormPeer& WindowPeer() { return TMemoryWidgetSet::PeerOf(form1); }
@@ -99,12 +65,6 @@ class MainWindowTest : public ::testing::Test {
     TBounds Bounds(TControl* control) {
         return dynamic_cast<TMemoryControlState&>(*control->Peer()).bounds;
     }
-
-    ProgramSeams s;
-    std::unique_ptr<TDdeMgr> manager;
-    std::unique_ptr<TApplication> app;
-    TForm1* form1 = nullptr;
-    TForm3* form3 = nullptr;
 };
 
 // --- the window ------------------------------------------------------------

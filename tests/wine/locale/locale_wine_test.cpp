@@ -24,17 +24,6 @@ LocalTime At(int year, int month, int day, int hour, int minute, int second) {
     return t;
 }
 
-SYSTEMTIME ToSystemTime(const LocalTime& t) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(t.year);
-    st.wMonth = static_cast<WORD>(t.month);
-    st.wDay = static_cast<WORD>(t.day);
-    st.wHour = static_cast<WORD>(t.hour);
-    st.wMinute = static_cast<WORD>(t.minute);
-    st.wSecond = static_cast<WORD>(t.second);
-    return st;
-}
-
 std::string WindowsDate(LCID lcid, const LocalTime& t) {
     const SYSTEMTIME st = ToSystemTime(t);
     char text[128] = {};
