@@ -8,7 +8,7 @@ fail() { echo "setup: $*" >&2; exit 1; }
 
 packages=(cmake g++ googletest clang clang-tidy clang-format cppcheck libclang-rt-14-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick fonts-liberation fonts-wine socat python3 nsis zip)
+  wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick fonts-liberation fonts-wine socat python3 nsis zip hamradio-files)
 
 missing=()
 for p in "${packages[@]}"; do
