@@ -34,6 +34,7 @@ VareliProgram::VareliProgram(IWidgetSet& widgets, const std::string& exeFileName
     Form1->SetSettingsDialog(Form3);
     Form1->SetRelayDialog(Form4);
     Form1->SetWatchDialog(Form5);
+    Form1->SetProgramFolder(exeFileName.substr(0, exeFileName.find_last_of("\\/") + 1));
     TForm1* form1 = Form1;
     TForm3* form3 = Form3;
     Form3->ReadSettings = [form1] { form1->haeasetukset(); };

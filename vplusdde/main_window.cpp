@@ -11,6 +11,7 @@
 #include "asetus/settings_dialog.h"
 #include "asetus/settings_file.h"
 #include "asetus/watch_dialog.h"
+#include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/seam.h"
 #include "rtl/date_time_text.h"
@@ -65,10 +66,14 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
         *lientti, *DdeClientItem1,
         DecoderLinkSupervisor::Target{kDecoderService, kDecoderTopic, kSpotItemName},
         [this](std::exception_ptr error) { PostErrorReport(std::move(error)); });
+    hunt_ = std::make_unique<SpotHunt>(Seam<IFiles>::Get(),
+                                       [this](const std::string& text) { PostErrorReport(text); });
 }
 
 TForm1::~TForm1() {
     WidgetSet().StopTimer(linkTimer_);
+    WidgetSet().StopTimer(logTimer_);
+    WidgetSet().StopTimer(sliceTimer_);
     // The components go while this window's handlers can still be told, but
     // none of them may raise an event any more: the settings dialog the
     // handlers read may already be gone.
@@ -87,6 +92,43 @@ void TForm1::SetRelayDialog(TForm4* dialog) {
 
 void TForm1::SetWatchDialog(TForm5* dialog) {
     watch_ = dialog;
+    watch_->FirstUnknownCountry = [this](const std::string& text) {
+        return hunt_->FirstUnknownCountry(text);
+    };
+    watch_->OptionsTaken = [this] { TakeHuntSettings(); };
+    ShowHuntStatus();
+}
+
+void TForm1::TakeHuntSettings() {
+    HuntSettings settings;
+    settings.calls = &watch_->Watch();
+    settings.showCountry = watch_->ShowCountry();
+    settings.countryText = watch_->CountryText();
+    settings.adifPath = watch_->AdifPath();
+    settings.options.newCountry = watch_->NewCountryOn();
+    settings.options.newBand = watch_->NewBandOn();
+    settings.options.confirmedOnly = watch_->ConfirmedOnly();
+    hunt_->TakeSettings(settings);
+    ShowHuntStatus();
+    // A new path is looked at now, not at the next check.
+    if (sliceTimer_ == 0 && linkTimer_ != 0) StepLog();
+}
+
+void TForm1::ShowHuntStatus() {
+    if (watch_ == nullptr) return;
+    watch_->SetCountryStatus(hunt_->CountryStatus());
+    watch_->SetLogStatus(hunt_->LogStatus());
+}
+
+void TForm1::StepLog() {
+    const bool more = hunt_->StepLog();
+    if (more && sliceTimer_ == 0) {
+        sliceTimer_ = WidgetSet().StartTimer(kLogSliceMs, [this] { StepLog(); });
+    } else if (!more && sliceTimer_ != 0) {
+        WidgetSet().StopTimer(sliceTimer_);
+        sliceTimer_ = 0;
+    }
+    if (!more) ShowHuntStatus();
 }
 
 void TForm1::FormShow(TObject*) {
@@ -108,6 +150,11 @@ void TForm1::FormShow(TObject*) {
         if (const char* text = SettingsRestoredText(RestoreKeptSettingsFile()))
             PostMessageBox(text);
     });
+    // The countries first: the options read next and the restored lines use them.
+    ShowStep([this] {
+        hunt_->LoadCountries(programFolder_);
+        ShowHuntStatus();
+    });
     const bool settingsRead = ShowStep([this] { haeasetukset(); });
     ShowStep([this] { ApplyClusterSettings(); });
     intake_.ResetCounter();
@@ -121,6 +168,13 @@ void TForm1::FormShow(TObject*) {
         });
     if (linkTimer_ == 0)
         linkTimer_ = WidgetSet().StartTimer(kLinkCheckMs, [this] { CheckDecoderLink(); });
+    // The log is read from the loop, slice by slice, once the window is up.
+    if (logTimer_ == 0)
+        logTimer_ = WidgetSet().StartTimer(kLogCheckMs, [this] {
+            if (sliceTimer_ == 0) StepLog();
+        });
+    if (sliceTimer_ == 0)
+        sliceTimer_ = WidgetSet().StartTimer(kLogSliceMs, [this] { StepLog(); });
     const LocalTime now = Seam<ILocale>::Get().GetLocalTime();
     Label3->SetCaption("Alkoi: " + DateToStr(now) + " " + TimeToStr(now));
 }
@@ -138,6 +192,10 @@ bool TForm1::ShowStep(const std::function<void()>& step) {
 void TForm1::FormClose(TObject*, TCloseAction&) {
     WidgetSet().StopTimer(linkTimer_);
     linkTimer_ = 0;
+    WidgetSet().StopTimer(logTimer_);
+    logTimer_ = 0;
+    WidgetSet().StopTimer(sliceTimer_);
+    sliceTimer_ = 0;
     outlets_->Stop();  // every connection first
     lientti->CloseConversation();
 }
@@ -262,8 +320,12 @@ void TForm1::PlayTone(std::uint16_t frequency, std::int32_t duration) {
     ::PlayTone(frequency, duration);
 }
 
-bool TForm1::IsWatched(const std::string& row) {
-    return watch_ != nullptr && watch_->Watch().MatchesRow(row);
+SpotMarks TForm1::Marks(const std::string& row) {
+    return hunt_->Marks(row);
+}
+
+std::string TForm1::LineTail(const SpotMarks& marks) {
+    return hunt_->LineTail(marks);
 }
 
 void TForm1::WatchedSpotShown() {

@@ -25,6 +25,7 @@
 #include "ui/rich_edit.h"
 #include "vplusdde/decoder_link_supervisor.h"
 #include "vplusdde/spot_intake.h"
+#include "vplusdde/spot_hunt.h"
 #include "vplusdde/spot_outlets.h"
 #include "vplusdde/spot_view.h"
 
@@ -69,8 +70,12 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // The "Välitys" dialog, whose controls hold the relay options; set at
     // start-up like the settings dialog.
     void SetRelayDialog(TForm4* dialog);
-    // The "Seuranta" dialog: the watch list, the flash and the sound switch.
+    // The "Seuranta" dialog: the watch list, the flash and the sound switch,
+    // the countries and the log.
     void SetWatchDialog(TForm5* dialog);
+    // The folder of the program's file, where the country file is looked for
+    // after the working folder; set at start-up.
+    void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
 
     // The settings reader: "vareli.ini" into the dialog's controls, then the
     // port name to Comm1.
@@ -89,6 +94,14 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // only while the link is healthy.
     static constexpr std::uint32_t kLinkCheckMs = 10000;
     void CheckDecoderLink();
+
+    // How often the log is looked at for a change, and the pause between
+    // two slices of its reading: timer ticks come after input and painting,
+    // so the window answers throughout.
+    static constexpr std::uint32_t kLogCheckMs = 2000;
+    static constexpr std::uint32_t kLogSliceMs = 1;
+    // One slice of the log's reading (the timers' tick).
+    void StepLog();
 
     // Handlers (public so tests can raise them as the toolkit does).
     void FormShow(TObject* Sender);
@@ -118,7 +131,8 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     std::string NowText() override;
     void SetLastSpotTime(const std::string& caption) override;
     void SetSpotCount(const std::string& caption) override;
-    bool IsWatched(const std::string& row) override;
+    SpotMarks Marks(const std::string& row) override;
+    std::string LineTail(const SpotMarks& marks) override;
     void WatchedSpotShown() override;
     // ISpotLines, over memo1
     int LineCount() override;
@@ -141,12 +155,20 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     bool ShowStep(const std::function<void()>& step);
     bool RelinkOn() const;
     void ShowLinkState();
+    // The "Seuranta" dialog's options in effect to the hunt.
+    void TakeHuntSettings();
+    // The hunt's two status lines into the "Seuranta" dialog.
+    void ShowHuntStatus();
 
     TForm3* settings_ = nullptr;
     TForm4* relay_ = nullptr;
     TForm5* watch_ = nullptr;
     std::unique_ptr<SpotOutlets> outlets_;  // made with the window's port
     int linkTimer_ = 0;
+    std::string programFolder_;
+    std::unique_ptr<SpotHunt> hunt_;
+    int logTimer_ = 0;
+    int sliceTimer_ = 0;  // while a reading of the log is under way
     std::unique_ptr<DecoderLinkSupervisor> link_;
     // Lives as long as the window: a call posted to the loop runs only then.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -30,8 +30,11 @@ bool SpotIntake::InBand(const std::string& row) {
     return frequency >= StrToInt(host_.LowerLimitText());
 }
 
-std::uint32_t SpotIntake::ColorOf(const std::string& row, bool watched) const {
-    if (watched) return kSpotGreen;
+std::uint32_t SpotIntake::ColorOf(const std::string& row, const SpotMarks& marks) const {
+    // The rarer the news, the stronger its claim on the line's one colour.
+    if (marks.newCountry) return kSpotPurple;
+    if (marks.watched) return kSpotGreen;
+    if (marks.newBand) return kSpotTeal;
     return IsOhSpot(row) ? kSpotRed : kSpotNavy;
 }
 
@@ -41,9 +44,10 @@ void SpotIntake::Restore(const std::vector<Restored>& spots) {
     std::unordered_set<std::string> gathered;  // keys of the lines above
     for (const Restored& spot : spots) {
         if (view_.IsShown(spot.row) || gathered.count(spot.row) != 0) continue;
-        std::string line = spot.row + spot.dateText;
+        const SpotMarks marks = host_.Marks(spot.row);
+        std::string line = spot.row + spot.dateText + host_.LineTail(marks);
         gathered.insert(SpotView::Key(line));
-        lines.push_back({std::move(line), ColorOf(spot.row, host_.IsWatched(spot.row))});
+        lines.push_back({std::move(line), ColorOf(spot.row, marks)});
     }
     view_.AppendAll(std::move(lines));
 }
@@ -51,12 +55,17 @@ void SpotIntake::Restore(const std::vector<Restored>& spots) {
 void SpotIntake::Accept(const std::string& row) {
     // Wraps like the 32-bit counter it is, instead of overflowing.
     counter_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter_) + 1u);
-    const bool watched = host_.IsWatched(row);
+    const SpotMarks marks = host_.Marks(row);
     host_.PlayTone(1500, 50);
     if (IsOhSpot(row)) host_.PlayTone(2000, 150);
-    if (watched) host_.PlayTone(2500, 300);
-    view_.Append(row + host_.TodayText(), ColorOf(row, watched));
-    if (watched) host_.WatchedSpotShown();
+    if (marks.watched) host_.PlayTone(kWatchedToneHz, kWatchedToneMs);
+    // A new country is new on its band as well: one tone says the bigger news.
+    if (marks.newCountry)
+        host_.PlayTone(kNewCountryToneHz, kNewCountryToneMs);
+    else if (marks.newBand)
+        host_.PlayTone(kNewBandToneHz, kNewBandToneMs);
+    view_.Append(row + host_.TodayText() + host_.LineTail(marks), ColorOf(row, marks));
+    if (marks.watched || marks.newCountry || marks.newBand) host_.WatchedSpotShown();
     host_.Relay(row);
     if (host_.ForwardingOn()) host_.Forward(row);
     host_.SetLastSpotTime(host_.NowText());

@@ -14,11 +14,23 @@
 #include <string>
 #include <vector>
 
+#include "spots/spot_marks.h"
 #include "vplusdde/spot_view.h"
 
 constexpr std::uint32_t kSpotNavy = 0x00800000;  // red 0, green 0, blue 128 (0x00BBGGRR)
 constexpr std::uint32_t kSpotRed = 0x000000FF;
 constexpr std::uint32_t kSpotGreen = 0x00008000;  // red 0, green 128, blue 0: a watched spot
+constexpr std::uint32_t kSpotPurple = 0x00800080;  // red 128, green 0, blue 128: a new country
+constexpr std::uint32_t kSpotTeal = 0x00808000;    // red 0, green 128, blue 128: a new band
+
+// The tones of a spot, after the usual one (and the "OH" one): a watched
+// station, a new country, a new band; each its own pitch and length.
+constexpr std::uint16_t kWatchedToneHz = 2500;
+constexpr std::int32_t kWatchedToneMs = 300;
+constexpr std::uint16_t kNewCountryToneHz = 3000;
+constexpr std::int32_t kNewCountryToneMs = 450;
+constexpr std::uint16_t kNewBandToneHz = 1000;
+constexpr std::int32_t kNewBandToneMs = 350;
 
 class ISpotIntakeHost {
   public:
@@ -37,7 +49,17 @@ class ISpotIntakeHost {
     virtual void SetSpotCount(const std::string& caption) = 0;     // Label4
     // Whether the row's DX station is one the user watches for.
     virtual bool IsWatched(const std::string& /*row*/) { return false; }
-    // A watched spot was accepted (after its tones and line).
+    // What the row is to the user: watched, a new country, a new band.
+    virtual SpotMarks Marks(const std::string& row) {
+        SpotMarks marks;
+        marks.watched = IsWatched(row);
+        return marks;
+    }
+    // What the line shows after its date ("  " and the DX station's country),
+    // or nothing.
+    virtual std::string LineTail(const SpotMarks& /*marks*/) { return std::string(); }
+    // A watched spot, or one of a new country or band, was accepted (after
+    // its tones and line).
     virtual void WatchedSpotShown() {}
 };
 
@@ -66,7 +88,7 @@ class SpotIntake {
 
   private:
     bool InBand(const std::string& row);
-    std::uint32_t ColorOf(const std::string& row, bool watched) const;
+    std::uint32_t ColorOf(const std::string& row, const SpotMarks& marks) const;
     void Accept(const std::string& row);
 
     ISpotIntakeHost& host_;

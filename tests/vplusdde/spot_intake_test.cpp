@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "fakes/fake_spot_lines.h"
@@ -63,6 +64,18 @@ class Host : public ISpotIntakeHost {
     bool IsWatched(const std::string& row) override {
         return !watchedCall.empty() && row.compare(7, watchedCall.size(), watchedCall) == 0;
     }
+    // Marks by the row's frequency column; rows not listed are marked as
+    // the default host marks them (watched or not).
+    std::map<std::string, SpotMarks> marksByFrequency;
+    SpotMarks Marks(const std::string& row) override {
+        const auto found = marksByFrequency.find(row.substr(0, 6));
+        return found == marksByFrequency.end() ? ISpotIntakeHost::Marks(row) : found->second;
+    }
+    std::string LineTail(const SpotMarks& marks) override {
+        return marks.dxcc ? "  Country " + std::to_string(*marks.dxcc) : "";
+    }
+    int flashes = 0;
+    void WatchedSpotShown() override { ++flashes; }
 };
 
 class SpotIntakeTest : public ::testing::Test {
@@ -281,3 +294,76 @@ TEST_F(SpotIntakeTest, AShortLastUnitIsHandledLikeARowAndALoneCharacterIsDropped
 }
 
 }  // namespace
+
+namespace {
+
+SpotMarks Marked(bool watched, bool newCountry, bool newBand) {
+    SpotMarks marks;
+    marks.watched = watched;
+    marks.newCountry = newCountry;
+    marks.newBand = newBand;
+    return marks;
+}
+
+}  // namespace
+
+// One line has one colour: a new country over a watched station over a new
+// band over "OH" over navy; each pair decided alone.
+TEST_F(SpotIntakeTest, TheRarerNewsColoursTheLine) {
+    host.marksByFrequency = {{"  7001", Marked(true, true, false)},
+                             {"  7002", Marked(true, false, true)},
+                             {"  7003", Marked(false, false, true)},
+                             {"  7004", Marked(false, true, true)},
+                             {"  7005", Marked(false, false, false)}};
+    intake.Run(Row("7001", "OH1AA", "Q9ZZZ") + Row("7002", "OH1AA", "Q9ZZZ") +
+               Row("7003", "OH1AA", "Q9ZZZ") + Row("7004", "Q1AAA", "Q9ZZZ") +
+               Row("7005", "OH1AA", "Q9ZZZ") + Row("7006", "Q1AAA", "Q9ZZZ"));
+    std::vector<std::uint32_t> colors;
+    for (const auto& line : lines.lines) colors.push_back(line.second);
+    EXPECT_EQ(colors, (std::vector<std::uint32_t>{kSpotPurple, kSpotGreen, kSpotTeal, kSpotPurple,
+                                                  kSpotRed, kSpotNavy}));
+}
+
+// Each mark has its tone after the usual ones and flashes the window; a new
+// country does not also sound as a new band.
+TEST_F(SpotIntakeTest, EachMarkSoundsItsOwnToneAndFlashes) {
+    int frequency = 14000;
+    const auto tonesOf = [&](const SpotMarks& marks) {
+        const std::string khz = std::to_string(++frequency);  // a new spot each time
+        host.marksByFrequency = {{" " + khz, marks}};
+        host.events.clear();
+        const int flashesBefore = host.flashes;
+        intake.Run(Row(khz, "Q1AAA", "Q9ZZZ"));
+        std::vector<std::string> tones;
+        for (const auto& e : host.events)
+            if (e.rfind("tone", 0) == 0) tones.push_back(e);
+        tones.push_back(host.flashes > flashesBefore ? "flash" : "no flash");
+        return tones;
+    };
+    using Tones = std::vector<std::string>;
+    EXPECT_EQ(tonesOf(Marked(false, false, false)), (Tones{"tone 1500 50", "no flash"}));
+    EXPECT_EQ(tonesOf(Marked(true, false, false)),
+              (Tones{"tone 1500 50", "tone 2500 300", "flash"}));
+    EXPECT_EQ(tonesOf(Marked(false, true, true)),
+              (Tones{"tone 1500 50", "tone 3000 450", "flash"}));
+    EXPECT_EQ(tonesOf(Marked(false, false, true)),
+              (Tones{"tone 1500 50", "tone 1000 350", "flash"}));
+    EXPECT_EQ(tonesOf(Marked(true, true, false)),
+              (Tones{"tone 1500 50", "tone 2500 300", "tone 3000 450", "flash"}));
+}
+
+// The country goes after the date, so the duplicate test's first 42
+// characters stay the row; restored lines get theirs too.
+TEST_F(SpotIntakeTest, TheCountryFollowsTheDateInNewAndRestoredLines) {
+    SpotMarks finland;
+    finland.dxcc = 224;
+    host.marksByFrequency = {{"  7001", finland}, {"  7002", finland}};
+    const std::string restored = Row("7001", "OH1AA", "Q9ZZZ");
+    const std::string fresh = Row("7002", "OH2BB", "Q9ZZZ");
+    intake.Restore({{restored, "6.12.2026"}});
+    intake.Run(restored + fresh);
+    ASSERT_EQ(lines.lines.size(), 2u);
+    EXPECT_EQ(lines.lines[0].first, restored + "6.12.2026  Country 224");
+    EXPECT_EQ(lines.lines[1].first, fresh + "7.12.2026  Country 224");
+    EXPECT_EQ(intake.Counter(), 1);
+}

@@ -1,0 +1,80 @@
+// What the main window knows of countries and of the user's log, for the
+// spots' marks: the country file read at start, the watched countries and
+// the log followed as the "Seuranta" dialog's options say, and the two
+// status lines that dialog shows of them.
+//
+// The log is followed a slice at a time (LogFollower): the window's timer
+// calls StepLog, and calls it again from the loop while it answers true, so
+// a large log never pauses the window.
+//
+// Owned by the main window; main thread only. Failures (a country file with
+// broken lines or that cannot be read, a log that cannot be opened) are
+// handed to `report` as box texts, each once; nothing is thrown beyond
+// allocation.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "spots/country_file.h"
+#include "spots/country_watch.h"
+#include "spots/log_follower.h"
+#include "spots/spot_marks.h"
+
+class IFiles;
+class WatchList;
+
+// The "Seuranta" dialog's options in effect, as the hunt reads them.
+struct HuntSettings {
+    const WatchList* calls = nullptr;
+    bool showCountry = false;
+    std::string countryText;  // the watched countries' entries
+    std::string adifPath;     // blank: no log
+    HuntOptions options;
+};
+
+class SpotHunt {
+  public:
+    using Report = std::function<void(const std::string& text)>;
+
+    SpotHunt(IFiles& files, Report report);
+    ~SpotHunt();
+    SpotHunt(const SpotHunt&) = delete;
+    SpotHunt& operator=(const SpotHunt&) = delete;
+
+    // Start-up: "cty.csv" from the working folder, else from the program's.
+    // Not found: the country features stay off, without a box.
+    void LoadCountries(const std::string& programFolder);
+    bool HasCountries() const { return !countries_.Empty(); }
+
+    // The options now in effect; the log is followed anew when its path changed.
+    void TakeSettings(const HuntSettings& settings);
+
+    SpotMarks Marks(const std::string& row) const;
+    // Two blanks and the country's name, when the list shows countries and
+    // the spot has one; else nothing.
+    std::string LineTail(const SpotMarks& marks) const;
+
+    // The first entry of the watched countries' text the file does not know.
+    std::optional<std::string> FirstUnknownCountry(const std::string& text) const;
+
+    // One slice of the log's reading; true while there is more to read now.
+    bool StepLog();
+
+    std::string CountryStatus() const { return countryStatus_; }
+    std::string LogStatus() const;
+
+  private:
+    IFiles& files_;
+    Report report_;
+    CountryFile countries_;
+    std::string countryStatus_;
+    HuntSettings settings_;
+    CountryWatch watchedCountries_;
+    std::unique_ptr<LogFollower> log_;
+};
+
+// The dialog's line for the country file in each case.
+extern const char* const kNoCountryFileText;
