@@ -17,6 +17,11 @@
 //   winctl boxes TITLE       counts the open message boxes with that caption
 //                            (of the process owning the window TITLE, when one
 //                            is open): the count, then box<TAB>text for each
+//   winctl menu TITLE TEXT   chooses the window's menu command captioned TEXT
+//                            ("&" left out), as a click on it does
+//   winctl settext TITLE N TEXT  puts TEXT in the window's N-th edit box (from 0)
+//   winctl press TITLE TEXT  clicks the window's button or check box captioned
+//                            TEXT ("&" left out), as a click does; returns at once
 // Exit code 0 on success, 1 on time-out, 2 on bad use.
 #include <windows.h>
 
@@ -150,12 +155,57 @@ int ClickOk(HWND box, DWORD ms) {
     return IsWindow(box) ? 1 : 0;
 }
 
+std::string WithoutAmpersands(const char* text) {
+    std::string out;
+    for (const char* c = text; *c != '\0'; ++c)
+        if (*c != '&') out += *c;
+    return out;
+}
+
+// The command id of the menu item captioned `text`, in the menu or its
+// submenus; 0 for none.
+UINT FindMenuCommand(HMENU menu, const std::string& text) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            if (const UINT id = FindMenuCommand(sub, text)) return id;
+            continue;
+        }
+        char caption[256] = {};
+        GetMenuStringA(menu, static_cast<UINT>(i), caption, sizeof caption, MF_BYPOSITION);
+        if (WithoutAmpersands(caption) == text) return GetMenuItemID(menu, i);
+    }
+    return 0;
+}
+
+struct ChildSearch {
+    const char* className;  // nullptr: any
+    std::string text;       // empty: any
+    int skip;               // matches to pass over first
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND child, LPARAM param) {
+    auto& search = *reinterpret_cast<ChildSearch*>(param);
+    char className[64] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (search.className != nullptr && std::strcmp(className, search.className) != 0) return TRUE;
+    if (!search.text.empty()) {
+        char text[256] = {};
+        GetWindowTextA(child, text, sizeof text);
+        if (WithoutAmpersands(text) != search.text) return TRUE;
+    }
+    if (search.skip-- > 0) return TRUE;
+    search.found = child;
+    return FALSE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: winctl wait|close|children|box|ok|click|boxrect|boxes TITLE [MS]\n");
+                     "usage: winctl wait|close|children|box|ok|click|boxrect|boxes TITLE [MS]\n"
+                     "       winctl menu|press TITLE TEXT; winctl settext TITLE N TEXT\n");
         return 2;
     }
     const char* title = argv[2];
@@ -208,6 +258,35 @@ int main(int argc, char** argv) {
         if (window == nullptr) return 1;
         EnumChildWindows(window, PrintChild, reinterpret_cast<LPARAM>(window));
         std::fflush(stdout);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "menu") == 0 && argc > 3) {
+        HWND window = FindMain(title);
+        const UINT id = window == nullptr ? 0 : FindMenuCommand(GetMenu(window), argv[3]);
+        if (id == 0) return 1;
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "settext") == 0 && argc > 4) {
+        HWND window = FindMain(title);
+        if (window == nullptr) return 1;
+        ChildSearch search{"Edit", "", std::atoi(argv[3]), nullptr};
+        EnumChildWindows(window, FindChild, reinterpret_cast<LPARAM>(&search));
+        if (search.found == nullptr) return 1;
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutA(search.found, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
+                                   SMTO_ABORTIFHUNG, 5000, &ignored) != 0
+                   ? 0
+                   : 1;
+    }
+    if (std::strcmp(argv[1], "press") == 0 && argc > 3) {
+        HWND window = FindMain(title);
+        if (window == nullptr) return 1;
+        ChildSearch search{nullptr, argv[3], 0, nullptr};
+        EnumChildWindows(window, FindChild, reinterpret_cast<LPARAM>(&search));
+        if (search.found == nullptr) return 1;
+        // Posted: the click may open a modal loop of its own.
+        PostMessageA(search.found, BM_CLICK, 0, 0);
         return 0;
     }
     std::fprintf(stderr, "winctl: unknown command %s\n", argv[1]);

@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/seam.h"
+#include "platform/speaker.h"
 #include "rtl/date_time_text.h"
 #include "ui/application.h"
 #include "ui/layout.h"
@@ -114,6 +115,13 @@ void TForm1::TakeHuntSettings() {
     if (sliceTimer_ == 0 && linkTimer_ != 0) StepLog();
 }
 
+void TForm1::StopHoldingSpots() {
+    holdingSpots_ = false;
+    if (!spotsHeld_) return;
+    spotsHeld_ = false;
+    intake_.Run(DdeClientItem1->Text());
+}
+
 void TForm1::ShowHuntStatus() {
     if (watch_ == nullptr) return;
     watch_->SetCountryStatus(hunt_->CountryStatus());
@@ -121,7 +129,12 @@ void TForm1::ShowHuntStatus() {
 }
 
 void TForm1::StepLog() {
-    const bool more = hunt_->StepLog();
+    ISpeaker& clock = Seam<ISpeaker>::Get();
+    const std::uint32_t start = clock.GetTickCount();
+    bool more = hunt_->StepLog();
+    while (more && clock.GetTickCount() - start < kLogTickBudgetMs) more = hunt_->StepLog();
+    if (holdingSpots_ && (!hunt_->LogPending() || clock.GetTickCount() - holdStart_ >= kLogWaitMs))
+        StopHoldingSpots();
     if (more && sliceTimer_ == 0) {
         sliceTimer_ = WidgetSet().StartTimer(kLogSliceMs, [this] { StepLog(); });
     } else if (!more && sliceTimer_ != 0) {
@@ -156,6 +169,8 @@ void TForm1::FormShow(TObject*) {
         ShowHuntStatus();
     });
     const bool settingsRead = ShowStep([this] { haeasetukset(); });
+    holdingSpots_ = hunt_->LogPending();
+    holdStart_ = Seam<ISpeaker>::Get().GetTickCount();
     ShowStep([this] { ApplyClusterSettings(); });
     intake_.ResetCounter();
     intake_.ShowCount();  // also when no block comes: no design caption
@@ -253,6 +268,11 @@ void TForm1::Tietojaohjelmasta1Click(TObject*) {
 }
 
 void TForm1::DdeClientItem1Change(TObject*) {
+    // The item keeps the page's latest text: a held block is read whole later.
+    if (holdingSpots_) {
+        spotsHeld_ = true;
+        return;
+    }
     intake_.Run(DdeClientItem1->Text());
 }
 

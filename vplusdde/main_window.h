@@ -100,7 +100,12 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     // so the window answers throughout.
     static constexpr std::uint32_t kLogCheckMs = 2000;
     static constexpr std::uint32_t kLogSliceMs = 1;
-    // One slice of the log's reading (the timers' tick).
+    // Slices are read one after the other for at most this long a tick.
+    static constexpr std::uint32_t kLogTickBudgetMs = 25;
+    // At start the page's spots wait for the log's first reading, so that a
+    // new country on the page is told as such, but no longer than this.
+    static constexpr std::uint32_t kLogWaitMs = 5000;
+    // Slices of the log's reading for one tick of the timers.
     void StepLog();
 
     // Handlers (public so tests can raise them as the toolkit does).
@@ -159,6 +164,8 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void TakeHuntSettings();
     // The hunt's two status lines into the "Seuranta" dialog.
     void ShowHuntStatus();
+    // Ends the start's wait for the log: the page's spots are taken now.
+    void StopHoldingSpots();
 
     TForm3* settings_ = nullptr;
     TForm4* relay_ = nullptr;
@@ -169,6 +176,9 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     std::unique_ptr<SpotHunt> hunt_;
     int logTimer_ = 0;
     int sliceTimer_ = 0;  // while a reading of the log is under way
+    bool holdingSpots_ = false;  // the start waits for the log's first reading
+    bool spotsHeld_ = false;     // and a block came meanwhile
+    std::uint32_t holdStart_ = 0;
     std::unique_ptr<DecoderLinkSupervisor> link_;
     // Lives as long as the window: a call posted to the loop runs only then.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -63,6 +63,7 @@ void SpotHunt::TakeSettings(const HuntSettings& settings) {
     watchedCountries_ = CountryWatch(countries_, settings_.countryText);
     if (samePath) return;
     log_.reset();
+    logFailed_ = false;
     if (settings_.adifPath.empty()) return;
     // Calls resolve through the country file as it stands at each QSO.
     log_ = std::make_unique<LogFollower>(
@@ -98,7 +99,10 @@ std::optional<std::string> SpotHunt::FirstUnknownCountry(const std::string& text
 bool SpotHunt::StepLog() {
     if (log_ == nullptr) return false;
     const bool more = log_->Step();
-    if (auto text = log_->TakeReport()) report_(*text);
+    if (auto text = log_->TakeReport()) {
+        logFailed_ = true;
+        report_(*text);
+    }
     return more;
 }
 

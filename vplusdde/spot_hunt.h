@@ -62,6 +62,8 @@ class SpotHunt {
 
     // One slice of the log's reading; true while there is more to read now.
     bool StepLog();
+    // A log is set whose first reading has neither ended nor failed.
+    bool LogPending() const { return log_ != nullptr && !log_->Loaded() && !logFailed_; }
 
     std::string CountryStatus() const { return countryStatus_; }
     std::string LogStatus() const;
@@ -74,6 +76,7 @@ class SpotHunt {
     HuntSettings settings_;
     CountryWatch watchedCountries_;
     std::unique_ptr<LogFollower> log_;
+    bool logFailed_ = false;  // since the path was set
 };
 
 // The dialog's line for the country file in each case.
