@@ -75,7 +75,11 @@ class CountryFile {
     std::optional<int> DxccOfText(const std::string& text) const;
 
     std::vector<int> brokenLines_;
-    std::unordered_map<int, std::string> names_;
+    struct Name {
+        std::string text;
+        bool fromDxccEntry;  // from an entry without "*"
+    };
+    std::unordered_map<int, Name> names_;
     std::unordered_map<std::string, int> primaryPrefixes_;  // upper case, without "*"
     std::unordered_map<std::string, int> exactCalls_;
     std::unordered_map<std::string, int> prefixes_;
