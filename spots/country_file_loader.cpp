@@ -80,12 +80,6 @@ CountryFileLoad LoadCountryFile(IFiles& files, const std::string& programFolder)
             load.errorCode = code;
             return load;
         }
-        if (data.fileSize > kMaxCountryFileSize) {
-            CountryFileLoad load;
-            load.outcome = CountryFileLoad::Outcome::kTooLarge;
-            load.path = path;
-            return load;
-        }
         return Read(files, path);
     }
     return {};

@@ -22,6 +22,9 @@ class RefusingFiles : public IFiles {
   public:
     explicit RefusingFiles(std::string refused) : refused_(std::move(refused)) {}
     std::vector<std::string> looked;
+    // Tells every open file's size as 0, as of a file that grows while read.
+    bool sizeZero = false;
+    int reads = 0;
 
     std::uintptr_t CreateFileA(const std::string& fileName, std::uint32_t access,
                                std::uint32_t share, std::uint32_t disposition,
@@ -34,6 +37,7 @@ class RefusingFiles : public IFiles {
     }
     bool ReadFile(std::uintptr_t file, void* buffer, std::uint32_t toRead,
                   std::uint32_t* done) override {
+        ++reads;
         return system_.ReadFile(file, buffer, toRead, done);
     }
     bool WriteFile(std::uintptr_t file, const void* buffer, std::uint32_t toWrite,
@@ -46,7 +50,9 @@ class RefusingFiles : public IFiles {
         return system_.SetFilePointerEx(file, distance, newPointer, method);
     }
     bool GetFileSizeEx(std::uintptr_t file, std::int64_t* size) override {
-        return system_.GetFileSizeEx(file, size);
+        const bool done = system_.GetFileSizeEx(file, size);
+        if (sizeZero) *size = 0;
+        return done;
     }
     bool GetFileAttributesExA(const std::string& fileName,
                               files::FileAttributeData* data) override {
@@ -158,10 +164,21 @@ TEST_F(CountryFileLoaderTest, AFileOverTheBoundIsNotRead) {
 
     text += '\n';
     TempFolder::Write(work_.Path("cty.csv"), text);
-    const CountryFileLoad over = LoadCountryFile(SystemFiles(), "");
+    RefusingFiles counting("");
+    const CountryFileLoad over = LoadCountryFile(counting, "");
     EXPECT_EQ(over.outcome, CountryFileLoad::Outcome::kTooLarge);
+    // Refused by its size, before a byte is read.
+    EXPECT_EQ(counting.reads, 0);
     EXPECT_EQ(over.path, "cty.csv");
     EXPECT_TRUE(over.countries.Empty());
+
+    // A file that grows past the bound while it is read.
+    RefusingFiles growing("");
+    growing.sizeZero = true;
+    EXPECT_EQ(LoadCountryFile(growing, "").outcome, CountryFileLoad::Outcome::kTooLarge);
+    text.pop_back();
+    TempFolder::Write(work_.Path("cty.csv"), text);
+    EXPECT_EQ(LoadCountryFile(growing, "").outcome, CountryFileLoad::Outcome::kLoaded);
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ TEST(CountryFile, EachKindOfBrokenLineAloneIsLeftOutAndNumbered) {
         "QG,Country G,96,EU,15,18,1.5.1,-2,0.0,QG;",                             // 7: latitude
         "QH,Country H,97,EU,15,18,1.5,-,0.0,QH;",                                // 8: longitude
         "QI,Country I,98,EU,15,18,1.5,-2,five,QI;",                              // 9: UTC offset
-        std::string("QJ,Country J,99,EU,15,\x01\x02,1.5,-2,0.0,QJ;"),            // 10: binary junk
-        "QK,Country K,100,EU,15,18,1.5,-2,0.0,QK" + std::string(1, '\0') + ";",  // 11: NUL
+        "QJ,Country\x01\x02J,99,EU,15,18,1.5,-2,0.0,QJ;",                        // 10: binary junk
+        "QK,Country K" + std::string(1, '\0') + ",100,EU,15,18,1.5,-2,0.0,QK;",  // 11: NUL
         "QL,Country L,101,EU,15,18,1.5,-2,0.0,;",          // 12: empty prefix list
         "QM,Country M,102,EU,15,18,1.5,-2,0.0,QM Q\xE4;",  // 13: an item of no call
         ",Country N,103,EU,15,18,1.5,-2,0.0,QN;",          // 14: no primary prefix
