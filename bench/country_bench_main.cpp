@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
             paths.push_back(arg);
         }
     }
-    const std::string ctyPath = paths.size() > 0 ? paths[0] : kDefaultFolder + std::string("cty.csv");
+    const std::string ctyPath =
+        paths.size() > 0 ? paths[0] : kDefaultFolder + std::string("cty.csv");
     const std::string scpPath =
         paths.size() > 1 ? paths[1] : kDefaultFolder + std::string("MASTER.SCP");
     std::string ctyText;
@@ -105,18 +106,21 @@ int main(int argc, char** argv) {
         perCall.push_back((Now() - start) / static_cast<double>(calls.size()));
     }
 
-    std::printf("country file: %s (%zu bytes, %zu broken lines)\n", ctyPath.c_str(),
-                ctyText.size(), countries.BrokenLines().size());
-    std::printf("calls: %s (%zu calls)\n", scpPath.c_str(), calls.size());
+    // Counts as double: %zu is not in every C runtime MinGW links.
+    const double callCount = static_cast<double>(calls.size());
+    std::printf("country file: %s (%.0f bytes, %.0f broken lines)\n", ctyPath.c_str(),
+                static_cast<double>(ctyText.size()),
+                static_cast<double>(countries.BrokenLines().size()));
+    std::printf("calls: %s (%.0f calls)\n", scpPath.c_str(), callCount);
     std::printf("parse of cty.csv: median %.2f ms, fastest %.2f ms (%d parses)\n",
                 Median(parses) * 1e3, *std::min_element(parses.begin(), parses.end()) * 1e3,
                 rounds);
-    std::printf("DxccOf, average over all calls: median of rounds %.3f us, fastest %.3f us "
-                "(%d rounds)\n",
-                Median(perCall) * 1e6, *std::min_element(perCall.begin(), perCall.end()) * 1e6,
-                rounds);
-    std::printf("calls with a country: %zu of %zu (%.2f %%)\n", resolved, calls.size(),
-                100.0 * static_cast<double>(resolved) / static_cast<double>(calls.size()));
-    std::printf("(checksum %lld)\n", checksum);
+    std::printf(
+        "DxccOf, average over all calls: median of rounds %.3f us, fastest %.3f us "
+        "(%d rounds)\n",
+        Median(perCall) * 1e6, *std::min_element(perCall.begin(), perCall.end()) * 1e6, rounds);
+    std::printf("calls with a country: %.0f of %.0f (%.2f %%)\n", static_cast<double>(resolved),
+                callCount, 100.0 * static_cast<double>(resolved) / callCount);
+    std::printf("(checksum %.0f)\n", static_cast<double>(checksum));
     return 0;
 }

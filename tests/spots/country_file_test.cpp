@@ -121,9 +121,11 @@ TEST(CountryFile, OtherAwardsEntriesTakeTheDxccNumberAndName) {
     const std::string italy = "I,Italy,248,EU,15,28,42.82,-12.58,-1.0,I;";
     const std::string sicily = "*IT9,Sicily,248,EU,15,28,37.50,-14.00,-1.0,IT9 =II0OGB;";
     const std::string africa = "*IG9,African Italy,248,AF,33,37,35.67,-12.67,-1.0,IG9;";
-    for (const std::string& text :
-         {italy + "\n" + sicily + "\n" + africa, sicily + "\n" + italy + "\n" + africa,
-          sicily + "\n" + africa + "\n" + italy}) {
+    for (const auto& order : {std::vector<std::string>{italy, sicily, africa},
+                              std::vector<std::string>{sicily, italy, africa},
+                              std::vector<std::string>{sicily, africa, italy}}) {
+        std::string text;
+        for (const std::string& line : order) text.append(line).append("\n");
         const CountryFile file = CountryFile::Parse(text);
         EXPECT_EQ(file.DxccOf("IT9ABC"), 248);
         EXPECT_EQ(file.DxccOf("II0OGB"), 248);
@@ -132,7 +134,9 @@ TEST(CountryFile, OtherAwardsEntriesTakeTheDxccNumberAndName) {
         ASSERT_NE(file.NameOf(248), nullptr);
         EXPECT_EQ(*file.NameOf(248), "Italy") << text;
     }
-    const CountryFile starsOnly = CountryFile::Parse(sicily + "\n" + africa);
+    std::string starsText = sicily;
+    starsText.append("\n").append(africa);
+    const CountryFile starsOnly = CountryFile::Parse(starsText);
     ASSERT_NE(starsOnly.NameOf(248), nullptr);
     EXPECT_EQ(*starsOnly.NameOf(248), "Sicily");
     EXPECT_TRUE(starsOnly.KnowsDxcc(248));
