@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_files.h"
 #include "rtl/temp_folder.h"
 
 namespace {
@@ -16,66 +17,24 @@ namespace {
 const std::string kFinland = "OH,Finland,224,EU,15,18,61.38,-24.82,-2.0,OH;\r\n";
 const std::string kAland = "OH0,Aland Islands,5,EU,15,18,60.13,-20.37,-2.0,OH0;\r\n";
 
-// Files that refuse to open one name, as when another program holds it
-// without sharing, and note the names looked at.
-class RefusingFiles : public IFiles {
+// Files that tell every open file's size as 0, as of a file that grows
+// while it is read.
+class GrowingFiles : public FakeFiles {
   public:
-    explicit RefusingFiles(std::string refused) : refused_(std::move(refused)) {}
-    std::vector<std::string> looked;
-    // Tells every open file's size as 0, as of a file that grows while read.
-    bool sizeZero = false;
-    int reads = 0;
-
-    std::uintptr_t CreateFileA(const std::string& fileName, std::uint32_t access,
-                               std::uint32_t share, std::uint32_t disposition,
-                               std::uint32_t flags) override {
-        if (fileName == refused_) {
-            error_ = files::kErrorSharingViolation;
-            return files::kInvalidHandle;
-        }
-        return system_.CreateFileA(fileName, access, share, disposition, flags);
-    }
-    bool ReadFile(std::uintptr_t file, void* buffer, std::uint32_t toRead,
-                  std::uint32_t* done) override {
-        ++reads;
-        return system_.ReadFile(file, buffer, toRead, done);
-    }
-    bool WriteFile(std::uintptr_t file, const void* buffer, std::uint32_t toWrite,
-                   std::uint32_t* done) override {
-        return system_.WriteFile(file, buffer, toWrite, done);
-    }
-    bool CloseHandle(std::uintptr_t file) override { return system_.CloseHandle(file); }
-    bool SetFilePointerEx(std::uintptr_t file, std::int64_t distance, std::int64_t* newPointer,
-                          std::uint32_t method) override {
-        return system_.SetFilePointerEx(file, distance, newPointer, method);
-    }
-    bool GetFileSizeEx(std::uintptr_t file, std::int64_t* size) override {
-        const bool done = system_.GetFileSizeEx(file, size);
-        if (sizeZero) *size = 0;
+    GrowingFiles() : FakeFiles(SystemFiles()) {}
+    bool GetFileSizeEx(std::uintptr_t file, std::int64_t* fileSize) override {
+        const bool done = FakeFiles::GetFileSizeEx(file, fileSize);
+        *fileSize = 0;
         return done;
     }
-    bool GetFileAttributesExA(const std::string& fileName,
-                              files::FileAttributeData* data) override {
-        looked.push_back(fileName);
-        error_ = 0;
-        return system_.GetFileAttributesExA(fileName, data);
-    }
-    bool MoveFileExA(const std::string& existing, const std::string& newName,
-                     std::uint32_t flags) override {
-        return system_.MoveFileExA(existing, newName, flags);
-    }
-    bool ReplaceFileA(const std::string& replaced, const std::string& replacement,
-                      std::uint32_t flags) override {
-        return system_.ReplaceFileA(replaced, replacement, flags);
-    }
-    bool DeleteFileA(const std::string& fileName) override { return system_.DeleteFileA(fileName); }
-    std::uint32_t GetLastError() override { return error_ ? error_ : system_.GetLastError(); }
-
-  private:
-    IFiles& system_ = SystemFiles();
-    std::string refused_;
-    std::uint32_t error_ = 0;
 };
+
+std::vector<std::string> Looked(const FakeFiles& files) {
+    std::vector<std::string> names;
+    for (const std::string& call : files.calls)
+        if (call.compare(0, 21, "GetFileAttributesExA ") == 0) names.push_back(call.substr(21));
+    return names;
+}
 
 // The working folder is a fresh one for each test, the program's another.
 class CountryFileLoaderTest : public ::testing::Test {
@@ -114,11 +73,11 @@ TEST_F(CountryFileLoaderTest, TheProgramFoldersFileWhenTheWorkingFolderHasNone) 
         EXPECT_EQ(load.countries.BrokenLines(), std::vector<int>{2});
     }
     // A Windows folder is joined with its own separator.
-    RefusingFiles files("");
+    FakeFiles files(SystemFiles());
     LoadCountryFile(files, "C:\\Vareli");
     LoadCountryFile(files, "C:\\Vareli\\");
-    EXPECT_EQ(files.looked, (std::vector<std::string>{"cty.csv", "C:\\Vareli\\cty.csv", "cty.csv",
-                                                      "C:\\Vareli\\cty.csv"}));
+    EXPECT_EQ(Looked(files), (std::vector<std::string>{"cty.csv", "C:\\Vareli\\cty.csv", "cty.csv",
+                                                       "C:\\Vareli\\cty.csv"}));
 }
 
 TEST_F(CountryFileLoaderTest, NoneFound) {
@@ -138,12 +97,25 @@ TEST_F(CountryFileLoaderTest, NoneFound) {
 TEST_F(CountryFileLoaderTest, AFileThatCannotBeReadIsTold) {
     TempFolder::Write(work_.Path("cty.csv"), kFinland);
     TempFolder::Write(programFile_, kAland);
-    RefusingFiles files("cty.csv");
-    const CountryFileLoad held = LoadCountryFile(files, program_);
-    EXPECT_EQ(held.outcome, CountryFileLoad::Outcome::kReadError);
-    EXPECT_EQ(held.path, "cty.csv");
-    EXPECT_EQ(held.errorCode, files::kErrorSharingViolation);
-    EXPECT_TRUE(held.countries.Empty());
+    FakeFiles held(SystemFiles());
+    held.createError = files::kErrorSharingViolation;
+    const CountryFileLoad refused = LoadCountryFile(held, program_);
+    EXPECT_EQ(refused.outcome, CountryFileLoad::Outcome::kReadError);
+    EXPECT_EQ(refused.path, "cty.csv");
+    EXPECT_EQ(refused.errorCode, files::kErrorSharingViolation);
+    EXPECT_TRUE(refused.countries.Empty());
+
+    // A read that fails halfway: nothing of the file is used. It is opened
+    // for reading and shares everything, so an editor may hold it.
+    FakeFiles failing(SystemFiles());
+    failing.failReadCall = 1;
+    failing.readError = files::kErrorReadFault;
+    const CountryFileLoad cut = LoadCountryFile(failing, program_);
+    EXPECT_EQ(cut.outcome, CountryFileLoad::Outcome::kReadError);
+    EXPECT_EQ(cut.errorCode, files::kErrorReadFault);
+    EXPECT_TRUE(cut.countries.Empty());
+    EXPECT_EQ(failing.calls.at(1), "CreateFileA cty.csv 80000000 7 3");
+    EXPECT_EQ(failing.openHandles, 0);
 
     std::filesystem::remove(work_.Path("cty.csv"));
     std::filesystem::create_directory(work_.Path("cty.csv"));
@@ -164,17 +136,16 @@ TEST_F(CountryFileLoaderTest, AFileOverTheBoundIsNotRead) {
 
     text += '\n';
     TempFolder::Write(work_.Path("cty.csv"), text);
-    RefusingFiles counting("");
+    FakeFiles counting(SystemFiles());
     const CountryFileLoad over = LoadCountryFile(counting, "");
     EXPECT_EQ(over.outcome, CountryFileLoad::Outcome::kTooLarge);
     // Refused by its size, before a byte is read.
-    EXPECT_EQ(counting.reads, 0);
+    EXPECT_EQ(counting.bytesRead, 0u);
     EXPECT_EQ(over.path, "cty.csv");
     EXPECT_TRUE(over.countries.Empty());
 
     // A file that grows past the bound while it is read.
-    RefusingFiles growing("");
-    growing.sizeZero = true;
+    GrowingFiles growing;
     EXPECT_EQ(LoadCountryFile(growing, "").outcome, CountryFileLoad::Outcome::kTooLarge);
     text.pop_back();
     TempFolder::Write(work_.Path("cty.csv"), text);
