@@ -10,7 +10,7 @@
 // record was expected (a header in a file starting with "<") drops the
 // fields before it. Only the fields a log's needs are made from are kept
 // (CALL, DXCC, BAND, FREQ, QSL_RCVD, LOTW_QSL_RCVD); each whole record hands
-// them to the callback.
+// them to the callback. An <EOR> after no field at all is no record.
 //
 // A record cut short at the end of what was fed is held (as parsing state,
 // never as raw bytes) and finished by the next slice; it is not counted
@@ -51,7 +51,8 @@ class AdifReader {
     // Longest value kept of a field of interest; a longer one breaks the
     // record.
     static constexpr std::size_t kMaxKeptValue = 64;
-    // Longest record; a longer one is skipped.
+    // Longest record, counted from the byte after the last record's (or the
+    // header's) end through its <EOR>; a longer one is skipped.
     static constexpr std::size_t kMaxRecordBytes = 64 * 1024;
 
     using RecordHandler = std::function<void(const AdifRecord&)>;
@@ -82,6 +83,7 @@ class AdifReader {
 
     void OnTag();
     void Break();
+    void BreakTooLong();
     void EndRecord(bool good);
     void ClearFields();
     std::string* KeptField(const std::string& upperName);
@@ -92,7 +94,8 @@ class AdifReader {
     std::string tag_;
     std::string* value_ = nullptr;  // the kept field being read, or nullptr
     std::uint32_t valueLeft_ = 0;
-    int marker_ = 0;  // bytes of "<EOR>" (or "<EOH>" in the header) matched so far
+    std::uint32_t fields_ = 0;  // fields of the record so far, kept or not
+    int marker_ = 0;            // bytes of "<EOR>" (or "<EOH>" in the header) matched so far
     std::uint64_t recordBytes_ = 0;
     std::uint64_t read_ = 0;
     std::uint64_t skipped_ = 0;

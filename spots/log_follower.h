@@ -32,6 +32,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "spots/adif_reader.h"
@@ -70,11 +71,13 @@ class LogFollower {
   private:
     struct Pass;
 
-    bool StartPass();
+    std::unique_ptr<AdifReader> NewReader(LogNeeds* needs);
+    bool StartPass(const files::FileAttributeData& attributes);
+    bool TailUnchanged(std::uintptr_t handle);
     bool ReadSlice();
     void EndPass();
+    void AbandonPass();
     void Fail(std::uint32_t code);
-    bool TailUnchanged(std::uintptr_t handle);
 
     IFiles& files_;
     std::string path_;
@@ -85,8 +88,10 @@ class LogFollower {
     std::unique_ptr<LogNeeds> needs_;
     std::unique_ptr<AdifReader> reader_;  // the current reading's parser state
     std::unique_ptr<Pass> pass_;          // the reading under way, if any
+    std::vector<char> buffer_;
     bool loaded_ = false;
     bool reading_ = false;
+    bool failing_ = false;  // the last try failed: try again without a change
 
     // What the last whole reading saw.
     std::uint64_t seenSize_ = 0;
@@ -94,6 +99,6 @@ class LogFollower {
     std::uint64_t readEnd_ = 0;
     std::string tail_;  // the last bytes before readEnd_
 
-    int reportedCause_ = 0;  // 0: none since the last success
+    std::uint32_t reportedCause_ = 0;  // 0: none since the last success
     std::optional<std::string> report_;
 };
