@@ -1,5 +1,7 @@
 #include "spots/adif_reader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -28,6 +30,10 @@ bool IsNameByte(char c) {
     return c > ' ' && c < 0x7F;
 }
 
+bool NameIs(const char* name, std::size_t length, const char* upper) {
+    return std::strlen(upper) == length && std::memcmp(name, upper, length) == 0;
+}
+
 }  // namespace
 
 AdifReader::AdifReader(RecordHandler onRecord) : onRecord_(std::move(onRecord)) {
@@ -36,6 +42,8 @@ AdifReader::AdifReader(RecordHandler onRecord) : onRecord_(std::move(onRecord)) 
 
 void AdifReader::Feed(const char* data, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
+        i += PlainRun(data + i, size - i);
+        if (i == size) break;
         const char c = data[i];
         ++recordBytes_;
         switch (state_) {
@@ -110,19 +118,50 @@ void AdifReader::Feed(const char* data, std::size_t size) {
     }
 }
 
+std::size_t AdifReader::PlainRun(const char* data, std::size_t size) {
+    // Only a "<" (and, within a record, a NUL) changes anything here, so the
+    // bytes before one are taken in a block; the byte path below takes the
+    // rest, and the byte that reaches the record limit.
+    if (marker_ != 0) return 0;
+    std::size_t n = size;
+    if (state_ == State::kHeaderText || state_ == State::kSkip) {
+        const void* less = std::memchr(data, '<', n);
+        if (less != nullptr) n = static_cast<std::size_t>(static_cast<const char*>(less) - data);
+        recordBytes_ += n;
+        return n;
+    }
+    if (state_ != State::kText && state_ != State::kValue) return 0;
+    if (recordBytes_ + 1 >= kMaxRecordBytes) return 0;
+    n = std::min<std::uint64_t>(n, kMaxRecordBytes - 1 - recordBytes_);
+    if (state_ == State::kValue) n = std::min<std::size_t>(n, valueLeft_);
+    const void* less = std::memchr(data, '<', n);
+    if (less != nullptr) n = static_cast<std::size_t>(static_cast<const char*>(less) - data);
+    const void* nul = std::memchr(data, '\0', n);
+    if (nul != nullptr) n = static_cast<std::size_t>(static_cast<const char*>(nul) - data);
+    recordBytes_ += n;
+    if (state_ == State::kValue) {
+        if (value_ != nullptr) value_->append(data, n);
+        valueLeft_ -= static_cast<std::uint32_t>(n);
+        if (valueLeft_ == 0) {
+            value_ = nullptr;
+            state_ = State::kText;
+        }
+    }
+    return n;
+}
+
 void AdifReader::OnTag() {
     const std::size_t nameEnd = tag_.find(':');
     const std::size_t nameLength = nameEnd == std::string::npos ? tag_.size() : nameEnd;
-    std::string name;
-    name.reserve(nameLength);
     for (std::size_t i = 0; i < nameLength; ++i) {
         const char c = tag_[i];
         if (!IsNameByte(c)) return Break();
-        name.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c);
+        tag_[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
     }
+    const char* name = tag_.data();
     if (nameEnd == std::string::npos) {
-        if (name == "EOR") return EndRecord(true);
-        if (name == "EOH") {
+        if (NameIs(name, nameLength, "EOR")) return EndRecord(true);
+        if (NameIs(name, nameLength, "EOH")) {
             // A header in a file that starts with "<": what came before is
             // no record.
             ClearFields();
@@ -132,7 +171,7 @@ void AdifReader::OnTag() {
         state_ = State::kText;
         return;
     }
-    if (name.empty()) return Break();
+    if (nameLength == 0) return Break();
     std::uint32_t length = 0;
     int digits = 0;
     std::size_t i = nameEnd + 1;
@@ -143,7 +182,7 @@ void AdifReader::OnTag() {
     }
     if (digits == 0) return Break();
     ++fields_;
-    value_ = KeptField(name);
+    value_ = KeptField(name, nameLength);
     if (value_ != nullptr) {
         if (length > kMaxKeptValue) return Break();
         value_->clear();  // a field given twice: the last counts
@@ -205,19 +244,12 @@ void AdifReader::ClearFields() {
     record_.lotwQslRcvd.clear();
 }
 
-std::string* AdifReader::KeptField(const std::string& upperName) {
-    switch (upperName.size()) {
-        case 4:
-            if (upperName == "CALL") return &record_.call;
-            if (upperName == "DXCC") return &record_.dxcc;
-            if (upperName == "BAND") return &record_.band;
-            if (upperName == "FREQ") return &record_.freq;
-            return nullptr;
-        case 8:
-            return upperName == "QSL_RCVD" ? &record_.qslRcvd : nullptr;
-        case 13:
-            return upperName == "LOTW_QSL_RCVD" ? &record_.lotwQslRcvd : nullptr;
-        default:
-            return nullptr;
-    }
+std::string* AdifReader::KeptField(const char* upperName, std::size_t length) {
+    if (NameIs(upperName, length, "CALL")) return &record_.call;
+    if (NameIs(upperName, length, "DXCC")) return &record_.dxcc;
+    if (NameIs(upperName, length, "BAND")) return &record_.band;
+    if (NameIs(upperName, length, "FREQ")) return &record_.freq;
+    if (NameIs(upperName, length, "QSL_RCVD")) return &record_.qslRcvd;
+    if (NameIs(upperName, length, "LOTW_QSL_RCVD")) return &record_.lotwQslRcvd;
+    return nullptr;
 }

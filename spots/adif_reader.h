@@ -86,7 +86,8 @@ class AdifReader {
     void BreakTooLong();
     void EndRecord(bool good);
     void ClearFields();
-    std::string* KeptField(const std::string& upperName);
+    std::size_t PlainRun(const char* data, std::size_t size);
+    std::string* KeptField(const char* upperName, std::size_t length);
 
     RecordHandler onRecord_;
     State state_ = State::kStart;

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -193,8 +192,7 @@ TEST(AdifReader, KeptValuesUpTo64Bytes) {
 std::string RecordOfSize(const std::string& call, std::size_t size) {
     const std::string head = "<CALL:" + std::to_string(call.size()) + ">" + call + "<NOTES:";
     const std::size_t notes = size - (head.size() + 6 + 1 + 5);  // "nnnnnn", ">", "<EOR>"
-    char length[16];
-    std::snprintf(length, sizeof length, "%06zu", notes);
+    const std::string length = std::to_string(1000000 + notes).substr(1);
     return head + length + ">" + std::string(notes, 'n') + "<EOR>";
 }
 
