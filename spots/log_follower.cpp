@@ -84,8 +84,7 @@ bool LogFollower::Step() {
         Fail(SystemCodeOr(files_, files::kErrorFileNotFound));
         return false;
     }
-    if (loaded_ && !failing_ && attributes.fileSize == seenSize_ &&
-        attributes.lastWriteTime == seenTime_)
+    if (loaded_ && attributes.fileSize == seenSize_ && attributes.lastWriteTime == seenTime_)
         return false;
     return StartPass(attributes) && ReadSlice();
 }
@@ -181,7 +180,6 @@ void LogFollower::EndPass() {
     seenSize_ = pass.size;
     seenTime_ = pass.time;
     loaded_ = true;
-    failing_ = false;
     reportedCause_ = 0;
     AbandonPass();
 }
@@ -192,7 +190,6 @@ void LogFollower::AbandonPass() {
 }
 
 void LogFollower::Fail(std::uint32_t code) {
-    failing_ = true;
     const std::uint32_t cause = CauseOf(code);
     if (cause == reportedCause_) return;
     reportedCause_ = cause;

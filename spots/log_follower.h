@@ -21,7 +21,8 @@
 // (missing: 2 or 3; held by another program without sharing: 32; any other
 // code), as a Finnish text naming the file, taken with TakeReport; the same
 // cause again is not reported until a reading has succeeded. While it fails,
-// every Step tries again.
+// every Step tries again (what was last read whole is what a change is
+// measured against).
 //
 // Main thread by use (one thread at a time); the IFiles given must outlive
 // it. Nothing thrown beyond allocation; the country functions' exceptions
@@ -91,7 +92,6 @@ class LogFollower {
     std::vector<char> buffer_;
     bool loaded_ = false;
     bool reading_ = false;
-    bool failing_ = false;  // the last try failed: try again without a change
 
     // What the last whole reading saw.
     std::uint64_t seenSize_ = 0;

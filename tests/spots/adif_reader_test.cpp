@@ -67,7 +67,7 @@ TEST(AdifReader, HeaderWhenTheFileDoesNotStartWithLessThan) {
 TEST(AdifReader, NoHeaderWhenTheFileStartsWithLessThan) {
     EXPECT_EQ(Records("<CALL:5>OH2BH<EOR><CALL:4>DL1A<EOR>"), Lines({"OH2BH|||||", "DL1A|||||"}));
     // A header given anyway drops what came before its <EOH>, uncounted.
-    const Reading reading = Read("<ADIF_VER:5>3.1.4<CALL:4>OH1A<EOH><CALL:4>DL1A<EOR>");
+    const Reading reading = Read("<ADIF_VER:5>3.1.4<DXCC:3>224<EOH><CALL:4>DL1A<EOR>");
     EXPECT_EQ(reading.records, Lines({"DL1A|||||"}));
     EXPECT_EQ(reading.read, 1u);
     EXPECT_EQ(reading.skipped, 0u);

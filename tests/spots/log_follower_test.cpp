@@ -55,9 +55,10 @@ class LogFollowerTest : public ::testing::Test {
     LogFollowerTest() : previous_(fs::current_path()) { fs::current_path(folder_.Path(".")); }
     ~LogFollowerTest() override { fs::current_path(previous_); }
 
-    LogFollower& Follower(std::size_t slice = LogFollower::kDefaultSlice) {
+    LogFollower& Follower(std::size_t slice = LogFollower::kDefaultSlice,
+                          const std::string& path = "log.adi") {
         follower_ = std::make_unique<LogFollower>(
-            files, "log.adi", CountryOf, [](int dxcc) { return dxcc == 5; }, slice);
+            files, path, CountryOf, [](int dxcc) { return dxcc == 5; }, slice);
         return *follower_;
     }
 
@@ -215,6 +216,10 @@ TEST_F(LogFollowerTest, MissingFileReportedOnceThenAgainOnlyAfterASuccess) {
     EXPECT_EQ(follower.TakeReport(), std::string("Lokitiedostoa log.adi ei l\xF6ydy."));
     // The log read before still answers.
     EXPECT_FALSE(follower.Needs().IsNewCountry(224, false));
+    // No such folder is missing too (3).
+    LogFollower& inFolder = Follower(LogFollower::kDefaultSlice, "puuttuu/log.adi");
+    EXPECT_FALSE(inFolder.Step());
+    EXPECT_EQ(inFolder.TakeReport(), std::string("Lokitiedostoa puuttuu/log.adi ei l\xF6ydy."));
 }
 
 TEST_F(LogFollowerTest, HeldFileReportedOnceAndTriedAgain) {
