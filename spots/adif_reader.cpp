@@ -119,9 +119,10 @@ void AdifReader::Feed(const char* data, std::size_t size) {
 }
 
 std::size_t AdifReader::PlainRun(const char* data, std::size_t size) {
-    // Only a "<" (and, within a record, a NUL) changes anything here, so the
-    // bytes before one are taken in a block; the byte path below takes the
-    // rest, and the byte that reaches the record limit.
+    // Most bytes change nothing but counts: in text and values only a "<" or
+    // a NUL matters, in a tag also its ">". Those before one are taken in a
+    // block; the byte path takes the one that matters, and the byte that
+    // reaches a limit, so that both paths give the same result.
     if (marker_ != 0) return 0;
     std::size_t n = size;
     if (state_ == State::kHeaderText || state_ == State::kSkip) {
@@ -130,24 +131,30 @@ std::size_t AdifReader::PlainRun(const char* data, std::size_t size) {
         recordBytes_ += n;
         return n;
     }
-    if (state_ != State::kText && state_ != State::kValue) return 0;
+    if (state_ != State::kText && state_ != State::kValue && state_ != State::kTag) return 0;
     if (recordBytes_ + 1 >= kMaxRecordBytes) return 0;
     n = std::min<std::uint64_t>(n, kMaxRecordBytes - 1 - recordBytes_);
     if (state_ == State::kValue) n = std::min<std::size_t>(n, valueLeft_);
-    const void* less = std::memchr(data, '<', n);
-    if (less != nullptr) n = static_cast<std::size_t>(static_cast<const char*>(less) - data);
-    const void* nul = std::memchr(data, '\0', n);
-    if (nul != nullptr) n = static_cast<std::size_t>(static_cast<const char*>(nul) - data);
-    recordBytes_ += n;
+    std::size_t i = 0;
+    if (state_ == State::kTag) {
+        n = std::min(n, kMaxTagBytes - tag_.size());
+        while (i < n && data[i] != '>' && data[i] != '<' && data[i] != '\0') ++i;
+        tag_.append(data, i);
+        recordBytes_ += i;
+        return i;
+    }
+    // Values and the text between them are short: a loop beats calls.
+    while (i < n && data[i] != '<' && data[i] != '\0') ++i;
+    recordBytes_ += i;
     if (state_ == State::kValue) {
-        if (value_ != nullptr) value_->append(data, n);
-        valueLeft_ -= static_cast<std::uint32_t>(n);
+        if (value_ != nullptr) value_->append(data, i);
+        valueLeft_ -= static_cast<std::uint32_t>(i);
         if (valueLeft_ == 0) {
             value_ = nullptr;
             state_ = State::kText;
         }
     }
-    return n;
+    return i;
 }
 
 void AdifReader::OnTag() {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -157,7 +158,10 @@ TEST(AdifReader, NulBytesBreakTheirRecord) {
     const std::string good = "<CALL:4>DL1A<EOR>";
     for (const std::string& bad : {"<CALL:5>OH\0BH<EOR>"s, "<CALL:5>OH2BH\0<EOR>"s,
                                    "<CA\0LL:5>OH2BH<EOR>"s, "\0<CALL:5>OH2BH<EOR>"s}) {
-        const Reading reading = Read("<EOH>" + bad + good);
+        std::string text = "<EOH>";
+        text += bad;
+        text += good;
+        const Reading reading = Read(text);
         EXPECT_EQ(reading.records, Lines({"DL1A|||||"}));
         EXPECT_EQ(reading.skipped, 1u);
     }
@@ -216,6 +220,46 @@ TEST(AdifReader, RecordsUpTo64KibHugeDeclaredLengthsBounded) {
     EXPECT_EQ(huge.records, Lines({"DL1A"}));
     EXPECT_EQ(reader.RecordsSkipped(), 1u);
     EXPECT_EQ(reader.RecordsRead(), 1u);
+}
+
+TEST(AdifReader, RandomTextReadsTheSameInAnySlices) {
+    // Broken and good pieces mixed at random (a fixed seed): however the
+    // bytes are cut into slices, the records and counts are the same.
+    const std::vector<std::string> pieces = {"<CALL:4>",
+                                             "<call:2>",
+                                             "<DXCC:3>",
+                                             "<NOTES:7>",
+                                             "<EOR>",
+                                             "<eor>",
+                                             "<EOH>",
+                                             "<",
+                                             ">",
+                                             ":",
+                                             "OH2BH",
+                                             "x",
+                                             " ",
+                                             "\r\n",
+                                             "9",
+                                             "<BAND:3:S>",
+                                             "\xC3\xA4",
+                                             "<CALL:99999>",
+                                             std::string(1, '\0'),
+                                             std::string(130, 'T'),
+                                             "<EO",
+                                             "R>"};
+    std::mt19937 random(31);
+    for (int round = 0; round < 300; ++round) {
+        std::string text = round % 2 == 0 ? "<" : "";
+        const int count = 1 + static_cast<int>(random() % 60);
+        for (int i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
+        const Reading whole = Read(text);
+        std::vector<std::size_t> cuts;
+        for (std::size_t at = 1; at < text.size(); at += 1 + random() % 7) cuts.push_back(at);
+        EXPECT_EQ(Read(text, cuts), whole) << "round " << round;
+        std::vector<std::size_t> everyByte;
+        for (std::size_t at = 1; at < text.size(); ++at) everyByte.push_back(at);
+        EXPECT_EQ(Read(text, everyByte), whole) << "round " << round;
+    }
 }
 
 }  // namespace
