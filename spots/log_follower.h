@@ -54,7 +54,9 @@ class LogFollower {
     // One bounded piece of work; true while a reading is under way.
     bool Step();
 
-    // The log as last read whole (empty before the first reading ends).
+    // The log as last read whole (empty before the first reading ends); a
+    // grown file's QSOs join it slice by slice. The reference holds until
+    // the next Step (a new reading puts another in its place): ask again.
     const LogNeeds& Needs() const { return *needs_; }
     // QSOs read and records skipped in that reading.
     std::uint64_t QsosRead() const;

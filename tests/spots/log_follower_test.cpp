@@ -279,4 +279,30 @@ TEST_F(LogFollowerTest, BrokenRecordsAreCountedAndTheRestRead) {
     EXPECT_FALSE(follower.Needs().IsNewCountry(150, false));
 }
 
+TEST_F(LogFollowerTest, ATwoGigabyteFileOfNulsIsReadInBoundedSlices) {
+    // A QSO, then some 2.1 GB of NULs (a sparse file, as a crash can leave
+    // one), then a QSO: the NULs break the record they stand in, which ends
+    // only at the last QSO's <EOR>. Then one more QSO is appended and read
+    // from past the 2^31st byte.
+    const std::string first = kHeader + Qso("OH2BH");
+    TempFolder::Write("log.adi", first);
+    const std::uintmax_t nuls = (std::uintmax_t(1) << 31) + 4096;
+    fs::resize_file("log.adi", first.size() + nuls);
+    Append(Qso("DL1AB"));
+    const std::size_t slice = 64 * 1024 * 1024;
+    LogFollower& follower = Follower(slice);
+    const int steps = Run(follower);
+    EXPECT_EQ(steps, static_cast<int>(fs::file_size("log.adi") / slice + 1));
+    EXPECT_EQ(follower.QsosRead(), 1u);
+    EXPECT_EQ(follower.RecordsSkipped(), 1u);
+    EXPECT_FALSE(follower.Needs().IsNewCountry(224, false));
+    EXPECT_TRUE(follower.Needs().IsNewCountry(230, false));
+    const std::uint64_t before = files.bytesRead;
+    Append(Qso("G3ABC"));
+    Run(follower);
+    EXPECT_EQ(files.bytesRead - before, LogFollower::kTailBytes + Qso("G3ABC").size());
+    EXPECT_EQ(follower.QsosRead(), 2u);
+    EXPECT_FALSE(follower.Needs().IsNewCountry(223, false));
+}
+
 }  // namespace
