@@ -25,6 +25,7 @@ int Advance(int matched, char c, const char* marker) {
 constexpr int kMarkerLength = 5;
 constexpr const char* kEor = "<eor>";
 constexpr const char* kEoh = "<eoh>";
+constexpr const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool IsNameByte(char c) {
     return c > ' ' && c < 0x7F;
@@ -48,9 +49,16 @@ void AdifReader::Feed(const char* data, std::size_t size) {
         ++recordBytes_;
         switch (state_) {
             case State::kStart:
+                // A UTF-8 byte order mark (Windows programs write one) is no
+                // text: what follows it decides.
+                if (marker_ < 3 && c == kByteOrderMark[marker_]) {
+                    ++marker_;
+                    break;
+                }
                 // The specification's rule: a file that starts with "<" has no
                 // header.
-                if (c == '<') {
+                if (c == '<' && (marker_ == 0 || marker_ == 3)) {
+                    marker_ = 0;
                     state_ = State::kTag;
                     tag_.clear();
                     break;

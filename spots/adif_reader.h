@@ -4,8 +4,9 @@
 // is whole.
 //
 // The form read: an optional header, which the file has unless it starts
-// with "<", ended by <EOH>; then fields <NAME:LENGTH> or <NAME:LENGTH:TYPE>
-// followed by LENGTH bytes of value, records ended by <EOR>; names and
+// with "<" (after a UTF-8 byte order mark, if any), ended by <EOH>; then
+// fields <NAME:LENGTH> or <NAME:LENGTH:TYPE> followed by LENGTH bytes of
+// value, records ended by <EOR>; names and
 // EOH/EOR in any case; anything between fields ignored. A <EOH> met where a
 // record was expected (a header in a file starting with "<") drops the
 // fields before it. Only the fields a log's needs are made from are kept

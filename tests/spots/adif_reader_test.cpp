@@ -67,6 +67,10 @@ TEST(AdifReader, HeaderWhenTheFileDoesNotStartWithLessThan) {
 
 TEST(AdifReader, NoHeaderWhenTheFileStartsWithLessThan) {
     EXPECT_EQ(Records("<CALL:5>OH2BH<EOR><CALL:4>DL1A<EOR>"), Lines({"OH2BH|||||", "DL1A|||||"}));
+    // After a UTF-8 byte order mark too; not after other bytes.
+    EXPECT_EQ(Records("\xEF\xBB\xBF<CALL:5>OH2BH<EOR>"), Lines({"OH2BH|||||"}));
+    EXPECT_EQ(Records("\xEF\xBB\xBFlog<EOH><CALL:5>OH2BH<EOR>"), Lines({"OH2BH|||||"}));
+    EXPECT_EQ(Records("\xEF\xBB<CALL:5>OH2BH<EOR>"), Lines());
     // A header given anyway drops what came before its <EOH>, uncounted.
     const Reading reading = Read("<ADIF_VER:5>3.1.4<DXCC:3>224<EOH><CALL:4>DL1A<EOR>");
     EXPECT_EQ(reading.records, Lines({"DL1A|||||"}));
