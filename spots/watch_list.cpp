@@ -1,25 +1,14 @@
 #include "spots/watch_list.h"
 
-#include <algorithm>
-
 #include "rtl/text_fields.h"
+#include "spots/call_parts.h"
 #include "spots/call_sign.h"
+#include "spots/entry_text.h"
 #include "spots/spot_rows.h"
 
 namespace {
 
 constexpr std::size_t kMaxEntryLength = 12;
-
-std::vector<std::string> EntriesOf(const std::string& text) {
-    std::vector<std::string> entries;
-    std::size_t from = 0;
-    while ((from = text.find_first_not_of(" \t,", from)) != std::string::npos) {
-        const std::size_t to = std::min(text.find_first_of(" \t,", from), text.size());
-        entries.push_back(text.substr(from, to - from));
-        from = to;
-    }
-    return entries;
-}
 
 bool IsGood(const std::string& entry) {
     if (entry.size() > kMaxEntryLength) return false;
@@ -31,35 +20,12 @@ bool IsGood(const std::string& entry) {
     return true;
 }
 
-bool HoldsLettersAndDigits(const std::string& part) {
-    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    const auto isLetter = [](char c) { return c >= 'A' && c <= 'Z'; };
-    return std::any_of(part.begin(), part.end(), isDigit) &&
-           std::any_of(part.begin(), part.end(), isLetter);
-}
-
-std::vector<std::string> PartsOf(const std::string& call) {
-    std::vector<std::string> parts;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t slash = call.find('/', from);
-        parts.push_back(call.substr(from, slash - from));
-        if (slash == std::string::npos) return parts;
-        from = slash + 1;
-    }
-}
-
 // The whole call (upper case), then the parts that count (see the header).
 std::vector<std::string> CallAndParts(const std::string& call) {
     std::vector<std::string> candidates{call};
     if (call.find('/') == std::string::npos) return candidates;
-    const std::vector<std::string> parts = PartsOf(call);
-    std::size_t own = 0;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (HoldsLettersAndDigits(parts[i]) &&
-            (!HoldsLettersAndDigits(parts[own]) || parts[i].size() > parts[own].size()))
-            own = i;
-    }
+    const std::vector<std::string> parts = CallParts(call);
+    const std::size_t own = OwnCallIndex(parts);
     for (std::size_t i = 0; i < parts.size(); ++i)
         if (i <= own || HoldsLettersAndDigits(parts[i])) candidates.push_back(parts[i]);
     return candidates;
@@ -68,7 +34,7 @@ std::vector<std::string> CallAndParts(const std::string& call) {
 }  // namespace
 
 WatchList::WatchList(const std::string& text) {
-    for (const std::string& entry : EntriesOf(text)) {
+    for (const std::string& entry : ListEntries(text)) {
         if (!IsGood(entry)) continue;
         const bool prefix = entry.back() == '*';
         entries_.push_back({UpperCase(prefix ? entry.substr(0, entry.size() - 1) : entry), prefix});
@@ -96,7 +62,7 @@ bool WatchList::MatchesRow(const std::string& row) const {
 }
 
 std::optional<std::string> WatchList::FirstBadEntry(const std::string& text) {
-    for (const std::string& entry : EntriesOf(text))
+    for (const std::string& entry : ListEntries(text))
         if (!IsGood(entry)) return entry;
     return std::nullopt;
 }
