@@ -156,14 +156,14 @@ TEST_F(SettingsDialogTest, IsBuiltHiddenFromItsStoredLayout) {
         EXPECT_EQ(tabbed[i]->TabOrder(), static_cast<int>(i)) << tabbed[i]->Name();
 }
 
-// No control of any dialog covers part of another; labels at the size of
-// their text, as shown.
+// No control of any dialog covers part of another or reaches past the
+// client area; labels at the size of their text, as shown.
 TEST_F(SettingsDialogTest, NoTwoControlsOfAnyDialogOverlap) {
     TForm4* relay = MakeRelayDialog();
     TForm5* watch = MakeWatchDialog();
     for (const auto& [form, count] :
-         std::vector<std::pair<TForm*, size_t>>{{dialog, 8}, {relay, 9}, {watch, 5}}) {
-        TMemoryWidgetSet::PeerOf(form);
+         std::vector<std::pair<TForm*, size_t>>{{dialog, 8}, {relay, 9}, {watch, 16}}) {
+        const TExtent client = TMemoryWidgetSet::PeerOf(form).ClientSize();
         std::vector<TControl*> controls;
         for (int i = 0; i < form->ComponentCount(); ++i)
             if (auto* control = dynamic_cast<TControl*>(form->Components(i)))
@@ -172,6 +172,9 @@ TEST_F(SettingsDialogTest, NoTwoControlsOfAnyDialogOverlap) {
         for (size_t i = 0; i < controls.size(); ++i) {
             const TBounds a = controls[i]->BoundsRect();
             EXPECT_TRUE(a.Width > 0 && a.Height > 0) << controls[i]->Name();
+            EXPECT_TRUE(a.Left >= 0 && a.Top >= 0 && a.Left + a.Width <= client.Width &&
+                        a.Top + a.Height <= client.Height)
+                << form->Caption() << ": " << controls[i]->Name();
             for (size_t j = i + 1; j < controls.size(); ++j) {
                 const TBounds b = controls[j]->BoundsRect();
                 EXPECT_FALSE(a.Left < b.Left + b.Width && b.Left < a.Left + a.Width &&
