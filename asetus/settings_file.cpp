@@ -89,17 +89,14 @@ constexpr const char* kFileKeys[] = {
 
 // The path after "[ADIF]", up to the next key of the file or the line's end,
 // without blanks at either end; nullopt when the line does not hold the key.
-// What it took is cut out of the line, so that a key inside a path ("[" is
-// allowed there) is not read as a setting.
-std::optional<std::string> TakePath(std::string& line) {
+// So a "[" that starts no key stays in the path, and no key is ever inside it.
+std::optional<std::string> PathAfter(const std::string& line) {
     const std::size_t at = line.find(kAdifKey);
     if (at == std::string::npos) return std::nullopt;
     const std::size_t from = at + std::char_traits<char>::length(kAdifKey);
     std::size_t to = line.size();
     for (const char* key : kFileKeys) to = std::min(to, line.find(key, from));
-    const std::string path = Trimmed(line.substr(from, to - from), kBlanks);
-    line.erase(at, to - at);
-    return path;
+    return Trimmed(line.substr(from, to - from), kBlanks);
 }
 
 // Stored with its key when the text holds an entry: blanks and commas only
@@ -172,8 +169,8 @@ void ReadSettingsFile(const SettingsControls& controls, TComm& comm) {
     std::string countries;
     std::string adifPath;
     while (!file.Eof()) {
-        std::string line = file.ReadLine();
-        if (const auto path = TakePath(line)) adifPath = *path;
+        const std::string line = file.ReadLine();
+        if (const auto path = PathAfter(line)) adifPath = *path;
         for (std::size_t i = 0; i < options.size(); ++i)
             if (Holds(line, options[i].line)) on[i] = true;
         if (const auto value = ValueAfter(line, kClusterPortKey)) clusterPort = *value;

@@ -61,8 +61,8 @@ struct RelayControls {
 //
 // A log's path may hold "[" ("C:\Lokit [vanhat]\oh.adi"), so "[ADIF]"'s value
 // does not end at any "[" as the others' do, but at the next of this file's
-// own keys ("[Loki]", "[UusiMaa]", ...) or the line's end, and no other key
-// is looked for inside it. A path that holds one of those keys is cut there.
+// own keys ("[Loki]", "[UusiMaa]", ...) or the line's end. A path that holds
+// one of those keys (never seen in practice) is cut there and the key read.
 struct WatchControls {
     TEdit* entries = nullptr;          // "[Seuraa]<text>"
     TCheckBox* flash = nullptr;        // "[Vilkuta]1"

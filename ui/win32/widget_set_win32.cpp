@@ -2,6 +2,7 @@
 // boxes, the open-file dialog and the start request's show state.
 #include "ui/win32/widget_set_win32.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 #include <richedit.h>
 
