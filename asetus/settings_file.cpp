@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "CommInt/comm.h"
@@ -62,7 +64,9 @@ std::vector<CheckedLine> RelayOptions(const RelayControls& relay) {
 }
 
 std::vector<CheckedLine> WatchOptions(const WatchControls& watch) {
-    return {{watch.flash, "[Vilkuta]1"}, {watch.quiet, "[Hiljaa]1"}};
+    return {{watch.flash, "[Vilkuta]1"},        {watch.quiet, "[Hiljaa]1"},
+            {watch.showCountry, "[NaytaMaa]1"}, {watch.newCountry, "[UusiMaa]1"},
+            {watch.newBand, "[UusiBandi]1"},    {watch.confirmed, "[Vahvistetut]1"}};
 }
 
 void WriteCheckedOptions(TextFileWriter& file, const std::vector<CheckedLine>& options,
@@ -73,6 +77,36 @@ void WriteCheckedOptions(TextFileWriter& file, const std::vector<CheckedLine>& o
 
 constexpr const char* kClusterPortKey = "[KlusteriPortti]";
 constexpr const char* kWatchKey = "[Seuraa]";
+constexpr const char* kCountriesKey = "[SeuraaMaat]";
+constexpr const char* kAdifKey = "[ADIF]";
+
+// Every key the file has: where a path's value ends.
+constexpr const char* kFileKeys[] = {
+    "[COMPort]", "[AlaMHZ]",   "[YlaMHZ]",         "[Com]",         "[SarjaDX]",
+    "[Loki]",    "[Klusteri]", "[KlusteriPortti]", "[KlusteriLAN]", "[Uudelleen]",
+    "[Seuraa]",  "[Vilkuta]",  "[Hiljaa]",         "[NaytaMaa]",    "[SeuraaMaat]",
+    "[ADIF]",    "[UusiMaa]",  "[UusiBandi]",      "[Vahvistetut]"};
+
+// The path after "[ADIF]", up to the next key of the file or the line's end,
+// without blanks at either end; nullopt when the line does not hold the key.
+// So a "[" that starts no key stays in the path, and no key is ever inside it.
+std::optional<std::string> PathAfter(const std::string& line) {
+    const std::size_t at = line.find(kAdifKey);
+    if (at == std::string::npos) return std::nullopt;
+    const std::size_t from = at + std::char_traits<char>::length(kAdifKey);
+    std::size_t to = line.size();
+    for (const char* key : kFileKeys) to = std::min(to, line.find(key, from));
+    return Trimmed(line.substr(from, to - from), kBlanks);
+}
+
+// Stored with its key when the text holds an entry: blanks and commas only
+// hold none.
+void WriteEntries(TextFileWriter& file, const char* key, const TEdit* edit) {
+    if (edit == nullptr) return;
+    const std::string entries = Trimmed(edit->Text(), kBlanks);
+    if (entries.find_first_not_of(std::string(kBlanks) + ",") != std::string::npos)
+        file.WriteLine(key + entries);
+}
 
 }  // namespace
 
@@ -111,15 +145,17 @@ void WriteSettingsFile(const SettingsControls& controls) {
     if (port != nullptr && port->Text() != kDefaultClusterPort)
         file.WriteLine(kClusterPortKey + port->Text());
     WriteCheckedOptions(file, options, 3, options.size());
-    // The watch options come after every line older files have; a text of
-    // blanks and commas only holds no entry and is not stored.
-    if (controls.watch.entries != nullptr) {
-        const std::string entries = Trimmed(controls.watch.entries->Text(), kBlanks);
-        if (entries.find_first_not_of(std::string(kBlanks) + ",") != std::string::npos)
-            file.WriteLine(kWatchKey + entries);
-    }
+    // The watch options come after every line older files have, the newer
+    // ones after the older, so a file without them is what it always was.
+    WriteEntries(file, kWatchKey, controls.watch.entries);
     const std::vector<CheckedLine> watch = WatchOptions(controls.watch);
-    WriteCheckedOptions(file, watch, 0, watch.size());
+    WriteCheckedOptions(file, watch, 0, 3);
+    WriteEntries(file, kCountriesKey, controls.watch.countries);
+    if (controls.watch.adifPath != nullptr) {
+        const std::string path = Trimmed(controls.watch.adifPath->Text(), kBlanks);
+        if (!path.empty()) file.WriteLine(kAdifKey + path);
+    }
+    WriteCheckedOptions(file, watch, 3, watch.size());
     file.Commit();
 }
 
@@ -130,12 +166,16 @@ void ReadSettingsFile(const SettingsControls& controls, TComm& comm) {
     std::vector<bool> on(options.size(), false);
     std::string clusterPort = kDefaultClusterPort;
     std::string watchEntries;
+    std::string countries;
+    std::string adifPath;
     while (!file.Eof()) {
         const std::string line = file.ReadLine();
+        if (const auto path = PathAfter(line)) adifPath = *path;
         for (std::size_t i = 0; i < options.size(); ++i)
             if (Holds(line, options[i].line)) on[i] = true;
         if (const auto value = ValueAfter(line, kClusterPortKey)) clusterPort = *value;
         if (const auto value = ValueAfter(line, kWatchKey)) watchEntries = *value;
+        if (const auto value = ValueAfter(line, kCountriesKey)) countries = *value;
         SetFrom(line, "[AlaMHZ]", controls.lowerLimit);
         SetFrom(line, "[YlaMHZ]", controls.upperLimit);
         SetFrom(line, "[COMPort]", controls.port);
@@ -147,6 +187,11 @@ void ReadSettingsFile(const SettingsControls& controls, TComm& comm) {
     for (std::size_t i = 0; i < options.size(); ++i)
         if (options[i].box != nullptr) options[i].box->SetChecked(on[i]);
     if (controls.relay.clusterPort != nullptr) controls.relay.clusterPort->SetText(clusterPort);
-    if (controls.watch.entries != nullptr) controls.watch.entries->SetText(watchEntries);
+    const std::vector<std::pair<TEdit*, const std::string*>> texts = {
+        {controls.watch.entries, &watchEntries},
+        {controls.watch.countries, &countries},
+        {controls.watch.adifPath, &adifPath}};
+    for (const auto& [edit, text] : texts)
+        if (edit != nullptr) edit->SetText(*text);
     comm.SetDeviceName(controls.port.Text());
 }

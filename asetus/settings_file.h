@@ -55,12 +55,24 @@ struct RelayControls {
 };
 
 // The "Seuranta" dialog's options, stored like the relay options only when
-// set, after them.
+// set, after them, in this order. A text is stored without blanks at its
+// ends; an entry list only when it holds an entry (not blanks and commas
+// only), a path only when not blank.
+//
+// A log's path may hold "[" ("C:\Lokit [vanhat]\oh.adi"), so "[ADIF]"'s value
+// does not end at any "[" as the others' do, but at the next of this file's
+// own keys ("[Loki]", "[UusiMaa]", ...) or the line's end. A path that holds
+// one of those keys (never seen in practice) is cut there and the key read.
 struct WatchControls {
-    TEdit* entries = nullptr;    // "[Seuraa]<the text without blanks at its ends>"
-                                 // when it holds an entry (not blanks and commas only)
-    TCheckBox* flash = nullptr;  // "[Vilkuta]1"
-    TCheckBox* quiet = nullptr;  // "[Hiljaa]1"
+    TEdit* entries = nullptr;          // "[Seuraa]<text>"
+    TCheckBox* flash = nullptr;        // "[Vilkuta]1"
+    TCheckBox* quiet = nullptr;        // "[Hiljaa]1"
+    TCheckBox* showCountry = nullptr;  // "[NaytaMaa]1"
+    TEdit* countries = nullptr;        // "[SeuraaMaat]<text>"
+    TEdit* adifPath = nullptr;         // "[ADIF]<path>"
+    TCheckBox* newCountry = nullptr;   // "[UusiMaa]1"
+    TCheckBox* newBand = nullptr;      // "[UusiBandi]1"
+    TCheckBox* confirmed = nullptr;    // "[Vahvistetut]1"
 };
 
 // The cluster node's TCP port when none is stored.
@@ -83,8 +95,8 @@ struct SettingsControls {
 void WriteSettingsFile(const SettingsControls& controls);
 
 // Reads every line and tests it for each key anywhere in it, in order; a
-// value is the text after its key up to the line's end or the next "[",
-// without blanks at either end, so whatever the writer stored comes back
-// whole. The last line holding a key wins. Then hands the port box's text to
-// the serial component as its device name.
+// value is the text after its key up to the line's end or the next "["
+// ("[ADIF]": see WatchControls), without blanks at either end, so whatever
+// the writer stored comes back whole. The last line holding a key wins. Then hands the port box's
+// text to the serial component as its device name.
 void ReadSettingsFile(const SettingsControls& controls, TComm& comm);

@@ -9,11 +9,20 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/peers.h"
 
 enum class TMessageBoxIcon { miNone, miError };
+
+// One choice of the open-file dialog's type list: its caption and its
+// patterns, separated by ";" ("*.adi;*.adif").
+struct TFileFilter {
+    std::string Caption;
+    std::string Patterns;
+};
 
 class IWidgetSet {
   public:
@@ -57,6 +66,15 @@ class IWidgetSet {
     // A: windows.h makes the bare name a macro.)
     virtual void MessageBoxA(const std::string& text, const std::string& caption,
                              TMessageBoxIcon icon) = 0;
+    // The system's modal open-file dialog, owned by the form (none: every
+    // window of the program), with this title and type list (the first
+    // chosen), opening at initialPath (a file name, with or without its
+    // folder; empty for none). Only an existing file can be chosen, and the
+    // working folder stays what it was. Returns the chosen file's full path,
+    // nullopt when cancelled. Its own loop goes on dispatching meanwhile.
+    virtual std::optional<std::string> OpenFileDialog(IFormPeer* owner, const std::string& title,
+                                                      const std::vector<TFileFilter>& filters,
+                                                      const std::string& initialPath) = 0;
     // Takes the mouse capture from whichever window holds it; that window is
     // told to cancel what it was doing.
     virtual void CancelMouseCapture() = 0;

@@ -64,6 +64,11 @@ class TimedWidgetSet : public IWidgetSet {
                      TMessageBoxIcon icon) override {
         inner_.MessageBoxA(text, caption, icon);
     }
+    std::optional<std::string> OpenFileDialog(IFormPeer* owner, const std::string& title,
+                                              const std::vector<TFileFilter>& filters,
+                                              const std::string& initialPath) override {
+        return inner_.OpenFileDialog(owner, title, filters, initialPath);
+    }
     void CancelMouseCapture() override { inner_.CancelMouseCapture(); }
     int StartShowState() override { return inner_.StartShowState(); }
 

@@ -8,92 +8,10 @@
 
 #include <functional>
 
-#include "CommInt/comm.h"
-#include "asetus/relay_dialog.h"
-#include "asetus/watch_dialog.h"
-#include "fakes/fake_comm.h"
-#include "fakes/fake_sync.h"
-#include "settings_folder.h"
-#include "ui/application.h"
+#include "dialog_fixture.h"
 #include "ui/glyphs.h"
-#include "ui/memory/memory_widget_set.h"
 
 namespace {
-
-using Texts = std::vector<std::string>;
-
-class SettingsDialogTest : public ::testing::Test {
-  protected:
-    SettingsDialogTest() {
-        app.SetTitle("Vareli");
-        app.CreateForm(mainForm);
-        app.CreateForm(dialog);
-        mainForm->Show();
-        dialog->ReadSettings = [this] { ReadSettingsFile(dialog->Controls(), comm); };
-    }
-
-    // Shows the dialog modally; the user takes the steps one per turn of its
-    // loop, so that a close asked for in one step is tried before the next.
-    void ShowModal(std::vector<std::function<void()>> steps) {
-        ShowModal(dialog, std::move(steps));
-    }
-    void ShowModal(TForm* form, std::vector<std::function<void()>> steps) {
-        steps_ = std::move(steps);
-        next_ = 0;
-        PostNextStep();
-        form->ShowModal();
-        EXPECT_EQ(next_, steps_.size()) << "the dialog closed before the last step";
-    }
-    void PostNextStep() {
-        widgets.PostCall([this] {
-            const size_t step = next_++;
-            if (next_ < steps_.size()) PostNextStep();
-            steps_[step]();
-        });
-    }
-    TMemoryComboBoxPeer& Combo(TComboBox* box) {
-        return TMemoryWidgetSet::PeerOf<TMemoryComboBoxPeer>(box);
-    }
-    TMemoryFormPeer& DialogPeer() { return TMemoryWidgetSet::PeerOf(dialog); }
-    Texts BoxTexts() const {
-        Texts texts;
-        for (const TMemoryMessageBox& box : widgets.messageBoxes) texts.push_back(box.Text);
-        return texts;
-    }
-
-    FakeSync sync;
-    FakeComm fakeComm{sync};
-    ScopedSeam<ISync> syncSeam{&sync};
-    ScopedSeam<IComm> commSeam{&fakeComm};
-    SettingsFolder folder;
-    TMemoryWidgetSet widgets;
-    ScopedSeam<IWidgetSet> widgetSeam{&widgets};
-    TComm comm{nullptr};
-    TApplication app{nullptr, widgets};
-    TForm* mainForm = nullptr;
-    TForm3* dialog = nullptr;
-
-    // The "Välitys" dialog, joined to the settings dialog as at start-up.
-    TForm4* MakeRelayDialog() {
-        TForm4* relay = nullptr;
-        app.CreateForm(relay);
-        dialog->Relay = relay->Controls();
-        relay->StoreSettings = [this] { dialog->StoreSettings(); };
-        return relay;
-    }
-    // The "Seuranta" dialog, joined likewise.
-    TForm5* MakeWatchDialog() {
-        TForm5* watch = nullptr;
-        app.CreateForm(watch);
-        dialog->Watch = watch->Controls();
-        watch->StoreSettings = [this] { dialog->StoreSettings(); };
-        return watch;
-    }
-
-  private:
-    std::vector<std::function<void()>> steps_;
-    size_t next_ = 0;
-};
 
 TEST_F(SettingsDialogTest, IsBuiltHiddenFromItsStoredLayout) {
     TMemoryFormPeer& window = DialogPeer();
@@ -156,14 +74,14 @@ TEST_F(SettingsDialogTest, IsBuiltHiddenFromItsStoredLayout) {
         EXPECT_EQ(tabbed[i]->TabOrder(), static_cast<int>(i)) << tabbed[i]->Name();
 }
 
-// No control of any dialog covers part of another; labels at the size of
-// their text, as shown.
+// No control of any dialog covers part of another or reaches past the
+// client area; labels at the size of their text, as shown.
 TEST_F(SettingsDialogTest, NoTwoControlsOfAnyDialogOverlap) {
     TForm4* relay = MakeRelayDialog();
     TForm5* watch = MakeWatchDialog();
     for (const auto& [form, count] :
-         std::vector<std::pair<TForm*, size_t>>{{dialog, 8}, {relay, 9}, {watch, 5}}) {
-        TMemoryWidgetSet::PeerOf(form);
+         std::vector<std::pair<TForm*, size_t>>{{dialog, 8}, {relay, 9}, {watch, 16}}) {
+        const TExtent client = TMemoryWidgetSet::PeerOf(form).ClientSize();
         std::vector<TControl*> controls;
         for (int i = 0; i < form->ComponentCount(); ++i)
             if (auto* control = dynamic_cast<TControl*>(form->Components(i)))
@@ -172,6 +90,9 @@ TEST_F(SettingsDialogTest, NoTwoControlsOfAnyDialogOverlap) {
         for (size_t i = 0; i < controls.size(); ++i) {
             const TBounds a = controls[i]->BoundsRect();
             EXPECT_TRUE(a.Width > 0 && a.Height > 0) << controls[i]->Name();
+            EXPECT_TRUE(a.Left >= 0 && a.Top >= 0 && a.Left + a.Width <= client.Width &&
+                        a.Top + a.Height <= client.Height)
+                << form->Caption() << ": " << controls[i]->Name();
             for (size_t j = i + 1; j < controls.size(); ++j) {
                 const TBounds b = controls[j]->BoundsRect();
                 EXPECT_FALSE(a.Left < b.Left + b.Width && b.Left < a.Left + a.Width &&

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "CommInt/comm.h"
 #include "fakes/fake_comm.h"
@@ -10,6 +13,7 @@
 #include "settings_folder.h"
 #include "ui/check_box.h"
 #include "ui/combo_box.h"
+#include "ui/edit.h"
 
 namespace {
 
@@ -33,6 +37,38 @@ class SettingsFileTest : public ::testing::Test {
         port.SetText("ComboBox3");
     }
     void Read() { ReadSettingsFile(controls, comm); }
+};
+
+// The "Seuranta" dialog's controls beside the four.
+class WatchOptionsFileTest : public SettingsFileTest {
+  protected:
+    TEdit entries{nullptr};
+    TCheckBox flash{nullptr};
+    TCheckBox quiet{nullptr};
+    TCheckBox showCountry{nullptr};
+    TEdit countries{nullptr};
+    TEdit adifPath{nullptr};
+    TCheckBox newCountry{nullptr};
+    TCheckBox newBand{nullptr};
+    TCheckBox confirmed{nullptr};
+    const std::string four = "[COMPort]Com4\r\n[AlaMHZ]1800\r\n[YlaMHZ]3500\r\n[Com]0\r\n";
+
+    void SetUp() override {
+        controls.watch = {&entries,  &flash,      &quiet,   &showCountry, &countries,
+                          &adifPath, &newCountry, &newBand, &confirmed};
+        port.SetText("Com4");
+        lower.SetText("1800");
+        upper.SetText("3500");
+    }
+    std::vector<TCheckBox*> NewSwitches() {
+        return {&showCountry, &newCountry, &newBand, &confirmed};
+    }
+    // Every new control set to what a file without them leaves, or the opposite.
+    void SetAll(bool on) {
+        for (TCheckBox* box : NewSwitches()) box->SetChecked(on);
+        countries.SetText(on ? "x" : "");
+        adifPath.SetText(on ? "x" : "");
+    }
 };
 
 TEST_F(SettingsFileTest, WritesTheFourLinesAndReadsThemBack) {
@@ -220,6 +256,143 @@ TEST_F(SettingsFileTest, AtStartAKeptCopyIsPutBackOnlyWhenTheFileIsMissing) {
     EXPECT_STREQ(SettingsRestoredText(RestoreKeptSettingsFile()),
                  "Asetukset palautettiin tiedostosta vareli.ini.new.");
     EXPECT_EQ(SettingsFolder::Get(), kept);
+}
+
+// Each new option alone is stored as its own line after the older ones and
+// read back alone; a file without it clears it.
+TEST_F(WatchOptionsFileTest, EachNewOptionAloneIsStoredAfterTheOlderLinesAndReadBack) {
+    struct Option {
+        const char* line;
+        std::function<void()> set;
+        std::function<bool()> isSet;
+    };
+    const std::vector<Option> options = {
+        {"[NaytaMaa]1", [&] { showCountry.SetChecked(true); },
+         [&] { return showCountry.Checked(); }},
+        {"[SeuraaMaat]VP8/g, 3Y/b", [&] { countries.SetText(" VP8/g, 3Y/b\t"); },
+         [&] { return countries.Text() == "VP8/g, 3Y/b"; }},
+        {"[ADIF]C:\\Lokit\\oh2bh.adi", [&] { adifPath.SetText("  C:\\Lokit\\oh2bh.adi "); },
+         [&] { return adifPath.Text() == "C:\\Lokit\\oh2bh.adi"; }},
+        {"[UusiMaa]1", [&] { newCountry.SetChecked(true); }, [&] { return newCountry.Checked(); }},
+        {"[UusiBandi]1", [&] { newBand.SetChecked(true); }, [&] { return newBand.Checked(); }},
+        {"[Vahvistetut]1", [&] { confirmed.SetChecked(true); },
+         [&] { return confirmed.Checked(); }},
+    };
+    for (const Option& option : options) {
+        // An older option beside it, which it must not disturb.
+        quiet.SetChecked(true);
+        SetAll(false);
+        option.set();
+        WriteSettingsFile(controls);
+        EXPECT_EQ(SettingsFolder::Get(), four + "[Hiljaa]1\r\n" + option.line + "\r\n")
+            << option.line;
+        SetAll(true);
+        Read();
+        EXPECT_TRUE(option.isSet()) << option.line;
+        int set = 0;
+        for (TCheckBox* box : NewSwitches()) set += box->Checked() ? 1 : 0;
+        set += countries.Text().empty() ? 0 : 1;
+        set += adifPath.Text().empty() ? 0 : 1;
+        EXPECT_EQ(set, 1) << option.line;
+        EXPECT_TRUE(quiet.Checked()) << option.line;
+    }
+    SetAll(true);
+    SettingsFolder::Put(four);
+    Read();
+    EXPECT_EQ(countries.Text(), "");
+    EXPECT_EQ(adifPath.Text(), "");
+    for (TCheckBox* box : NewSwitches()) EXPECT_FALSE(box->Checked());
+}
+
+TEST_F(WatchOptionsFileTest, AllOptionsStandInTheDialogsOrderAfterTheWatchList) {
+    entries.SetText("OH2BH");
+    flash.SetChecked(true);
+    quiet.SetChecked(true);
+    SetAll(true);
+    countries.SetText("VP8/g");
+    adifPath.SetText("oh.adi");
+    WriteSettingsFile(controls);
+    EXPECT_EQ(SettingsFolder::Get(),
+              four +
+                  "[Seuraa]OH2BH\r\n[Vilkuta]1\r\n[Hiljaa]1\r\n[NaytaMaa]1\r\n"
+                  "[SeuraaMaat]VP8/g\r\n[ADIF]oh.adi\r\n[UusiMaa]1\r\n[UusiBandi]1\r\n"
+                  "[Vahvistetut]1\r\n");
+}
+
+// A user who never turns a new option on keeps the file byte for byte; a
+// country text of separators only and a blank path are no option.
+TEST_F(WatchOptionsFileTest, WithEveryNewOptionOffTheFileIsWhatItWas) {
+    entries.SetText("3Y0J");
+    flash.SetChecked(true);
+    const std::string old = four + "[Seuraa]3Y0J\r\n[Vilkuta]1\r\n";
+    SetAll(false);
+    WriteSettingsFile(controls);
+    EXPECT_EQ(SettingsFolder::Get(), old);
+    countries.SetText(" , ,\t");
+    adifPath.SetText(" \t ");
+    WriteSettingsFile(controls);
+    EXPECT_EQ(SettingsFolder::Get(), old);
+    // One character of either is stored.
+    countries.SetText(" ,x");
+    WriteSettingsFile(controls);
+    EXPECT_EQ(SettingsFolder::Get(), old + "[SeuraaMaat],x\r\n");
+    countries.SetText("");
+    adifPath.SetText("a");
+    WriteSettingsFile(controls);
+    EXPECT_EQ(SettingsFolder::Get(), old + "[ADIF]a\r\n");
+}
+
+// "[Seuraa]" and "[SeuraaMaat]" begin alike: neither is read for the other.
+TEST_F(WatchOptionsFileTest, TheCallEntriesAndTheCountriesAreReadApart) {
+    SettingsFolder::Put(four + "[SeuraaMaat]VP8/g\r\n");
+    entries.SetText("stale");
+    Read();
+    EXPECT_EQ(entries.Text(), "");
+    EXPECT_EQ(countries.Text(), "VP8/g");
+
+    SettingsFolder::Put(four + "[Seuraa]VP8*\r\n");
+    Read();
+    EXPECT_EQ(entries.Text(), "VP8*");
+    EXPECT_EQ(countries.Text(), "");
+
+    // On one line, in either order.
+    SettingsFolder::Put("[SeuraaMaat]OJ0 [Seuraa]OH0* \r\n[Seuraa]OH2BH[SeuraaMaat]3Y/b");
+    Read();
+    EXPECT_EQ(entries.Text(), "OH2BH");
+    EXPECT_EQ(countries.Text(), "3Y/b");
+}
+
+// A path's value runs to the next of the file's keys, not to any "[": a
+// folder named with brackets comes back whole, a key after it on the line
+// (a hand edit, or lone line feeds) is still a key; the last line wins.
+TEST_F(WatchOptionsFileTest, APathKeepsItsBracketsAndEndsAtTheNextKey) {
+    adifPath.SetText("C:\\Lokit [vanhat]\\oh[1].adi");
+    WriteSettingsFile(controls);
+    adifPath.SetText("");
+    Read();
+    EXPECT_EQ(adifPath.Text(), "C:\\Lokit [vanhat]\\oh[1].adi");
+
+    SettingsFolder::Put("[ADIF] a [b].adi [UusiMaa]1\n[Seuraa]OH2BH [ADIF]c.adi[Loki]");
+    Read();
+    EXPECT_EQ(adifPath.Text(), "a [b].adi");
+    EXPECT_TRUE(newCountry.Checked());
+    EXPECT_EQ(entries.Text(), "OH2BH");
+
+    // Every key of the file ends it, each alone.
+    for (const char* key :
+         {"[COMPort]", "[AlaMHZ]", "[YlaMHZ]", "[Com]", "[SarjaDX]", "[Loki]", "[Klusteri]",
+          "[KlusteriPortti]", "[KlusteriLAN]", "[Uudelleen]", "[Seuraa]", "[Vilkuta]", "[Hiljaa]",
+          "[NaytaMaa]", "[SeuraaMaat]", "[ADIF]", "[UusiMaa]", "[UusiBandi]", "[Vahvistetut]"}) {
+        SettingsFolder::Put(std::string("[ADIF]x.adi") + key + "y\r\n");
+        Read();
+        EXPECT_EQ(adifPath.Text(), "x.adi") << key;
+    }
+    SettingsFolder::Put("[ADIF]first.adi\r\n[ADIF]\r\n");
+    Read();
+    EXPECT_EQ(adifPath.Text(), "");
+    SettingsFolder::Put("[ADIF]\r\n[ADIF]last.adi");
+    Read();
+    EXPECT_EQ(adifPath.Text(), "last.adi");
 }
 
 }  // namespace

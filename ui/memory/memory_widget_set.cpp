@@ -228,6 +228,23 @@ void TMemoryWidgetSet::MessageBoxA(const std::string& text, const std::string& c
     if (OnMessageBox) OnMessageBox(box);
 }
 
+std::optional<std::string> TMemoryWidgetSet::OpenFileDialog(IFormPeer* owner,
+                                                            const std::string& title,
+                                                            const std::vector<TFileFilter>& filters,
+                                                            const std::string& initialPath) {
+    if (!OnOpenFileDialog) throw std::logic_error("a file dialog nobody answers");
+    auto* form = dynamic_cast<TMemoryFormPeer*>(owner);
+    TMemoryFileDialog dialog{form != nullptr ? form->className : std::string(), title, filters,
+                             initialPath};
+    fileDialogs.push_back(dialog);
+    ++openFileDialogs;
+    struct Closed {
+        int& open;
+        ~Closed() { --open; }
+    } closed{openFileDialogs};
+    return OnOpenFileDialog(dialog);
+}
+
 void TMemoryWidgetSet::CancelMouseCapture() {
     if (!mouseCaptured) return;
     mouseCaptured = false;
@@ -248,6 +265,7 @@ TMemoryFormPeer& TMemoryWidgetSet::PeerOf(TForm* form) {
 
 void TMemoryWidgetSet::RequireNoBox() const {
     if (openMessageBoxes > 0) throw std::logic_error("a message box is open");
+    if (openFileDialogs > 0) throw std::logic_error("a file dialog is open");
 }
 
 void TMemoryWidgetSet::RequireUsable(TMemoryFormPeer& form) const {

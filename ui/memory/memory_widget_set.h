@@ -8,6 +8,9 @@
 // while a message box is open, a close box the form does not have) throws
 // std::logic_error, the test's mistake.
 //
+// A file dialog, like a message box, is modal to the whole program while the
+// test's answer is being asked for.
+//
 // Screen and frame metrics (fixed): screen 1024 x 768; a sizeable frame 4
 // pixels, other frames 3; caption 18; menu bar 20. So a form whose client area
 // is 433 x 314 under a menu bar is 441 x 360 outside.
@@ -25,6 +28,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -87,6 +91,14 @@ class TMemoryFormPeer : public IFormPeer {
     void ChangeState(TWindowState value);
 };
 
+// An open-file dialog as the program asked for it.
+struct TMemoryFileDialog {
+    std::string Owner;  // the owner form's class name; empty for none
+    std::string Title;
+    std::vector<TFileFilter> Filters;
+    std::string InitialPath;
+};
+
 struct TMemoryMessageBox {
     std::string Text;
     std::string Caption;
@@ -120,6 +132,9 @@ class TMemoryWidgetSet : public IWidgetSet {
     void StopTimer(int id) override;
     void MessageBoxA(const std::string& text, const std::string& caption,
                      TMessageBoxIcon icon) override;
+    std::optional<std::string> OpenFileDialog(IFormPeer* owner, const std::string& title,
+                                              const std::vector<TFileFilter>& filters,
+                                              const std::string& initialPath) override;
     void CancelMouseCapture() override;
     int StartShowState() override { return startShowState; }
 
@@ -131,12 +146,18 @@ class TMemoryWidgetSet : public IWidgetSet {
     // Runs while a message box is open (before the user presses OK); may run
     // the loop, post or act as a nested message loop would let it.
     std::function<void(const TMemoryMessageBox&)> OnMessageBox;
+    // The user's answer to an open-file dialog, asked while it is open: the
+    // chosen path, or nullopt for cancel. Unset, a file dialog is the test's
+    // mistake (std::logic_error).
+    std::function<std::optional<std::string>(const TMemoryFileDialog&)> OnOpenFileDialog;
     // A window holds the mouse capture (as while the user drags).
     bool mouseCaptured = false;
 
     // --- what the test reads ---
     std::vector<TMemoryMessageBox> messageBoxes;
     int openMessageBoxes = 0;
+    std::vector<TMemoryFileDialog> fileDialogs;
+    int openFileDialogs = 0;
     int cancelModeMessages = 0;  // sent to the capture's holder
     int quitRequests = 0;
     int lastExitCode = 0;

@@ -1,10 +1,13 @@
 // The Win32 window system: classes, the loop's steps, posted calls, message
-// boxes and the start request's show state.
+// boxes, the open-file dialog and the start request's show state.
 #include "ui/win32/widget_set_win32.h"
 
+#include <cderr.h>
+#include <commdlg.h>
 #include <richedit.h>
 
 #include <memory>
+#include <vector>
 
 #include "rtl/error_report.h"
 #include "ui/ui_errors.h"
@@ -187,6 +190,61 @@ void TWin32WidgetSet::MessageBoxA(const std::string& text, const std::string& ca
     UINT flags = MB_OK | (owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL);
     if (icon == TMessageBoxIcon::miError) flags |= MB_ICONERROR;
     ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+namespace {
+
+// The type list as the dialog takes it: caption and patterns, each ended by
+// a NUL, the whole ended by one more.
+std::string FilterText(const std::vector<TFileFilter>& filters) {
+    std::string text;
+    for (const TFileFilter& filter : filters) {
+        text += filter.Caption;
+        text += '\0';
+        text += filter.Patterns;
+        text += '\0';
+    }
+    text += '\0';
+    return text;
+}
+
+// Room for any path the ANSI calls take, and more.
+constexpr std::size_t kPathRoom = 4096;
+
+}  // namespace
+
+std::optional<std::string> TWin32WidgetSet::OpenFileDialog(IFormPeer* owner,
+                                                           const std::string& title,
+                                                           const std::vector<TFileFilter>& filters,
+                                                           const std::string& initialPath) {
+    const std::string filter = FilterText(filters);
+    std::string initial = initialPath.size() < kPathRoom ? initialPath : std::string();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::vector<char> file(kPathRoom, '\0');
+        initial.copy(file.data(), initial.size());
+        OPENFILENAMEA request = {};
+        request.lStructSize = sizeof request;
+        request.hwndOwner = owner != nullptr ? Win32Form(*owner).Handle() : nullptr;
+        request.lpstrFilter = filter.c_str();
+        request.nFilterIndex = 1;
+        request.lpstrFile = file.data();
+        request.nMaxFile = static_cast<DWORD>(file.size());
+        request.lpstrTitle = title.c_str();
+        // The settings file is found in the working folder: the dialog must
+        // not move it to where the user browsed.
+        request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                        OFN_NOCHANGEDIR;
+        if (GetOpenFileNameA(&request) != 0) return std::string(file.data());
+        const DWORD error = CommDlgExtendedError();
+        if (error == 0) return std::nullopt;  // cancelled
+        // A hand-typed text that is no file name: open without it.
+        if (error == FNERR_INVALIDFILENAME && !initial.empty()) {
+            initial.clear();
+            continue;
+        }
+        throw EOutOfResources("Cannot open the file dialog (error " + std::to_string(error) + ")");
+    }
+    throw EOutOfResources("Cannot open the file dialog");
 }
 
 void TWin32WidgetSet::CancelMouseCapture() {

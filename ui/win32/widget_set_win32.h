@@ -47,6 +47,9 @@ class TWin32WidgetSet : public IWidgetSet {
     void StopTimer(int id) override;
     void MessageBoxA(const std::string& text, const std::string& caption,
                      TMessageBoxIcon icon) override;
+    std::optional<std::string> OpenFileDialog(IFormPeer* owner, const std::string& title,
+                                              const std::vector<TFileFilter>& filters,
+                                              const std::string& initialPath) override;
     void CancelMouseCapture() override;
     int StartShowState() override;
 
