@@ -188,8 +188,7 @@ void TForm1::FormShow(TObject*) {
         logTimer_ = WidgetSet().StartTimer(kLogCheckMs, [this] {
             if (sliceTimer_ == 0) StepLog();
         });
-    if (sliceTimer_ == 0)
-        sliceTimer_ = WidgetSet().StartTimer(kLogSliceMs, [this] { StepLog(); });
+    if (sliceTimer_ == 0) sliceTimer_ = WidgetSet().StartTimer(kLogSliceMs, [this] { StepLog(); });
     const LocalTime now = Seam<ILocale>::Get().GetLocalTime();
     Label3->SetCaption("Alkoi: " + DateToStr(now) + " " + TimeToStr(now));
 }

@@ -24,8 +24,8 @@
 #include "ui/menus.h"
 #include "ui/rich_edit.h"
 #include "vplusdde/decoder_link_supervisor.h"
-#include "vplusdde/spot_intake.h"
 #include "vplusdde/spot_hunt.h"
+#include "vplusdde/spot_intake.h"
 #include "vplusdde/spot_outlets.h"
 #include "vplusdde/spot_view.h"
 
@@ -175,7 +175,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     std::string programFolder_;
     std::unique_ptr<SpotHunt> hunt_;
     int logTimer_ = 0;
-    int sliceTimer_ = 0;  // while a reading of the log is under way
+    int sliceTimer_ = 0;         // while a reading of the log is under way
     bool holdingSpots_ = false;  // the start waits for the log's first reading
     bool spotsHeld_ = false;     // and a block came meanwhile
     std::uint32_t holdStart_ = 0;

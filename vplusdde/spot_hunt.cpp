@@ -39,8 +39,8 @@ void SpotHunt::LoadCountries(const std::string& programFolder) {
         case CountryFileLoad::Outcome::kNotFound:
             return;
         case CountryFileLoad::Outcome::kReadError:
-            report_("Maatiedostoa " + load.path + " ei voitu lukea: " +
-                    InOutErrorMessage(static_cast<int>(load.errorCode)));
+            report_("Maatiedostoa " + load.path +
+                    " ei voitu lukea: " + InOutErrorMessage(static_cast<int>(load.errorCode)));
             return;
         case CountryFileLoad::Outcome::kTooLarge:
             report_("Maatiedosto " + load.path + " on liian suuri, sit\xE4 ei luettu.");

@@ -19,7 +19,7 @@
 
 constexpr std::uint32_t kSpotNavy = 0x00800000;  // red 0, green 0, blue 128 (0x00BBGGRR)
 constexpr std::uint32_t kSpotRed = 0x000000FF;
-constexpr std::uint32_t kSpotGreen = 0x00008000;  // red 0, green 128, blue 0: a watched spot
+constexpr std::uint32_t kSpotGreen = 0x00008000;   // red 0, green 128, blue 0: a watched spot
 constexpr std::uint32_t kSpotPurple = 0x00800080;  // red 128, green 0, blue 128: a new country
 constexpr std::uint32_t kSpotTeal = 0x00808000;    // red 0, green 128, blue 128: a new band
 

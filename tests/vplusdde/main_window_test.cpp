@@ -739,6 +739,60 @@ TEST_F(MainWindowTest, AWatchedSpotSoundsOnceMoreShowsGreenAndFlashes) {
     EXPECT_EQ(WindowPeer().flashes, 2);
 }
 
+// Countries and the log: at start the page waits for the log's first reading
+// (a timer's slices), so that a new country on it is told as new; a QSO the
+// logging program appends counts at the next look.
+TEST_F(MainWindowTest, ThePageWaitsForTheLogAndTheLogsNeedsColourTheSpots) {
+    MakeWatchDialog();
+    SettingsFolder::Put(
+        "OH,Finland,224,EU,15,18,63.78,-27.08,-2.0,OF OG OH OI;\r\n"
+        "VP8,Falkland Islands,141,SA,13,16,-51.63,58.72,4.0,VP8;\r\n",
+        "cty.csv");
+    const std::string qso = "<CALL:5>OH2BH<BAND:3>20M<EOR>\r\n";
+    SettingsFolder::Put(qso, "loki.adi");
+    Show(Settings("Com5", "1800", "30000", false) +
+         "[NaytaMaa]1\r\n[ADIF]loki.adi\r\n[UusiMaa]1\r\n[UusiBandi]1\r\n");
+    s.speaker.log.clear();
+    const std::string worked = PageRow(14025, "OH1AA", "Q9ZZZ");
+    const std::string newBand = PageRow(7025, "OH1AB", "Q9ZZZ");
+    const std::string newCountry = PageRow(21025, "VP8LP", "Q9ZZZ");
+    s.Serve(Page({worked, newBand, newCountry}));
+    EXPECT_EQ(View().LineCount(), 0);  // held until the log is read
+    s.widgets.FireTimers();
+    ASSERT_EQ(ViewLines(), (Texts{SpotRow(worked) + kToday + "  Finland",
+                                  SpotRow(newBand) + kToday + "  Finland",
+                                  SpotRow(newCountry) + kToday + "  Falkland Islands"}));
+    EXPECT_EQ(View().LineColor(0), static_cast<TColor>(kSpotRed));
+    EXPECT_EQ(View().LineColor(1), static_cast<TColor>(kSpotTeal));
+    EXPECT_EQ(View().LineColor(2), static_cast<TColor>(kSpotPurple));
+    EXPECT_EQ(s.speaker.log,
+              (Texts{"Beep 1500 50", "Beep 2000 150", "Beep 1500 50", "Beep 2000 150",
+                     "Beep 1000 350", "Beep 1500 50", "Beep 3000 450"}));
+
+    // The logging program appends a QSO with the Falklands on 15 m.
+    SettingsFolder::Put(qso + "<CALL:5>VP8LP<BAND:3>15M<EOR>\r\n", "loki.adi");
+    s.widgets.FireTimers();
+    s.Serve(Page({worked, newBand, newCountry, PageRow(21030, "VP8ABC", "Q9ZZZ")}));
+    EXPECT_EQ(View().LineColor(3), static_cast<TColor>(kSpotNavy));
+    app->ProcessMessages();
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+}
+
+// A log that cannot be read holds nothing up: one box, and the page is taken
+// at the first tick without marks of the log.
+TEST_F(MainWindowTest, AMissingLogIsReportedOnceAndThePageIsTakenAtTheFirstTick) {
+    MakeWatchDialog();
+    Show(Settings("Com5", "1800", "30000", false) + "[ADIF]puuttuu.adi\r\n[UusiMaa]1\r\n");
+    const std::string row = PageRow(14025, "OH1AA", "Q9ZZZ");
+    s.Serve(Page({row}));
+    s.widgets.FireTimers();
+    s.widgets.FireTimers();
+    app->ProcessMessages();
+    EXPECT_EQ(ViewLines(), (Texts{SpotRow(row) + kToday}));
+    ASSERT_EQ(s.BoxTexts().size(), 1u);
+    EXPECT_NE(s.BoxTexts()[0].find("puuttuu.adi"), std::string::npos) << s.BoxTexts()[0];
+}
+
 // A restart with the spot file on: what the day files hold (yesterday's too,
 // a cut line skipped) is shown again quietly, and the decoder's page, which
 // repeats it, brings only its new row to the speaker, port, file and node.

@@ -24,8 +24,8 @@ std::string Row(const std::string& freq, const std::string& dx) {
 }
 
 std::string Qso(const std::string& call, const std::string& band) {
-    return "<CALL:" + std::to_string(call.size()) + ">" + call + "<BAND:" +
-           std::to_string(band.size()) + ">" + band + "<EOR>\r\n";
+    return "<CALL:" + std::to_string(call.size()) + ">" + call +
+           "<BAND:" + std::to_string(band.size()) + ">" + band + "<EOR>\r\n";
 }
 
 class SpotHuntTest : public ::testing::Test {
