@@ -17,14 +17,16 @@
 //   winctl boxes TITLE       counts the open message boxes with that caption
 //                            (of the process owning the window TITLE, when one
 //                            is open): the count, then box<TAB>text for each
-//   winctl menu TITLE TEXT   chooses the window's menu command captioned TEXT
-//                            ("&" left out), as a click on it does
+//   winctl keys TITLE KEYS   brings the window to the front and types KEYS, a
+//                            list of key names (F10, DOWN, UP, RETURN, ESCAPE,
+//                            TAB) separated by commas, as the keyboard does
 //   winctl settext TITLE N TEXT  puts TEXT in the window's N-th edit box (from 0)
 //   winctl press TITLE TEXT  clicks the window's button or check box captioned
 //                            TEXT ("&" left out), as a click does; returns at once
 // Exit code 0 on success, 1 on time-out, 2 on bad use.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -162,17 +164,35 @@ std::string WithoutAmpersands(const char* text) {
     return out;
 }
 
-// The command id of the menu item captioned `text`, in the menu or its
-// submenus; 0 for none.
-UINT FindMenuCommand(HMENU menu, const std::string& text) {
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        if (HMENU sub = GetSubMenu(menu, i)) {
-            if (const UINT id = FindMenuCommand(sub, text)) return id;
-            continue;
-        }
-        char caption[256] = {};
-        GetMenuStringA(menu, static_cast<UINT>(i), caption, sizeof caption, MF_BYPOSITION);
-        if (WithoutAmpersands(caption) == text) return GetMenuItemID(menu, i);
+// The virtual key of a name the keys command takes; 0 for none.
+WORD KeyOf(const std::string& name) {
+    static const struct {
+        const char* name;
+        WORD key;
+    } keys[] = {{"F10", VK_F10},       {"DOWN", VK_DOWN},     {"UP", VK_UP},
+                {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"TAB", VK_TAB}};
+    for (const auto& k : keys)
+        if (name == k.name) return k.key;
+    return 0;
+}
+
+// Types the keys one after the other, each pressed and let go, with a pause
+// for the program to act on it (a menu opens, a dialog comes up).
+int TypeKeys(HWND window, const std::string& list) {
+    SetForegroundWindow(window);
+    Sleep(200);
+    std::string::size_type start = 0;
+    while (start <= list.size()) {
+        const std::string::size_type end = std::min(list.find(',', start), list.size());
+        const WORD key = KeyOf(list.substr(start, end - start));
+        if (key == 0) return 2;
+        INPUT strokes[2] = {};
+        strokes[0].type = strokes[1].type = INPUT_KEYBOARD;
+        strokes[0].ki.wVk = strokes[1].ki.wVk = key;
+        strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (SendInput(2, strokes, sizeof(INPUT)) != 2) return 1;
+        Sleep(150);
+        start = end + 1;
     }
     return 0;
 }
@@ -205,7 +225,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: winctl wait|close|children|box|ok|click|boxrect|boxes TITLE [MS]\n"
-                     "       winctl menu|press TITLE TEXT; winctl settext TITLE N TEXT\n");
+                     "       winctl keys|press TITLE TEXT; winctl settext TITLE N TEXT\n");
         return 2;
     }
     const char* title = argv[2];
@@ -260,12 +280,9 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         return 0;
     }
-    if (std::strcmp(argv[1], "menu") == 0 && argc > 3) {
+    if (std::strcmp(argv[1], "keys") == 0 && argc > 3) {
         HWND window = FindMain(title);
-        const UINT id = window == nullptr ? 0 : FindMenuCommand(GetMenu(window), argv[3]);
-        if (id == 0) return 1;
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-        return 0;
+        return window == nullptr ? 1 : TypeKeys(window, argv[3]);
     }
     if (std::strcmp(argv[1], "settext") == 0 && argc > 4) {
         HWND window = FindMain(title);
