@@ -92,6 +92,10 @@ Section "Vareli" SecMain
   File "${STAGE}\VTSim.exe"
   File "${STAGE}\README.txt"
   File "${STAGE}\LICENSE.txt"
+  File "${STAGE}\cty-LICENSE.txt"
+  ; A country file the user has updated since is newer than this one: kept.
+  SetOverwrite ifnewer
+  File "${STAGE}\cty.csv"
   ; The settings of an earlier installation stay as the user left them.
   SetOverwrite off
   File "${STAGE}\vareli.ini"
@@ -135,6 +139,8 @@ Section "Uninstall"
   Delete /REBOOTOK "$INSTDIR\VTSim.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\cty-LICENSE.txt"
+  Delete "$INSTDIR\cty.csv"
   ; The settings file belongs to this installation and goes with it.
   Delete "$INSTDIR\vareli.ini"
   Delete "$INSTDIR\Uninstall.exe"

@@ -70,7 +70,10 @@ i686-w64-mingw32-strip -o "$stage/VTSim.exe" "$build/simulator/VTSim.exe"
 # is not there would bring an error for every spot).
 printf '[COMPort]Com1\r\n[AlaMHZ]1800\r\n[YlaMHZ]432000\r\n[Com]0\r\n' >"$stage/vareli.ini"
 # Texts for Notepad: CR LF, Windows-1252 (the sources hold \xE4 escapes).
-for name in README.txt LICENSE.txt; do
+# The country file as Debian ships it (scripts/setup.sh installs it), and its
+# licence notice.
+cp /usr/share/hamradio-files/cty.csv "$stage/cty.csv" || fail "no /usr/share/hamradio-files/cty.csv"
+for name in README.txt LICENSE.txt cty-LICENSE.txt; do
   python3 - "packaging/$name" "$stage/$name" "$product" <<'EOF'
 import re, sys
 text = open(sys.argv[1], encoding="ascii").read().replace("@PRODUCT_VERSION@", sys.argv[3])
