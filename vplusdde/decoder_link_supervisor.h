@@ -4,14 +4,17 @@
 // still there. Some failures leave a state that looks alive but carries no
 // spots (an item whose warm link was refused, a conversation whose decoder
 // vanished without a word, a DDE instance whose renewal failed), so each tick
-// looks at the whole state and takes one repair step toward health:
-//   - an open conversation whose decoder is gone is closed;
+// looks at the whole state and repairs what it finds, so that a decoder that
+// is back is joined at the first tick after its return:
 //   - an open conversation without the item's warm link names the item again
-//     (which starts the warm link and fetches the block);
+//     (which starts the warm link and fetches the block); that is the tick's
+//     one step, as a decoder still starting may refuse it again;
+//   - an open conversation whose decoder is gone is closed, and the tick goes
+//     on with the steps below;
 //   - with no instance, or one holding a conversation the library would not
 //     end, the instance is renewed; a renewal that fails is reported once
-//     per outage and tried again on a later tick;
-//   - otherwise the decoder is joined again (never started: the user may have
+//     per outage, ends the tick and is tried again on a later one;
+//   - then the decoder is joined again (never started: the user may have
 //     closed it on purpose), and the item named when the failed open before
 //     let it go.
 // It takes no step while the conversation is at work (an open, a fetch, a
@@ -48,7 +51,8 @@ class DecoderLinkSupervisor {
   private:
     bool AtWork() const;
     void Step();
-    void Renew();
+    // False when it failed (reported once per outage).
+    bool Renew();
 
     TDdeClientConv& conv_;
     TDdeClientItem& item_;

@@ -58,8 +58,8 @@ class FakeDdeml : public IDdeml {
 
     static constexpr std::uint32_t kInstance = 42;
     static constexpr std::uintptr_t kServerWindow = 0x5e5;
-    // The partner window a conversation's info names (0: the library did not
-    // say).
+    // Whether a conversation's info names the partner window (0: the library
+    // did not say); when it does, it names the server's window of the time.
     std::uintptr_t partnerWindow = kServerWindow;
 
     Server server;
@@ -179,7 +179,7 @@ class FakeDdeml : public IDdeml {
         if (pConvInfo->cb != sizeof(DdeConvInfo)) return 0;
         pConvInfo->hUser = it->second.user;
         pConvInfo->wFmt = it->second.client ? server.format : ddeml::kCfText;
-        pConvInfo->hwndPartner = partnerWindow;
+        pConvInfo->hwndPartner = partnerWindow != 0 ? serverWindow_ : 0;
         return 1;
     }
     bool DdeSetUserHandle(std::uintptr_t hConv, std::uint32_t id, std::uintptr_t hUser) override {
@@ -269,7 +269,9 @@ class FakeDdeml : public IDdeml {
         if (winExecResult >= 32 && winExecStartsServer) server.running = true;
         return winExecResult;
     }
-    bool IsWindow(std::uintptr_t hWnd) override { return hWnd == kServerWindow && server.running; }
+    // A window ends with its server's process: a server started again has a
+    // window of its own, and the old one stays gone.
+    bool IsWindow(std::uintptr_t hWnd) override { return hWnd == serverWindow_ && server.running; }
 
     // --- the library's part towards the program ------------------------
 
@@ -326,6 +328,7 @@ class FakeDdeml : public IDdeml {
     // The server quits: every client conversation gets XTYP_DISCONNECT.
     void ServerQuits() {
         server.running = false;
+        ++serverWindow_;
         for (auto& entry : convs) {
             if (!entry.second.client || !entry.second.live) continue;
             Call(ddeml::kXtypDisconnect, entry.first);
@@ -336,6 +339,7 @@ class FakeDdeml : public IDdeml {
     // XTYP_DISCONNECT, its window gone.
     void ServerVanishes() {
         server.running = false;
+        ++serverWindow_;
         if (!staleAfterServerEnd) return;
         for (auto& entry : convs)
             if (entry.second.client && entry.second.live) entry.second.stale = true;
@@ -442,4 +446,5 @@ class FakeDdeml : public IDdeml {
     }
 
     std::map<std::uintptr_t, StringEntry> strings_;
+    std::uintptr_t serverWindow_ = kServerWindow;
 };

@@ -498,17 +498,18 @@ TEST_F(MainWindowTest, WithRelinkOnTheLinkIsOpenedAgainWhenTheDecoderIsBack) {
     EXPECT_EQ(ViewLines(), (Texts{SpotRow(a) + kToday, SpotRow(b) + kToday, SpotRow(c) + kToday}));
 
     // Gone without a word, and the library keeps the dead conversation (wine
-    // 8): closed, then the instance renewed, then joined again.
+    // 8): one check closes it and renews the instance (the decoder is not
+    // back yet), the next joins again.
     s.ddeml.staleAfterServerEnd = true;
     s.ddeml.ServerVanishes();
     s.widgets.FireTimers();
     EXPECT_FALSE(Shown(form1->Label2));
+    EXPECT_EQ(s.ddeml.Calls("DdeUninitialize").size(), 1u);
     s.ddeml.server.running = true;
     const std::size_t connects = s.ddeml.Calls("DdeConnect").size();
     s.widgets.FireTimers();
     EXPECT_EQ(s.ddeml.Calls("DdeUninitialize").size(), 1u);
-    EXPECT_EQ(s.ddeml.Calls("DdeConnect").size(), connects);  // renewed only
-    s.widgets.FireTimers();
+    EXPECT_EQ(s.ddeml.Calls("DdeConnect").size(), connects + 1);
     EXPECT_TRUE(Shown(form1->Label2));
     // The renewal is done with: a later quit and return needs none.
     s.ddeml.staleAfterServerEnd = false;
@@ -561,18 +562,16 @@ TEST_F(MainWindowTest, WithRelinkOnAFailedRenewalIsTriedAgainAndReportedOnce) {
     Show(Settings("Com5", "1800", "30000", true) + "[Uudelleen]1\r\n");
     s.ddeml.staleAfterServerEnd = true;
     s.ddeml.ServerVanishes();
-    s.widgets.FireTimers();  // closed; the library keeps it
     s.ddeml.server.running = true;
     s.ddeml.initializeResult = ddeml::kDmlErrLowMemory;
-    s.widgets.FireTimers();
+    s.widgets.FireTimers();  // closed (the library keeps it), the renewal fails
     s.widgets.FireTimers();
     app->ProcessMessages();
     EXPECT_EQ(s.BoxTexts(), Texts{DdeErrorMessage(ddeml::kDmlErrLowMemory)});
     EXPECT_EQ(s.ddeml.Calls("DdeInitializeA").size(), 3u);
     EXPECT_FALSE(Shown(form1->Label2));
     s.ddeml.initializeResult = 0;
-    s.widgets.FireTimers();  // renewed
-    s.widgets.FireTimers();  // joined
+    s.widgets.FireTimers();  // renewed and joined
     EXPECT_TRUE(Shown(form1->Label2));
     EXPECT_EQ(s.ddeml.Calls("DdeInitializeA").size(), 4u);
     EXPECT_EQ(s.BoxTexts().size(), 1u);
