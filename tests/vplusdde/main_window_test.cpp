@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -221,6 +222,30 @@ TEST_F(MainWindowTest, SettingsKeptByAFailedSaveAreRestoredAtTheFirstShow) {
     EXPECT_EQ(s.BoxTexts(), Texts{kSettingsRestoredText});
     EXPECT_EQ(form1->Comm1->DeviceName(), "Com5");
     EXPECT_TRUE(form3->CheckBox1->Checked());
+}
+
+// A crash cut the newer copy short: the whole older one is put back. With
+// none whole, none is, the box says so, and the start goes on without
+// settings (their own box) and without the decoder's spots.
+TEST_F(MainWindowTest, ACopyCutShortIsNotRestoredAtTheFirstShow) {
+    SettingsFolder::Put(Settings("Com5", "1800", "30000", true), "vareli.ini.tmp");
+    SettingsFolder::Put(Settings("Com6", "1800", "30000", true) + "[Loki]", "vareli.ini.new");
+    std::filesystem::last_write_time(
+        "vareli.ini.tmp", std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    form1->Show();
+    app->ProcessMessages();
+    EXPECT_EQ(s.BoxTexts(), Texts{kSettingsRestoredText});
+    EXPECT_EQ(form1->Comm1->DeviceName(), "Com5");
+}
+
+TEST_F(MainWindowTest, NoCopyWholeIsSaidAndTheStartGoesOn) {
+    SettingsFolder::Put("[COMPort]Com5\r\n[AlaMHZ]18", "vareli.ini.new");
+    form1->Show();
+    app->ProcessMessages();
+    EXPECT_EQ(s.BoxTexts(), (Texts{kSettingsNotRestoredText, "File not found."}));
+    EXPECT_EQ(SettingsFolder::Get("vareli.ini.new"), "[COMPort]Com5\r\n[AlaMHZ]18");
+    EXPECT_FALSE(s.widgets.Timers().empty());  // the link check still comes
+    EXPECT_EQ(Caption(form1->Label3), std::string("Alkoi: ") + kToday + " " + kNow);
 }
 
 TEST_F(MainWindowTest, AboutShowsAPlainMessageWithNameVersionAndCredit) {
