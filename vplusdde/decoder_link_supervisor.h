@@ -6,11 +6,12 @@
 // vanished without a word, a DDE instance whose renewal failed), so each tick
 // looks at the whole state and repairs what it finds, so that a decoder that
 // is back is joined at the first tick after its return:
-//   - an open conversation without the item's warm link names the item again
-//     (which starts the warm link and fetches the block); that is the tick's
-//     one step, as a decoder still starting may refuse it again;
 //   - an open conversation whose decoder is gone is closed, and the tick goes
 //     on with the steps below;
+//   - an open conversation whose decoder is there but without the item's
+//     warm link names the item again (which starts the warm link and fetches
+//     the block); that is all the tick does, as a decoder still starting may
+//     refuse it again;
 //   - with no instance, or one holding a conversation the library would not
 //     end, the instance is renewed; a renewal that fails is reported once
 //     per outage, ends the tick and is tried again on a later one;
@@ -45,7 +46,7 @@ class DecoderLinkSupervisor {
     DecoderLinkSupervisor(TDdeClientConv& conv, TDdeClientItem& item, Target target, Report report);
 
     bool Healthy() const;
-    // One repair step when the link is not healthy and nothing is at work.
+    // Repairs what it can when the link is not healthy and nothing is at work.
     void Tick();
 
   private:
