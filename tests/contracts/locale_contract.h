@@ -39,13 +39,13 @@ inline void ExpectLocalTimesGoToUtcByTheirOwnDate(ILocale& locale) {
     } cases[] = {
         {At(2027, 1, 15, 12, 0), At(2027, 1, 15, 10, 0)},
         {At(2027, 7, 15, 1, 30, 5, 250), At(2027, 7, 14, 22, 30, 5, 250)},
-        {At(2027, 3, 28, 2, 59), At(2027, 3, 28, 0, 59)},   // just before the change
-        {At(2027, 3, 28, 4, 0), At(2027, 3, 28, 1, 0)},     // and after it
-        {At(2027, 10, 31, 4, 0), At(2027, 10, 31, 2, 0)},   // winter time again
-        {At(2028, 3, 1, 1, 30), At(2028, 2, 29, 23, 30)},   // back to a leap day
-        {At(2027, 9, 1, 0, 30), At(2027, 8, 31, 21, 30)},   // back to 31 August
+        {At(2027, 3, 28, 2, 59), At(2027, 3, 28, 0, 59)},           // just before the change
+        {At(2027, 3, 28, 4, 0), At(2027, 3, 28, 1, 0)},             // and after it
+        {At(2027, 10, 31, 4, 0), At(2027, 10, 31, 2, 0)},           // winter time again
+        {At(2028, 3, 1, 1, 30), At(2028, 2, 29, 23, 30)},           // back to a leap day
+        {At(2027, 9, 1, 0, 30), At(2027, 8, 31, 21, 30)},           // back to 31 August
         {At(2028, 1, 1, 1, 59, 59), At(2027, 12, 31, 23, 59, 59)},  // and a year
-        {At(1601, 1, 2, 0, 0), At(1601, 1, 1, 22, 0)},      // early in its count
+        {At(1601, 1, 2, 0, 0), At(1601, 1, 1, 22, 0)},              // early in its count
     };
     for (const auto& c : cases) {
         LocalTime utc;
@@ -68,9 +68,15 @@ inline void ExpectReadingsItCannotConvertAreRefused(ILocale& locale) {
     const LocalTime refused[] = {
         At(1600, 12, 31, 23, 59, 59),  // the last second before its count
         At(1601, 1, 1, 1, 0),          // UTC still in 1600
-        At(1, 1, 1, 0, 0),   At(2027, 0, 10, 12, 0),  At(2027, 13, 10, 12, 0),
-        At(2027, 4, 31, 12, 0),  At(2027, 1, 0, 12, 0), At(2027, 1, 32, 12, 0),
-        At(2027, 1, 10, 24, 0),  At(2027, 1, 10, 12, 60), At(2027, 1, 10, 12, 0, 60),
+        At(1, 1, 1, 0, 0),
+        At(2027, 0, 10, 12, 0),
+        At(2027, 13, 10, 12, 0),
+        At(2027, 4, 31, 12, 0),
+        At(2027, 1, 0, 12, 0),
+        At(2027, 1, 32, 12, 0),
+        At(2027, 1, 10, 24, 0),
+        At(2027, 1, 10, 12, 60),
+        At(2027, 1, 10, 12, 0, 60),
         At(2027, 1, 10, 12, 0, 0, 1000),
     };
     for (const LocalTime& local : refused) {

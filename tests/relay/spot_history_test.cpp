@@ -146,8 +146,9 @@ TEST_F(SpotHistoryTest, ControlCharactersInARowBecomeBlanks) {
                       std::string("2026-03-05 08:00:00  7025 Q1AAA\0\0\0\r\n", 36) +
                           std::string("2026-03-05 08:00:01 \0\0\0\0\r\n", 26) +
                           "2026-03-05 08:00:02  7\x01\t\x1f Q1\x7f\x80\r\n");
-    EXPECT_EQ(Read(kNow), "2026-03-05 08:00:00  7025 Q1AAA   \r\n"
-                          "2026-03-05 08:00:02  7    Q1\x7f\x80\r\n");
+    EXPECT_EQ(Read(kNow),
+              "2026-03-05 08:00:00  7025 Q1AAA   \r\n"
+              "2026-03-05 08:00:02  7    Q1\x7f\x80\r\n");
 }
 
 // A restart on the first of a month reads the last day of the one before,

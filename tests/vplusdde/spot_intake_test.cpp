@@ -131,9 +131,9 @@ TEST_F(SpotIntakeTest, ARestoredRowIsTakenAlsoWhenTheViewRefusedItsLine) {
     std::string refused = Row("7002", "Q2BBB", "Q9ZZZ");
     refused[20] = '\0';
     const std::string after = Row("7003", "Q3CCC", "Q9ZZZ");
-    EXPECT_THROW(intake.Restore({{before, "7.12.2026"}, {refused, "7.12.2026"},
-                                 {after, "7.12.2026"}}),
-                 EOutOfResources);
+    EXPECT_THROW(
+        intake.Restore({{before, "7.12.2026"}, {refused, "7.12.2026"}, {after, "7.12.2026"}}),
+        EOutOfResources);
     using Line = std::pair<std::string, std::uint32_t>;
     EXPECT_EQ(lines.lines, (std::vector<Line>{{before + "7.12.2026", kSpotNavy},
                                               {after + "7.12.2026", kSpotNavy}}));

@@ -286,8 +286,8 @@ class RestartOnWine : public SpotViewOnWine {
             lines += stamp + rows.back() + (i == 3 ? std::string(2, '\0') : "") + "\r\n";
         }
         ASSERT_TRUE(PutFile(dayFile.c_str(), lines));
-        ASSERT_TRUE(PutFile("vareli.ini",
-                            "[COMPort]Com1\r\n[AlaMHZ]0\r\n[YlaMHZ]500000\r\n[Com]0\r\n[Loki]1\r\n"));
+        ASSERT_TRUE(PutFile(
+            "vareli.ini", "[COMPort]Com1\r\n[AlaMHZ]0\r\n[YlaMHZ]500000\r\n[Com]0\r\n[Loki]1\r\n"));
         SpotViewOnWine::SetUp();
     }
     void TearDown() override {
