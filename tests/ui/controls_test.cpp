@@ -176,7 +176,7 @@ TEST_F(Controls, LinesAppendedInOneGoAreWhatAppendingEachWouldGive) {
 TEST_F(Controls, ALineWithANulIsRefusedWholeAndEveryOtherByteGoesIn) {
     TRichEdit* view = form->memo1;
     view->AppendLine("before", clRed);
-    const std::string nul("Q1AAA\0\0 tail", 13);
+    const std::string nul("Q1AAA\0\0 tail", 12);
     EXPECT_THROW(view->AppendLine(nul, clNavy), EOutOfResources);
     EXPECT_THROW(view->AppendLine(std::string(1, '\0')), EOutOfResources);
     EXPECT_THROW(view->AppendLines({{"fits", clNavy}, {nul, clRed}}), EOutOfResources);

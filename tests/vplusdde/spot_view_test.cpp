@@ -100,8 +100,8 @@ TEST(SpotView, ALineTheControlRefusesIsLeftOutAlone) {
     FakeSpotLines lines;
     SpotView view(lines);
     view.Append("old", 0);
-    std::vector<SpotLine> added;
-    for (int i = 0; i < 64; ++i) added.push_back({"line " + std::to_string(i), 1});
+    std::vector<SpotLine> added(64);
+    for (std::size_t i = 0; i < added.size(); ++i) added[i] = {"line " + std::to_string(i), 1};
     added[5].text = std::string("nul\0 5", 6);
     added[50].text = std::string("nul\0 50", 7);
     EXPECT_THROW(view.AppendAll(added), EOutOfResources);
