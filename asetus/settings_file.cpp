@@ -20,8 +20,20 @@ const char* const kDefaultClusterPort = "7300";
 const char* const kSettingsRestoredText = "Asetukset palautettiin tiedostosta vareli.ini.tmp.";
 const char* const kSettingsRestoredFromNewText =
     "Asetukset palautettiin tiedostosta vareli.ini.new.";
+const char* const kSettingsNotRestoredText =
+    "Asetuksia ei voitu palauttaa: yksik\xE4\xE4n kopio ei ole ehj\xE4.";
 
 namespace {
+
+// Every key the settings file may hold, each at the start of its own line.
+// A line without one of them at its start is not one this program wrote: a
+// kept copy holding such a line is not put back.
+constexpr const char* kSettingsKeys[] = {
+    "[COMPort]", "[AlaMHZ]",   "[YlaMHZ]",         "[Com]",         "[SarjaDX]",
+    "[Loki]",    "[Klusteri]", "[KlusteriPortti]", "[KlusteriLAN]", "[Uudelleen]",
+    "[Seuraa]",  "[Vilkuta]",  "[Hiljaa]",         "[NaytaMaa]",    "[SeuraaMaat]",
+    "[ADIF]",    "[UusiMaa]",  "[UusiBandi]",      "[Vahvistetut]",
+};
 
 // What counts as a blank around a value: a hand-edited file may hold tabs, and
 // a file with lone LF line ends is one long line whose values end in an LF.
@@ -115,7 +127,13 @@ KeptCopy RestoreKeptSettingsFile() {
 }
 
 KeptCopy RestoreKeptSettingsFile(IFiles& files) {
-    return RestoreKeptTextFile(kSettingsFileName, files);
+    return RestoreKeptTextFile(kSettingsFileName, files, IsSettingsLine);
+}
+
+bool IsSettingsLine(const std::string& line) {
+    for (const char* key : kSettingsKeys)
+        if (line.compare(0, std::char_traits<char>::length(key), key) == 0) return true;
+    return false;
 }
 
 const char* SettingsRestoredText(KeptCopy copy) {
@@ -124,6 +142,8 @@ const char* SettingsRestoredText(KeptCopy copy) {
             return kSettingsRestoredText;
         case KeptCopy::kNew:
             return kSettingsRestoredFromNewText;
+        case KeptCopy::kNoneWhole:
+            return kSettingsNotRestoredText;
         case KeptCopy::kNone:
             break;
     }

@@ -23,7 +23,10 @@ extern const char* const kSettingsFileName;  // "vareli.ini"
 // Start-up, before the settings are read: when "vareli.ini" is missing,
 // puts back the newer of "vareli.ini.tmp" (where a failed save keeps its
 // contents) and "vareli.ini.new" (where they stay when even that move
-// failed), see RestoreKeptTextFile, and says which; the caller then shows
+// failed), see RestoreKeptTextFile, and says which. Only a copy that reads
+// whole goes back: it ends with a line end and each of its lines is a
+// settings line (IsSettingsLine); else the other copy, else none (kNoneWhole,
+// the copies left for the user to look at). The caller then shows
 // SettingsRestoredText once and reads the settings as usual. With
 // "vareli.ini" there nothing is moved or opened, so a copy held open by
 // another program is no obstacle. A look or a move that fails otherwise
@@ -39,8 +42,15 @@ KeptCopy RestoreKeptSettingsFile(IFiles& files);
 extern const char* const kSettingsRestoredText;
 // "Asetukset palautettiin tiedostosta vareli.ini.new."
 extern const char* const kSettingsRestoredFromNewText;
-// The box text for the copy put back; nullptr for none.
+// "Asetuksia ei voitu palauttaa: yksikään kopio ei ole ehjä."
+extern const char* const kSettingsNotRestoredText;
+// The box text for the copy put back, or for copies none of which was whole;
+// nullptr for none there.
 const char* SettingsRestoredText(KeptCopy copy);
+
+// Whether the line starts with a key of the settings file (one list of keys,
+// kept beside the reader and the writer, so that a new key is added once).
+bool IsSettingsLine(const std::string& line);
 
 // The "Välitys" dialog's options. Each is stored only when it is on, after
 // the four lines, so that a user who never turns one on keeps the four-line

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "relay/spot_log.h"
@@ -52,6 +53,12 @@ std::optional<LocalTime> StampAt(const std::string& line, std::size_t at) {
     return when;
 }
 
+// Whether `a` reads later than `b`, to the second.
+bool Later(const LocalTime& a, const LocalTime& b) {
+    return std::tie(a.year, a.month, a.day, a.hour, a.minute, a.second) >
+           std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second);
+}
+
 // `line` without its line end. The last stamp counts: one before it belongs
 // to a fragment that the line's true spot was joined to.
 std::optional<LoggedSpot> ParseLine(const std::string& line) {
@@ -59,6 +66,10 @@ std::optional<LoggedSpot> ParseLine(const std::string& line) {
     for (std::size_t at = line.size() - kStampBytes;; --at) {
         if (std::optional<LocalTime> when = StampAt(line, at)) {
             std::string row = line.substr(at + kStampBytes);
+            // As the decoder link gives rows; a NUL (zeros left in a file's
+            // tail by a power loss) the view could not even hold.
+            for (char& c : row)
+                if (static_cast<unsigned char>(c) < 0x20) c = ' ';
             if (row.find_first_not_of(' ') == std::string::npos) return std::nullopt;
             return LoggedSpot{std::move(row), *when};
         }
@@ -188,7 +199,7 @@ std::vector<LoggedSpot> ReadRecentSpots(IFiles& files, const LocalTime& now, std
                                         const std::function<void(const std::string&)>& report) {
     std::vector<LoggedSpot> spots;
     // The day after holds spots only when the clock was set back past
-    // midnight; they are the newest then, and the page may still show them.
+    // midnight; the page may still show them.
     for (const LocalTime& day : {ShiftedBy(now, -24 * 60), now, ShiftedBy(now, 24 * 60)}) {
         const std::string fileName = SpotLog::FileName(day);
         NewestSpots newest(limit);
@@ -198,6 +209,15 @@ std::vector<LoggedSpot> ReadRecentSpots(IFiles& files, const LocalTime& now, std
             report("Vihjetiedostoa " + fileName + " ei voitu lukea (virhe " +
                    std::to_string(error) + ").");
     }
+    // Oldest first by the stamps, whichever file holds them. A stamp later
+    // than now was written before the clock was set back, so it is older than
+    // every stamp up to now: the spots taken since the set-back are the
+    // newest, not tomorrow's.
+    std::stable_sort(spots.begin(), spots.end(), [&now](const LoggedSpot& a, const LoggedSpot& b) {
+        const bool aheadA = Later(a.when, now);
+        const bool aheadB = Later(b.when, now);
+        return aheadA != aheadB ? aheadA : Later(b.when, a.when);
+    });
     if (spots.size() > limit) spots.erase(spots.begin(), spots.end() - limit);
     return spots;
 }

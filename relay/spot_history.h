@@ -5,7 +5,9 @@
 // for them again.
 //
 // A line is taken as SpotLog writes it: "YYYY-MM-DD HH:MM:SS", one blank, the
-// row, and its line end (CR LF; a bare LF is taken too). The stamp may stand
+// row, and its line end (CR LF; a bare LF is taken too). A control character
+// in the row (codes 0 to 31, a NUL too) is made a blank, as the decoder link
+// gives rows. The stamp may stand
 // in the middle of the line, after a fragment that an older writer or
 // another program left without its line end ("...00:22026-12-07 09:41:07
 // 7025 Q1AAA ..."): the row is what follows the line's last stamp, and what
@@ -46,7 +48,7 @@
 
 // One spot line of a daily file.
 struct LoggedSpot {
-    std::string row;  // the bytes after "HH:MM:SS " as written, trailing blanks too
+    std::string row;  // the bytes after "HH:MM:SS ", control characters blanked
     LocalTime when;   // the local time written before it (milliseconds 0)
 };
 
@@ -56,8 +58,10 @@ constexpr std::size_t kRecentSpotLines = 2000;
 constexpr std::size_t kMaxLoggedLineBytes = 1024;
 
 // The spot lines of the day before `now`'s local date, of that date and of
-// the day after (written before the clock was set back past midnight), in
-// that order and each file's oldest first, at most the last `limit` of the
-// three together.
+// the day after (written before the clock was set back past midnight), at
+// most the newest `limit` of the three together, oldest first. They are
+// ordered by their stamps, whichever file holds them, except that a stamp
+// later than `now` (written before the clock was set back) counts as older
+// than every stamp up to `now`; equal stamps keep the files' order.
 std::vector<LoggedSpot> ReadRecentSpots(IFiles& files, const LocalTime& now, std::size_t limit,
                                         const std::function<void(const std::string&)>& report);

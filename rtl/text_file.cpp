@@ -5,6 +5,7 @@
 #include "rtl/text_file.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/seam.h"
 #include "rtl/sysutils.h"
@@ -37,6 +38,20 @@ bool Exists(IFiles& files, const std::string& fileName, files::FileAttributeData
     const std::uint32_t code = files.GetLastError();
     if (code == files::kErrorFileNotFound || code == files::kErrorPathNotFound) return false;
     throw EInOutError(static_cast<int>(code));
+}
+
+// Whether the copy reads whole: at least one line, every line known, the
+// last one ended. Raises EInOutError when it cannot be read.
+bool ReadsWhole(IFiles& files, const std::string& copyName, const KnownLine& known) {
+    TextFileReader reader(copyName, files);
+    bool ended = false;
+    while (!reader.Eof()) {
+        const std::string line = reader.ReadLine();
+        if (known && !known(line)) return false;
+        ended = reader.LastLineEnded();
+    }
+    reader.Close();
+    return ended;
 }
 
 }  // namespace
@@ -83,6 +98,7 @@ bool TextFileReader::Eof() {
 
 std::string TextFileReader::ReadLine() {
     std::string line;
+    lastEnded_ = false;
     while (Fill()) {
         const auto begin = buffer_.begin() + pos_;
         const auto end = buffer_.begin() + len_;
@@ -91,6 +107,7 @@ std::string TextFileReader::ReadLine() {
         pos_ = static_cast<std::size_t>(cr - buffer_.begin());
         if (cr == end) continue;
         ++pos_;  // the CR
+        lastEnded_ = true;
         if (Fill() && buffer_[pos_] == '\n') ++pos_;
         return line;
     }
@@ -177,22 +194,29 @@ void TextFileWriter::KeepNewContents() noexcept {
     leaveTemp_ = true;
 }
 
-KeptCopy RestoreKeptTextFile(const std::string& fileName, IFiles& files) {
+KeptCopy RestoreKeptTextFile(const std::string& fileName, IFiles& files, const KnownLine& known) {
     if (Exists(files, fileName, nullptr)) return KeptCopy::kNone;
     files::FileAttributeData kept;
     files::FileAttributeData newest;
     const bool haveKept = Exists(files, KeptName(fileName), &kept);
     const bool haveNew = Exists(files, NewName(fileName), &newest);
     if (!haveKept && !haveNew) return KeptCopy::kNone;
-    const KeptCopy copy = haveNew && (!haveKept || newest.lastWriteTime > kept.lastWriteTime)
-                              ? KeptCopy::kNew
-                              : KeptCopy::kTmp;
-    const std::string from = copy == KeptCopy::kNew ? NewName(fileName) : KeptName(fileName);
-    // Without replacing: a file that appeared since the look stays.
-    if (files.MoveFileExA(from, fileName, files::kMoveWriteThrough)) return copy;
-    const std::uint32_t code = files.GetLastError();
-    if (code == files::kErrorFileNotFound || code == files::kErrorAlreadyExists ||
-        code == files::kErrorFileExists)
-        return KeptCopy::kNone;
-    throw EInOutError(static_cast<int>(code));
+    const bool newFirst = haveNew && (!haveKept || newest.lastWriteTime > kept.lastWriteTime);
+    // The newer first; the other only when the newer is not whole.
+    std::vector<KeptCopy> order;
+    if (newFirst) order.push_back(KeptCopy::kNew);
+    if (haveKept) order.push_back(KeptCopy::kTmp);
+    if (haveNew && !newFirst) order.push_back(KeptCopy::kNew);
+    for (const KeptCopy copy : order) {
+        const std::string from = copy == KeptCopy::kNew ? NewName(fileName) : KeptName(fileName);
+        if (!ReadsWhole(files, from, known)) continue;
+        // Without replacing: a file that appeared since the look stays.
+        if (files.MoveFileExA(from, fileName, files::kMoveWriteThrough)) return copy;
+        const std::uint32_t code = files.GetLastError();
+        if (code == files::kErrorFileNotFound || code == files::kErrorAlreadyExists ||
+            code == files::kErrorFileExists)
+            return KeptCopy::kNone;
+        throw EInOutError(static_cast<int>(code));
+    }
+    return KeptCopy::kNoneWhole;
 }

@@ -44,6 +44,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,9 @@ class TextFileReader {
     bool Eof();
     // The next line without its line end; an empty text at the end of file.
     std::string ReadLine();
+    // Whether the line ReadLine gave last ended with a line end (false before
+    // the first, and for a last line cut short).
+    bool LastLineEnded() const { return lastEnded_; }
     // Closes the file; raises EInOutError when the system refuses. Reading
     // after Close raises EInOutError 103 ("file not open").
     void Close();
@@ -77,6 +81,7 @@ class TextFileReader {
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool ended_ = false;
+    bool lastEnded_ = false;
 };
 
 class TextFileWriter {
@@ -115,17 +120,26 @@ class TextFileWriter {
 // Which copy RestoreKeptTextFile put back.
 enum class KeptCopy {
     kNone,
-    kTmp,  // "<name>.tmp", the kept copy
-    kNew,  // "<name>.new", the newest contents of a save whose moves all failed
+    kTmp,        // "<name>.tmp", the kept copy
+    kNew,        // "<name>.new", the newest contents of a save whose moves all failed
+    kNoneWhole,  // a copy or two were there, none whole: none was put back
 };
+
+// Whether a line of a kept copy is one its reader knows; an empty function
+// knows every line.
+using KnownLine = std::function<bool(const std::string& line)>;
 
 // Start-up: first looks whether fileName is there (its attributes, which
 // opens nothing); when it is, returns kNone and touches nothing, whatever
 // other programs hold open. Only when it is missing, moves the newer (last
 // write time) of "<fileName>.tmp" and "<fileName>.new" into its place and
 // says which; the ".tmp" on equal times, as it is only ever made whole by a
-// move, while a ".new" may be left from a save cut short. kNone when
-// neither is there, or when fileName appeared meanwhile. Raises EInOutError
-// with the system's code when a look or the move fails otherwise; the copy
-// then stays.
-KeptCopy RestoreKeptTextFile(const std::string& fileName, IFiles& files);
+// move, while a ".new" may be left from a save cut short. A copy goes back
+// only when it reads whole: it ends with a line end and `known` knows every
+// line (a crash may cut a file short, or leave zeros in its tail); else the
+// other copy if that one is whole, else none (kNoneWhole, both left as they
+// are). kNone when neither is there, or when fileName appeared meanwhile.
+// Raises EInOutError with the system's code when a look, a read or the move
+// fails otherwise; the copy then stays.
+KeptCopy RestoreKeptTextFile(const std::string& fileName, IFiles& files,
+                             const KnownLine& known = {});

@@ -56,8 +56,9 @@ class CountryFile {
     //  5. that text, when an exact call, gives its country ("DX0JP/P"); a
     //     "KG4" call whose suffix is not two letters is the country of
     //     primary prefix "K", the United States (KG4AB Guantanamo, KG4A and
-    //     KG4ABC not); else the longest prefix that starts it; none: no
-    //     country.
+    //     KG4ABC not; "KG4" alone is no call and goes by its prefix); else
+    //     the longest prefix that starts it; none: no country.
+    // Empty parts ("OH2BH/", "/OH2BH") are no parts.
     std::optional<int> DxccOf(const std::string& call) const;
 
     // The country's name as the file writes it; nullptr for a number the file

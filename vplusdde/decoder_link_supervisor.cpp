@@ -36,31 +36,31 @@ void DecoderLinkSupervisor::Tick() {
 
 void DecoderLinkSupervisor::Step() {
     if (conv_.IsOpen()) {
-        // As if the decoder had said goodbye: some systems do not tell.
-        if (!conv_.PartnerAlive()) {
-            conv_.CloseConversation();
-        } else {
+        if (conv_.PartnerAlive()) {
             item_.SetDdeItem(target_.item);
+            return;
         }
-        return;
+        // As if the decoder had said goodbye: some systems do not tell. A
+        // decoder already back is joined in this same step, not a check later.
+        conv_.CloseConversation();
     }
-    if (DdeManager().NeedsRenewal()) {
-        Renew();
-        return;
-    }
+    if (DdeManager().NeedsRenewal() && !Renew()) return;
     // A failed open let the item's link go; a link that stayed is started by
     // the open itself, and if the decoder refused it the next tick names it.
     const bool named = item_.DdeItem() == target_.item;
     if (conv_.Rejoin(target_.service, target_.topic) && !named) item_.SetDdeItem(target_.item);
 }
 
-void DecoderLinkSupervisor::Renew() {
+bool DecoderLinkSupervisor::Renew() {
     try {
         DdeManager().Renew();
         renewalReported_ = false;
+        return true;
     } catch (const EDdeError&) {
-        if (renewalReported_) return;
-        renewalReported_ = true;
-        if (report_) report_(std::current_exception());
+        if (!renewalReported_) {
+            renewalReported_ = true;
+            if (report_) report_(std::current_exception());
+        }
+        return false;
     }
 }

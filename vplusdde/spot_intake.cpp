@@ -14,7 +14,7 @@ void SpotIntake::Run(const std::string& itemText) {
     // The rows are cut from the text as it was at the start, even when a nested
     // run (inside a forwarding message box) sees a newer one.
     ForEachSpotRow(itemText, [this](const std::string& row) {
-        if (!view_.IsShown(row) && InBand(row)) Accept(row);
+        if (!view_.IsShown(row) && restored_.count(row) == 0 && InBand(row)) Accept(row);
     });
     ShowCount();
 }
@@ -43,6 +43,8 @@ void SpotIntake::Restore(const std::vector<Restored>& spots) {
     std::vector<SpotLine> lines;
     std::unordered_set<std::string> gathered;  // keys of the lines above
     for (const Restored& spot : spots) {
+        // Taken before the restart whether its line goes in or not.
+        restored_.insert(spot.row);
         if (view_.IsShown(spot.row) || gathered.count(spot.row) != 0) continue;
         const SpotMarks marks = host_.Marks(spot.row);
         std::string line = spot.row + spot.dateText + host_.LineTail(marks);

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "spots/spot_marks.h"
@@ -79,7 +80,9 @@ class SpotIntake {
     // Spots accepted in an earlier run of the program, oldest first, shown
     // again quietly with their own dates, in one change of the view: no
     // tone, not handed on, not counted. A row shown already (or earlier in
-    // the list) is left out.
+    // the list) is left out. Every row is taken from then on, also one whose
+    // line the view refused (what the view raises passes out after the
+    // other lines are in).
     struct Restored {
         std::string row;
         std::string dateText;
@@ -94,6 +97,7 @@ class SpotIntake {
     ISpotIntakeHost& host_;
     SpotView& view_;
     std::int32_t counter_ = 0;
+    std::unordered_set<std::string> restored_;  // rows restored, shown or not
 };
 
 // "OH" in columns 8-9 (the DX call) or 30-31 (the spotter's call).

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "rtl/sysutils.h"
+
 void SpotView::Sync() {
     if (synced_) return;
     lineCount_ = lines_.LineCount();
@@ -42,10 +44,33 @@ void SpotView::AppendAll(std::vector<SpotLine> lines) {
     if (fromView > 0) DropOldest(fromView);
     lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(fromLines));
     if (lines.empty()) return;
-    lines_.AppendLines(lines);
+    std::exception_ptr refused;
+    AppendWhatGoesIn(lines, 0, lines.size(), refused);
     // Indexed as the control holds them, as Append does.
     for (const std::string& line : lines_.LinesFrom(lineCount_)) ++shown_[Key(line)];
     lineCount_ = lines_.LineCount();
+    if (refused) std::rethrow_exception(refused);
+}
+
+void SpotView::AppendWhatGoesIn(const std::vector<SpotLine>& lines, std::size_t first,
+                                std::size_t end, std::exception_ptr& refused) {
+    const std::vector<SpotLine> part(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                                     lines.begin() + static_cast<std::ptrdiff_t>(end));
+    try {
+        lines_.AppendLines(part);
+        return;
+    } catch (const Exception&) {
+        // One line the control refuses must not keep out the others: halves
+        // are tried in turn (a few appends, not one per line, each of which
+        // costs a layout under wine), down to the refused lines alone.
+        if (end - first == 1) {
+            if (!refused) refused = std::current_exception();
+            return;
+        }
+    }
+    const std::size_t middle = first + (end - first) / 2;
+    AppendWhatGoesIn(lines, first, middle, refused);
+    AppendWhatGoesIn(lines, middle, end, refused);
 }
 
 void SpotView::DropOldest(int count) {

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -37,7 +38,9 @@ class ISpotLines {
     // Removes the first `count` lines.
     virtual void DeleteFirstLines(int count) = 0;
     // Appends the lines after the last one, each in its colour, as one change
-    // of the control; here one AppendLine each.
+    // of the control; here one AppendLine each. The control refuses a line it
+    // cannot hold (one with a NUL, one past its text limit) by raising
+    // EOutOfResources; AppendLines then adds none of them.
     virtual void AppendLines(const std::vector<SpotLine>& lines) {
         for (const SpotLine& line : lines) AppendLine(line.text, line.color);
     }
@@ -66,7 +69,9 @@ class SpotView {
     void Append(const std::string& line, std::uint32_t color);
     // The lines appended in one change of the control, and read back in one,
     // leaving the view as appending them one by one would: the same oldest
-    // lines dropped (before the others go in).
+    // lines dropped (before the others go in). A line the control refuses
+    // (see ISpotLines) is left out alone: the others still go in, in order,
+    // and then the first refusal is raised, once.
     void AppendAll(std::vector<SpotLine> lines);
     int LineCount() const { return lineCount_; }
 
@@ -74,6 +79,10 @@ class SpotView {
     static std::string Key(const std::string& line) { return line.substr(0, 42); }
 
   private:
+    // Lines [first, end) into the control, as many at a time as it takes;
+    // the first refusal of a single line kept in `refused`.
+    void AppendWhatGoesIn(const std::vector<SpotLine>& lines, std::size_t first, std::size_t end,
+                          std::exception_ptr& refused);
     void Forget(const std::string& line);
     void DropOldest(int count);
     // On first use, indexes what the control already holds.

@@ -71,6 +71,29 @@ bool HeldAgainstDeletion(const std::vector<OpenFile>& open, const struct stat& s
     return false;
 }
 
+// The access a handle of this process was opened with; false when the
+// handle is not one.
+bool AccessOf(std::uintptr_t file, std::uint32_t* access) {
+    ShareTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    for (const OpenFile& open : table.files) {
+        if (static_cast<std::uintptr_t>(open.fd) != file) continue;
+        *access = open.access;
+        return true;
+    }
+    return false;
+}
+
+// Windows refuses a read or a write the handle was not opened for with
+// access denied (5); POSIX says EBADF, which Windows keeps for handles that
+// are none (6).
+bool Permits(std::uintptr_t file, std::uint32_t wanted) {
+    std::uint32_t access = 0;
+    if (!AccessOf(file, &access)) return Fail(files::kErrorInvalidHandle);
+    if ((access & wanted) == 0) return Fail(files::kErrorAccessDenied);
+    return true;
+}
+
 bool ReadOnly(const struct stat& st) {
     return (st.st_mode & S_IWUSR) == 0;
 }
@@ -213,6 +236,7 @@ std::uintptr_t PosixFiles::CreateFileA(const std::string& fileName, std::uint32_
 bool PosixFiles::ReadFile(std::uintptr_t file, void* buffer, std::uint32_t toRead,
                           std::uint32_t* done) {
     if (done != nullptr) *done = 0;
+    if (!Permits(file, files::kGenericRead)) return false;
     ssize_t got;
     do {
         got = read(static_cast<int>(file), buffer, toRead);
@@ -225,6 +249,7 @@ bool PosixFiles::ReadFile(std::uintptr_t file, void* buffer, std::uint32_t toRea
 bool PosixFiles::WriteFile(std::uintptr_t file, const void* buffer, std::uint32_t toWrite,
                            std::uint32_t* done) {
     if (done != nullptr) *done = 0;
+    if (!Permits(file, files::kGenericWrite | files::kFileAppendData)) return false;
     const char* bytes = static_cast<const char*>(buffer);
     std::uint32_t written = 0;
     while (written < toWrite) {
@@ -340,7 +365,8 @@ bool PosixFiles::ReplaceFileA(const std::string& replaced, const std::string& re
     struct stat from;
     if (lstat(replacement.c_str(), &from) != 0) return Fail(MissingCode(replacement));
     if (S_ISDIR(old.st_mode) || ReadOnly(old)) return Fail(files::kErrorAccessDenied);
-    if (HeldAgainstDeletion(table.files, old)) return Fail(files::kErrorUnableToRemoveReplaced);
+    // wine answers a held file with a sharing violation; Windows may say 1175.
+    if (HeldAgainstDeletion(table.files, old)) return Fail(files::kErrorSharingViolation);
     if (HeldAgainstDeletion(table.files, from)) return Fail(files::kErrorSharingViolation);
     // The new file takes the old one's access rights, as on Windows.
     if (chmod(replacement.c_str(), old.st_mode & 07777) != 0) return Fail(WindowsErrorOf(errno));

@@ -6,7 +6,9 @@
 //  - share modes, among the handles of this process (a handle that does not
 //    share writing makes a second open for writing fail with 32, sharing
 //    violation; deleting a file open without FILE_SHARE_DELETE fails with
-//    32, replacing it with 5, or with 1175 through ReplaceFileA);
+//    32, replacing it with 5, or with 32 through ReplaceFileA, as wine does);
+//  - a handle reads or writes only as it was opened for (5, access denied;
+//    POSIX would say EBADF, which Windows keeps for a handle that is none, 6);
 //  - the read-only attribute, taken from the owner's write bit: a file
 //    without it cannot be opened for writing, emptied, replaced or deleted
 //    (5, access denied), even by root, who ignores the mode bits.

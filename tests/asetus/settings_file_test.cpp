@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -235,9 +236,10 @@ TEST_F(SettingsFileTest, AtStartAKeptCopyIsPutBackOnlyWhenTheFileIsMissing) {
     // The file there, with or without a kept copy: nothing moves.
     EXPECT_EQ(RestoreKeptSettingsFile(), KeptCopy::kNone);
     EXPECT_EQ(SettingsRestoredText(KeptCopy::kNone), nullptr);
-    SettingsFolder::Put("stale", "vareli.ini.tmp");
+    const std::string older = "[COMPort]Com3\r\n";
+    SettingsFolder::Put(older, "vareli.ini.tmp");
     EXPECT_EQ(RestoreKeptSettingsFile(folder.Files()), KeptCopy::kNone);
-    EXPECT_EQ(SettingsFolder::Get("vareli.ini.tmp"), "stale");
+    EXPECT_EQ(SettingsFolder::Get("vareli.ini.tmp"), older);
     EXPECT_EQ(SettingsFolder::Get(), kept);
 
     std::filesystem::remove("vareli.ini");
@@ -248,7 +250,7 @@ TEST_F(SettingsFileTest, AtStartAKeptCopyIsPutBackOnlyWhenTheFileIsMissing) {
     } catch (const EInOutError& e) {
         EXPECT_EQ(e.ErrorCode(), 32);
     }
-    EXPECT_EQ(SettingsFolder::Get("vareli.ini.tmp"), "stale");
+    EXPECT_EQ(SettingsFolder::Get("vareli.ini.tmp"), older);
 
     folder.Files().moveError = 0;
     std::filesystem::remove("vareli.ini.tmp");
@@ -393,6 +395,74 @@ TEST_F(WatchOptionsFileTest, APathKeepsItsBracketsAndEndsAtTheNextKey) {
     SettingsFolder::Put("[ADIF]\r\n[ADIF]last.adi");
     Read();
     EXPECT_EQ(adifPath.Text(), "last.adi");
+
+// The one list of keys: each key the reader and the writer know makes a
+// settings line, also the six of the country and log options; a line
+// without a key at its start does not, nor a key cut short.
+TEST_F(SettingsFileTest, ASettingsLineStartsWithAKeyOfTheFile) {
+    for (const char* line : {"[COMPort]Com5",
+                             "[AlaMHZ]1800",
+                             "[YlaMHZ]30000",
+                             "[Com]0",
+                             "[Com]1",
+                             "[SarjaDX]1",
+                             "[Loki]1",
+                             "[Klusteri]1",
+                             "[KlusteriPortti]7301",
+                             "[KlusteriLAN]1",
+                             "[Uudelleen]1",
+                             "[Seuraa]VP8* 3Y0J",
+                             "[Vilkuta]1",
+                             "[Hiljaa]1",
+                             "[NaytaMaa]1",
+                             "[SeuraaMaat]VP8",
+                             "[ADIF]c:\\loki.adi",
+                             "[UusiMaa]1",
+                             "[UusiBandi]1",
+                             "[Vahvistetut]1"})
+        EXPECT_TRUE(IsSettingsLine(line)) << line;
+    for (const char* line : {"", " [Com]1", "x[Com]1", "[COMPort", "[Com", "COMPort]Com5",
+                             "[KlusteriPort]7301", "[Tuntematon]1"})
+        EXPECT_FALSE(IsSettingsLine(line)) << line;
+}
+
+// A crash cut "vareli.ini.new" while "vareli.ini" was missing: the cut copy
+// is newer, but the whole "vareli.ini.tmp" goes back. With both cut, none
+// does, both stay, and the box says so; the start then reads no settings.
+TEST_F(SettingsFileTest, AtStartACopyCutShortIsNotPutBack) {
+    const std::string whole = "[COMPort]Com7\r\n[AlaMHZ]1800\r\n[YlaMHZ]30000\r\n[Com]1\r\n";
+    const std::string cut = "[COMPort]Com9\r\n[AlaMHZ]18";
+    SettingsFolder::Put(whole, "vareli.ini.tmp");
+    SettingsFolder::Put(cut, "vareli.ini.new");
+    const auto then = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time("vareli.ini.tmp", then);
+    const KeptCopy restored = RestoreKeptSettingsFile();
+    EXPECT_EQ(restored, KeptCopy::kTmp);
+    EXPECT_STREQ(SettingsRestoredText(restored),
+                 "Asetukset palautettiin tiedostosta vareli.ini.tmp.");
+    EXPECT_EQ(SettingsFolder::Get(), whole);
+    EXPECT_EQ(SettingsFolder::Get("vareli.ini.new"), cut);
+
+    std::filesystem::remove("vareli.ini");
+    SettingsFolder::Put(whole + "[Loki", "vareli.ini.tmp");
+    const KeptCopy none = RestoreKeptSettingsFile();
+    EXPECT_EQ(none, KeptCopy::kNoneWhole);
+    EXPECT_STREQ(SettingsRestoredText(none),
+                 "Asetuksia ei voitu palauttaa: yksik\xE4\xE4n kopio ei ole ehj\xE4.");
+    EXPECT_FALSE(std::filesystem::exists("vareli.ini"));
+    EXPECT_EQ(SettingsFolder::Get("vareli.ini.tmp"), whole + "[Loki");
+    EXPECT_EQ(SettingsFolder::Get("vareli.ini.new"), cut);
+
+    // A line the reader does not know, though the copy ends whole.
+    SettingsFolder::Put(whole + "[Tuntematon]1\r\n", "vareli.ini.tmp");
+    EXPECT_EQ(RestoreKeptSettingsFile(), KeptCopy::kNoneWhole);
+    // What the writer writes reads whole.
+    std::filesystem::remove("vareli.ini.tmp");
+    std::filesystem::remove("vareli.ini.new");
+    port.SetText("Com4");
+    WriteSettingsFile(controls);
+    std::filesystem::rename("vareli.ini", "vareli.ini.new");
+    EXPECT_EQ(RestoreKeptSettingsFile(), KeptCopy::kNew);
 }
 
 }  // namespace

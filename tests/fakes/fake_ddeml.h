@@ -41,7 +41,8 @@ class FakeDdeml : public IDdeml {
     struct Conversation {
         bool client = true;  // made by DdeConnect (else: an outside client's)
         bool live = true;
-        bool stale = false;  // ended by the server, kept by the library (wine 8)
+        bool stale = false;          // ended by the server, kept by the library (wine 8)
+        std::uintptr_t partner = 0;  // the server's window when it was made
         std::uintptr_t user = 0;
         std::string service, topic;
         std::set<std::string> advised;
@@ -58,8 +59,8 @@ class FakeDdeml : public IDdeml {
 
     static constexpr std::uint32_t kInstance = 42;
     static constexpr std::uintptr_t kServerWindow = 0x5e5;
-    // The partner window a conversation's info names (0: the library did not
-    // say).
+    // Whether a conversation's info names the partner window (0: the library
+    // did not say); when it does, it names the server's window of the time.
     std::uintptr_t partnerWindow = kServerWindow;
 
     Server server;
@@ -79,6 +80,9 @@ class FakeDdeml : public IDdeml {
         log.push_back("DdeInitializeA(" + std::to_string(afCmd) + "," + std::to_string(ulRes) +
                       ")");
         if (initializeResult != 0) return initializeResult;
+        // Non-zero asks to change an instance that is there; the program
+        // never does, and one that has ended is refused.
+        if (*pidInst != 0) return kDmlErrInvalidParameter;
         *pidInst = kInstance;
         callback = std::move(pfnCallback);
         return 0;
@@ -149,15 +153,18 @@ class FakeDdeml : public IDdeml {
         log.push_back("DdeConnect(" + Inst(idInst) + "," + Str(hszService) + "," + Str(hszTopic) +
                       "," + context + ")");
         const std::string service = Text(hszService), topic = Text(hszTopic);
-        if (!server.running) return 0;
         for (const auto& entry : convs)
             if (entry.second.stale && Same(entry.second.topic, topic)) return 0;  // no error either
-        if (!service.empty() && !Same(service, server.service)) return 0;
-        if (!topic.empty() && !Same(topic, server.topic)) return 0;
+        if (!server.running || (!service.empty() && !Same(service, server.service)) ||
+            (!topic.empty() && !Same(topic, server.topic))) {
+            lastError = ddeml::kDmlErrNoConvEstablished;
+            return 0;
+        }
         const std::uintptr_t handle = kFirstConv + convs.size();
         Conversation& conv = convs[handle];
         conv.service = server.service;
         conv.topic = server.topic;
+        conv.partner = serverWindow_;
         if (pCC != nullptr) conv.context = *pCC;
         return handle;
     }
@@ -179,7 +186,9 @@ class FakeDdeml : public IDdeml {
         if (pConvInfo->cb != sizeof(DdeConvInfo)) return 0;
         pConvInfo->hUser = it->second.user;
         pConvInfo->wFmt = it->second.client ? server.format : ddeml::kCfText;
-        pConvInfo->hwndPartner = partnerWindow;
+        pConvInfo->hwndPartner = partnerWindow == 0  ? 0
+                                 : it->second.client ? it->second.partner
+                                                     : partnerWindow;
         return 1;
     }
     bool DdeSetUserHandle(std::uintptr_t hConv, std::uint32_t id, std::uintptr_t hUser) override {
@@ -203,8 +212,12 @@ class FakeDdeml : public IDdeml {
         if (pdwResult != nullptr) *pdwResult = 0;
         if (onTransaction) onTransaction(wType);
         auto it = convs.find(hConv);
-        if (it == convs.end() || !it->second.live) {
-            lastError = 0x400A;
+        // A conversation ended by the program is a handle that is none: no
+        // error. One whose server went without a word has no partner, also
+        // once a new server runs.
+        if (it == convs.end() || !it->second.live) return 0;
+        if (it->second.client && (!server.running || it->second.partner != serverWindow_)) {
+            lastError = ddeml::kDmlErrNoConvEstablished;
             return 0;
         }
         const std::string item = Text(hszItem);
@@ -213,7 +226,7 @@ class FakeDdeml : public IDdeml {
             case ddeml::kXtypAdvStart | ddeml::kXtypfNoData:
             case ddeml::kXtypAdvStart:
                 if (offered == server.items.end() || server.refuseAdvise) {
-                    lastError = 0x4009;  // DMLERR_NOTPROCESSED
+                    lastError = kDmlErrNotProcessed;
                     return 0;
                 }
                 it->second.advised.insert(item);
@@ -221,7 +234,10 @@ class FakeDdeml : public IDdeml {
             case ddeml::kXtypAdvStop:
                 return it->second.advised.erase(item) != 0 ? 1 : 0;
             case ddeml::kXtypRequest: {
-                if (offered == server.items.end() || server.refuseRequest) return 0;
+                if (offered == server.items.end() || server.refuseRequest) {
+                    lastError = kDmlErrNotProcessed;
+                    return 0;
+                }
                 std::vector<std::uint8_t> bytes(offered->second.begin(), offered->second.end());
                 if (server.zeroTerminated) bytes.push_back(0);
                 const std::uintptr_t data = NewData(bytes);
@@ -269,7 +285,9 @@ class FakeDdeml : public IDdeml {
         if (winExecResult >= 32 && winExecStartsServer) server.running = true;
         return winExecResult;
     }
-    bool IsWindow(std::uintptr_t hWnd) override { return hWnd == kServerWindow && server.running; }
+    // A window ends with its server's process: a server started again has a
+    // window of its own, and the old one stays gone.
+    bool IsWindow(std::uintptr_t hWnd) override { return hWnd == serverWindow_ && server.running; }
 
     // --- the library's part towards the program ------------------------
 
@@ -326,6 +344,7 @@ class FakeDdeml : public IDdeml {
     // The server quits: every client conversation gets XTYP_DISCONNECT.
     void ServerQuits() {
         server.running = false;
+        ++serverWindow_;
         for (auto& entry : convs) {
             if (!entry.second.client || !entry.second.live) continue;
             Call(ddeml::kXtypDisconnect, entry.first);
@@ -336,6 +355,7 @@ class FakeDdeml : public IDdeml {
     // XTYP_DISCONNECT, its window gone.
     void ServerVanishes() {
         server.running = false;
+        ++serverWindow_;
         if (!staleAfterServerEnd) return;
         for (auto& entry : convs)
             if (entry.second.client && entry.second.live) entry.second.stale = true;
@@ -389,6 +409,8 @@ class FakeDdeml : public IDdeml {
     }
 
   private:
+    static constexpr std::uint32_t kDmlErrInvalidParameter = 0x4006;
+    static constexpr std::uint32_t kDmlErrNotProcessed = 0x4009;
     static constexpr std::uintptr_t kFirstString = 0x100;
     static constexpr std::uintptr_t kFirstConv = 0x1001;
     static constexpr std::uintptr_t kFirstData = 0x5001;
@@ -442,4 +464,5 @@ class FakeDdeml : public IDdeml {
     }
 
     std::map<std::uintptr_t, StringEntry> strings_;
+    std::uintptr_t serverWindow_ = kServerWindow;
 };

@@ -1,5 +1,7 @@
 // An ILocale with items and clocks set by the test; unset items read as
-// empty, as a locale that gives none. Finnish() and UnitedStates() hold what
+// empty, as a locale that gives none. The conversion to UTC refuses what the
+// system's refuses (no real date and time, a time before 1601), and
+// `failConversions` makes it refuse every reading. Finnish() and UnitedStates() hold what
 // Windows gives for those two user locales. Local times go to UTC by a rule
 // the test sets (FinnishTime, for one), counted here day by day rather than
 // with the program's own calendar code, which they are to check.
@@ -30,13 +32,16 @@ class FakeLocale : public ILocale {
     // Minutes the zone's clock is ahead of UTC at a local time; unset, the
     // offset of `now` to `utcNow`, all year round.
     std::function<int(const LocalTime& local)> utcOffsetAt;
+    bool failConversions = false;
 
     bool TzSpecificLocalTimeToSystemTime(const TimeZoneInformation* zone, const LocalTime& local,
                                          LocalTime* utc) override {
-        if (zone != nullptr) return false;
+        // As the system: no named zone here, and no reading it cannot count.
+        if (zone != nullptr || failConversions || !Convertible(local)) return false;
         const long long offset = utcOffsetAt
                                      ? utcOffsetAt(local)
                                      : std::llround((SecondsOf(now) - SecondsOf(utcNow)) / 60.0);
+        if (SecondsOf(local) < offset * 60) return false;  // UTC before 1601
         *utc = ToUtc(local, static_cast<int>(offset));
         return true;
     }
@@ -44,7 +49,7 @@ class FakeLocale : public ILocale {
     // `local` on a clock `offset` minutes ahead of UTC, as UTC.
     static LocalTime ToUtc(const LocalTime& local, int offset) {
         long long seconds = SecondsOf(local) - offset * 60LL;
-        LocalTime utc{1970, 1, 1};
+        LocalTime utc{1601, 1, 1};
         while (seconds >= MonthDays(utc.year, 0) * 86400LL)
             seconds -= MonthDays(utc.year++, 0) * 86400LL;
         while (seconds >= MonthDays(utc.year, utc.month) * 86400LL)
@@ -89,7 +94,15 @@ class FakeLocale : public ILocale {
     }
 
   private:
-    // Counted by hand, year by year and month by month from 1970, so that the
+    // A real date and time from 1601 on, where the system's clock count
+    // begins (tests/contracts/locale_contract.h).
+    static bool Convertible(const LocalTime& t) {
+        return t.year >= 1601 && t.year <= 30827 && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
+               t.day <= MonthDays(t.year, t.month) && t.hour >= 0 && t.hour <= 23 &&
+               t.minute >= 0 && t.minute <= 59 && t.second >= 0 && t.second <= 59 &&
+               t.millisecond >= 0 && t.millisecond <= 999;
+    }
+    // Counted by hand, year by year and month by month from 1601, so that the
     // program's own calendar code is not what checks it. Month 0: the year.
     static int MonthDays(int year, int month) {
         static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -99,7 +112,7 @@ class FakeLocale : public ILocale {
     }
     static long long SecondsOf(const LocalTime& t) {
         long long days = t.day - 1;
-        for (int year = 1970; year < t.year; ++year) days += MonthDays(year, 0);
+        for (int year = 1601; year < t.year; ++year) days += MonthDays(year, 0);
         for (int month = 1; month < t.month && month <= 12; ++month)
             days += MonthDays(t.year, month);
         return ((days * 24 + t.hour) * 60 + t.minute) * 60 + t.second;
@@ -107,6 +120,6 @@ class FakeLocale : public ILocale {
     static int LastSunday(int year, int month) {
         const int last = MonthDays(year, month);
         const long long days = SecondsOf(LocalTime{year, month, last}) / 86400;
-        return last - static_cast<int>((days + 4) % 7);  // 1 January 1970 was a Thursday
+        return last - static_cast<int>((days + 1) % 7);  // 1 January 1601 was a Monday
     }
 };

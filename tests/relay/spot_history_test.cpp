@@ -58,7 +58,9 @@ TEST_F(SpotHistoryTest, GoodLinesComeBackAsWrittenOthersAreSkipped) {
                           "2026-03-05 09:04:07 " + std::string(1010, 'x') + "\r\n" +  // too long
                           eightBit + "2026-03-05 09:04:08  3510 Q1CCC\n" +
                           "2026-03-05 09:04:09  3510 Q1D");  // its writing cut off
-    EXPECT_EQ(Read(kNow), first + eightBit + "2026-03-05 09:04:08  3510 Q1CCC\r\n");
+    // By their stamps, the day's last second last.
+    EXPECT_EQ(Read(LocalTime{2026, 3, 5, 23, 59, 59}),
+              first + "2026-03-05 09:04:08  3510 Q1CCC\r\n" + eightBit);
     EXPECT_TRUE(reports.empty());  // yesterday's file is missing: no spots, no word
 }
 
@@ -134,6 +136,60 @@ TEST_F(SpotHistoryTest, LimitTakesTheLatestLinesOfBothFiles) {
     TempFolder::Write("vihjeet-20260305.txt", lines(5, 0, 600));
     EXPECT_EQ(Read(kNow), lines(4, 100, 1500) + lines(5, 0, 600));
     EXPECT_EQ(Read(kNow, 500), lines(5, 100, 600));
+}
+
+// A NUL (zeros left in a file's tail by a power loss, the line then ended by
+// the next spot's repair) and every other control character become blanks,
+// as the decoder link gives rows; a line of nothing else is skipped.
+TEST_F(SpotHistoryTest, ControlCharactersInARowBecomeBlanks) {
+    TempFolder::Write("vihjeet-20260305.txt",
+                      std::string("2026-03-05 08:00:00  7025 Q1AAA\0\0\0\r\n", 36) +
+                          std::string("2026-03-05 08:00:01 \0\0\0\0\r\n", 26) +
+                          "2026-03-05 08:00:02  7\x01\t\x1f Q1\x7f\x80\r\n");
+    EXPECT_EQ(Read(kNow),
+              "2026-03-05 08:00:00  7025 Q1AAA   \r\n"
+              "2026-03-05 08:00:02  7    Q1\x7f\x80\r\n");
+}
+
+// A restart on the first of a month reads the last day of the one before,
+// its 31st too.
+TEST_F(SpotHistoryTest, TheFirstOfAMonthTakesTheLastDayOfTheMonthBefore) {
+    const struct {
+        const char* file;
+        const char* line;
+        LocalTime now;
+    } cases[] = {
+        {"vihjeet-20270831.txt", "2027-08-31 23:59:59  7001 Q1AUG\r\n", {2027, 9, 1, 0, 1, 0}},
+        {"vihjeet-20270731.txt", "2027-07-31 12:00:00  7002 Q1JUL\r\n", {2027, 8, 1, 0, 1, 0}},
+        {"vihjeet-20270430.txt", "2027-04-30 12:00:00  7003 Q1APR\r\n", {2027, 5, 1, 0, 1, 0}},
+        {"vihjeet-20280229.txt", "2028-02-29 12:00:00  7004 Q1FEB\r\n", {2028, 3, 1, 0, 1, 0}},
+    };
+    for (const auto& c : cases) {
+        TempFolder::Write(c.file, c.line);
+        EXPECT_EQ(Read(c.now), c.line) << c.file;
+    }
+}
+
+// The newest spots by their stamps, whichever file holds them: tomorrow's
+// file, written before the clock was set back past midnight, is older than
+// the spots taken since; a stamp copied into yesterday's file counts by its
+// own time.
+TEST_F(SpotHistoryTest, TheNewestSpotsWinWhicheverFileHoldsThem) {
+    TempFolder::Write("vihjeet-20260304.txt",
+                      "2026-03-04 23:00:00  7001 Q1Y1\r\n2026-03-05 09:20:00  7002 Q1Y2\r\n");
+    TempFolder::Write("vihjeet-20260305.txt",
+                      "2026-03-05 09:10:00  7003 Q1T1\r\n2026-03-05 09:00:00  7004 Q1T2\r\n"
+                      "2026-03-05 09:30:00  7005 Q1T3\r\n");
+    TempFolder::Write("vihjeet-20260306.txt",
+                      "2026-03-06 00:00:01  7006 Q1M1\r\n2026-03-06 00:00:02  7007 Q1M2\r\n"
+                      "2026-03-06 00:00:03  7008 Q1M3\r\n2026-03-06 00:00:04  7009 Q1M4\r\n");
+    // Q1T3 stands at now itself: not ahead of it.
+    EXPECT_EQ(Read(kNow, 4),
+              "2026-03-05 09:00:00  7004 Q1T2\r\n2026-03-05 09:10:00  7003 Q1T1\r\n"
+              "2026-03-05 09:20:00  7002 Q1Y2\r\n2026-03-05 09:30:00  7005 Q1T3\r\n");
+    // With room for all, tomorrow's come first, in their own order.
+    EXPECT_EQ(Read(kNow).substr(0, 64),
+              "2026-03-06 00:00:01  7006 Q1M1\r\n2026-03-06 00:00:02  7007 Q1M2\r\n");
 }
 
 // Reported once for the file, with the system's code; the other files are

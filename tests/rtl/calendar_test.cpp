@@ -16,6 +16,20 @@ std::string Text(const LocalTime& t) {
     return text;
 }
 
+// Every month of a common and of a leap year, the century rules of February,
+// and no month outside 1-12.
+TEST(CalendarTest, DaysOfEachMonthInACommonAndALeapYear) {
+    const int common[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int month = 1; month <= 12; ++month) {
+        EXPECT_EQ(DaysInMonth(2027, month), common[month - 1]) << month;
+        EXPECT_EQ(DaysInMonth(2028, month), month == 2 ? 29 : common[month - 1]) << month;
+    }
+    EXPECT_EQ(DaysInMonth(1900, 2), 28);
+    EXPECT_EQ(DaysInMonth(2000, 2), 29);
+    EXPECT_EQ(DaysInMonth(2027, 0), 0);
+    EXPECT_EQ(DaysInMonth(2027, 13), 0);
+}
+
 TEST(CalendarTest, ShiftAcrossDayMonthAndYearEnds) {
     EXPECT_EQ(Text(ShiftedBy(LocalTime{2026, 3, 5, 1, 15, 9, 7}, -120)), "2026-03-04 23:15:09.007");
     EXPECT_EQ(Text(ShiftedBy(LocalTime{2026, 12, 31, 23, 30, 0}, 45)), "2027-01-01 00:15:00.000");

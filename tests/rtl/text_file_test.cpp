@@ -85,6 +85,31 @@ TEST_P(LineReading, LinesOfAnyLength) {
     EXPECT_EQ(ReadAll(reader), (Lines{longLine, longLine + "y", "end"}));
 }
 
+// Whether the last line read had its line end: a file cut short does not.
+TEST_P(LineReading, TheLastLineTellsWhetherItEnded) {
+    TempFolder folder;
+    const std::string file = folder.Path("ends.txt");
+    struct Case {
+        std::string bytes;
+        bool ended;
+    };
+    for (const Case& c :
+         {Case{"", false}, Case{"a\r\nb", false}, Case{"a\r\nb\r\n", true}, Case{"a\r", true},
+          Case{"a\r\n\x1a"
+               "b",
+               true},
+          Case{"a\x1a"
+               "b\r\n",
+               false},
+          Case{std::string("a\r\n\0\0", 5), false}}) {
+        TempFolder::Write(file, c.bytes);
+        TextFileReader reader(file, SystemFiles(), GetParam());
+        EXPECT_FALSE(reader.LastLineEnded());
+        ReadAll(reader);
+        EXPECT_EQ(reader.LastLineEnded(), c.ended) << ::testing::PrintToString(c.bytes);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(BufferSizes, LineReading, ::testing::Values(1, 2, 3, 4096));
 
 TEST(TextFileReader, OpensForReadingAndLetsOthersOnlyRead) {
@@ -436,6 +461,66 @@ TEST_F(TextFileWriting, AtStartTheNewerCopyGoesBackOnlyWhenTheFileIsMissing) {
     std::filesystem::remove(file);
     EXPECT_EQ(RestoreKeptTextFile(file, files), KeptCopy::kNone);
     EXPECT_FALSE(TempFolder::Exists(file));
+}
+
+// Only a copy that reads whole goes back: it ends with a line end and every
+// line is known (here: starts with "["). A copy that is not whole stays as
+// it is, the other one goes back if it is whole, and with none whole nothing
+// moves. Each rule alone, the newer copy failing it either way round.
+TEST_F(TextFileWriting, AtStartOnlyAWholeCopyGoesBack) {
+    const KnownLine known = [](const std::string& line) { return line.rfind('[', 0) == 0; };
+    const std::string whole = "[a]1\r\n[b]2\r\n";
+    struct Case {
+        const char* what;
+        std::string newer;
+        bool newerIsNew;  // else the ".tmp" is the newer
+    };
+    const Case cases[] = {
+        {"cut in its last line", "[a]1\r\n[b", true},
+        {"cut after a whole line's CR", "[a]1\r", false},  // whole: a CR ends a line
+        {"an unknown line", "[a]1\r\nb2\r\n", true},
+        {"zeros in its tail", std::string("[a]1\r\n\0\0\0", 8), false},
+        {"empty", "", true},
+        {"an empty line", "[a]1\r\n\r\n", false},
+    };
+    const auto then = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const Case& c : cases) {
+        std::filesystem::remove(file);
+        const std::string& newerName = c.newerIsNew ? temp : kept;
+        const std::string& olderName = c.newerIsNew ? kept : temp;
+        TempFolder::Write(newerName, c.newer);
+        TempFolder::Write(olderName, whole);
+        std::filesystem::last_write_time(olderName, then);
+        std::filesystem::last_write_time(newerName, then + std::chrono::seconds(10));
+        const bool newerWhole = c.newer == "[a]1\r";
+        const KeptCopy newer = c.newerIsNew ? KeptCopy::kNew : KeptCopy::kTmp;
+        const KeptCopy older = c.newerIsNew ? KeptCopy::kTmp : KeptCopy::kNew;
+        EXPECT_EQ(RestoreKeptTextFile(file, files, known), newerWhole ? newer : older) << c.what;
+        EXPECT_EQ(TempFolder::Read(file), newerWhole ? c.newer : whole) << c.what;
+        EXPECT_EQ(TempFolder::Read(newerWhole ? olderName : newerName),
+                  newerWhole ? whole : c.newer)
+            << c.what;
+        std::filesystem::remove(kept);
+        std::filesystem::remove(temp);
+    }
+
+    // None whole, one copy or two: none goes back, and each stays.
+    std::filesystem::remove(file);
+    files.calls.clear();
+    TempFolder::Write(temp, "[a]1\r\n[b");
+    EXPECT_EQ(RestoreKeptTextFile(file, files, known), KeptCopy::kNoneWhole);
+    TempFolder::Write(kept, "x\r\n");
+    EXPECT_EQ(RestoreKeptTextFile(file, files, known), KeptCopy::kNoneWhole);
+    EXPECT_FALSE(TempFolder::Exists(file));
+    EXPECT_EQ(TempFolder::Read(temp), "[a]1\r\n[b");
+    EXPECT_EQ(TempFolder::Read(kept), "x\r\n");
+    EXPECT_TRUE(std::none_of(files.calls.begin(), files.calls.end(), [](const std::string& call) {
+        return call.rfind("MoveFileExA", 0) == 0;
+    }));
+    EXPECT_EQ(files.openHandles, 0);
+    // Without a reader's list every line is known; the line end still counts.
+    EXPECT_EQ(RestoreKeptTextFile(file, files), KeptCopy::kTmp);
+    EXPECT_EQ(TempFolder::Read(file), "x\r\n");
 }
 
 }  // namespace

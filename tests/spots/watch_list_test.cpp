@@ -48,6 +48,19 @@ TEST(WatchList, OperatingSuffixesNeverMatchPlacesAndPrefixesDo) {
     ExpectMatches(WatchList("M* OH2BH/P"), {"3D2/DL1ABC/M", "OH2BH/P/M", "OH2BH"}, false);
 }
 
+// A part after the call names a place when it holds any digit, 0 to 9 each
+// alone ("OH2BH/VP9" is in Bermuda); a suffix of letters only never does.
+TEST(WatchList, APlaceAfterTheCallCountsWhateverItsDigit) {
+    const WatchList places("VP*");
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        const std::string place = std::string("VP") + digit;
+        EXPECT_TRUE(places.Matches("OH2BH/" + place)) << place;
+        EXPECT_TRUE(WatchList(place).Matches("OH2BH/" + place)) << place;
+        EXPECT_TRUE(WatchList(place).Matches("OH2BH/" + place + "/P")) << place;
+    }
+    ExpectMatches(places, {"OH2BH/VP", "OH2BH/VPA"}, false);
+}
+
 // A bad entry is refused as typed, the first of several; in a list read from
 // a file edited by hand it is left out and matches nothing: above all not a
 // lone "*", which would watch every spot.

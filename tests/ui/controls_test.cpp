@@ -170,6 +170,32 @@ TEST_F(Controls, LinesAppendedInOneGoAreWhatAppendingEachWouldGive) {
     EXPECT_EQ(view->LinesFrom(8), std::vector<std::string>{"0123456789"});
 }
 
+// What the real view holds: every byte but a NUL, which cuts RichEdit's text,
+// so a line with one is refused whole, alone or among others, and the view
+// stays as it was.
+TEST_F(Controls, ALineWithANulIsRefusedWholeAndEveryOtherByteGoesIn) {
+    TRichEdit* view = form->memo1;
+    view->AppendLine("before", clRed);
+    const std::string nul("Q1AAA\0\0 tail", 12);
+    EXPECT_THROW(view->AppendLine(nul, clNavy), EOutOfResources);
+    EXPECT_THROW(view->AppendLine(std::string(1, '\0')), EOutOfResources);
+    EXPECT_THROW(view->AppendLines({{"fits", clNavy}, {nul, clRed}}), EOutOfResources);
+    EXPECT_THROW(view->AppendLines({{nul, clRed}, {"fits", clNavy}}), EOutOfResources);
+    ASSERT_EQ(view->LineCount(), 1);
+    EXPECT_EQ(view->Line(0), "before");
+    EXPECT_EQ(view->TextLength(), 7);
+
+    // 0x01 to 0xFF but the line ends, one by one and in one go.
+    std::string every;
+    for (int byte = 1; byte < 256; ++byte)
+        if (byte != '\r' && byte != '\n') every += static_cast<char>(byte);
+    view->AppendLine(every, clNavy);
+    view->AppendLines({{every, clRed}, {"after", clNavy}});
+    EXPECT_EQ(view->LinesFrom(0), (std::vector<std::string>{"before", every, every, "after"}));
+    EXPECT_EQ(view->LineColor(2), clRed);
+    EXPECT_EQ(view->TextLength(), 7 + 2 * static_cast<int>(every.size() + 1) + 6);
+}
+
 TEST_F(Controls, DeletingTheFirstLinesKeepsTheRestAndTheirColours) {
     TRichEdit* view = form->memo1;
     view->AppendLine("one", clRed);

@@ -1,6 +1,7 @@
 // The decoder link as the main window shows and repairs it with "[Uudelleen]1":
-// a warm link counts as the link only once the decoder has taken it, and a
-// renewal that fails is reported once in each outage.
+// a warm link counts as the link only once the decoder has taken it, a
+// decoder that is back is joined at the first check, and a renewal that fails
+// is reported once in each outage.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -57,6 +58,43 @@ TEST_F(DecoderLinkTest, AWarmLinkIsShownAsTheLinkOnlyOnceTheDecoderHasTakenIt) {
     EXPECT_EQ(form1->SpotCounter(), 1);
 }
 
+// The decoder goes without a word and is back before the next check, first
+// where the library lets the dead conversation go (Windows), then where it
+// keeps it (wine 8). Either way the one check closes, renews when it must and
+// joins: the link shows and the page's new spot is taken at that check, the
+// spots already shown are not taken again.
+TEST_F(DecoderLinkTest, ADecoderBackBeforeTheNextCheckIsJoinedAtThatCheck) {
+    const std::string a = PageRow(7025, "Q1AAA", "Q9ZZZ");
+    const std::string b = PageRow(14025, "Q2BBB", "Q9ZZZ");
+    const std::string c = PageRow(21025, "Q3CCC", "Q9ZZZ");
+    s.ddeml.server.items[ProgramSeams::kItem] = Page({a});
+    Show();
+    ASSERT_TRUE(LinkShown());
+    struct Outage {
+        bool libraryKeepsIt;
+        std::string newRow;
+        std::size_t renewals;  // DdeUninitialize calls by then
+    };
+    int spots = 1;
+    std::vector<std::string> page = {a};
+    for (const Outage& outage : {Outage{false, b, 0}, Outage{true, c, 1}}) {
+        s.ddeml.staleAfterServerEnd = outage.libraryKeepsIt;
+        s.ddeml.ServerVanishes();
+        page.push_back(outage.newRow);
+        s.ddeml.server.items[ProgramSeams::kItem] = Page(page);
+        s.ddeml.server.running = true;
+        const std::size_t connects = s.ddeml.Calls("DdeConnect").size();
+        s.widgets.FireTimers();
+        EXPECT_TRUE(LinkShown()) << outage.libraryKeepsIt;
+        EXPECT_TRUE(form1->lientti->IsOpen()) << outage.libraryKeepsIt;
+        EXPECT_EQ(s.ddeml.Calls("DdeConnect").size(), connects + 1) << outage.libraryKeepsIt;
+        EXPECT_EQ(s.ddeml.Calls("DdeUninitialize").size(), outage.renewals)
+            << outage.libraryKeepsIt;
+        EXPECT_EQ(form1->SpotCounter(), ++spots) << outage.libraryKeepsIt;
+    }
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+}
+
 // Down, the renewal fails (one box), back; down again and the renewal fails
 // again: a new outage, a second box.
 TEST_F(DecoderLinkTest, AFailedRenewalIsReportedOnceInEachOutage) {
@@ -65,17 +103,15 @@ TEST_F(DecoderLinkTest, AFailedRenewalIsReportedOnceInEachOutage) {
     const std::string failure = DdeErrorMessage(ddeml::kDmlErrLowMemory);
     for (size_t outage = 1; outage <= 2; ++outage) {
         s.ddeml.ServerVanishes();
-        s.widgets.FireTimers();  // closed; the library keeps it
         s.ddeml.server.running = true;
         s.ddeml.initializeResult = ddeml::kDmlErrLowMemory;
-        s.widgets.FireTimers();
+        s.widgets.FireTimers();  // closed (the library keeps it), the renewal fails
         s.widgets.FireTimers();
         app->ProcessMessages();
         EXPECT_EQ(s.BoxTexts(), Texts(outage, failure));
         EXPECT_FALSE(LinkShown());
         s.ddeml.initializeResult = 0;
-        s.widgets.FireTimers();  // renewed
-        s.widgets.FireTimers();  // joined
+        s.widgets.FireTimers();  // renewed and joined
         EXPECT_TRUE(LinkShown());
     }
 }

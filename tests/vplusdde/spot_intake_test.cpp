@@ -136,6 +136,28 @@ TEST_F(SpotIntakeTest, RestoredSpotsComeBackQuietlyInOneGo) {
     EXPECT_TRUE(view.IsShown(plain));
 }
 
+// A restored row whose line the view refused is still one taken before the
+// restart: the page that repeats it brings no tone for it, while the other
+// restored lines are shown and a new row is taken.
+TEST_F(SpotIntakeTest, ARestoredRowIsTakenAlsoWhenTheViewRefusedItsLine) {
+    const std::string before = Row("7001", "Q1AAA", "Q9ZZZ");
+    std::string refused = Row("7002", "Q2BBB", "Q9ZZZ");
+    refused[20] = '\0';
+    const std::string after = Row("7003", "Q3CCC", "Q9ZZZ");
+    EXPECT_THROW(
+        intake.Restore({{before, "7.12.2026"}, {refused, "7.12.2026"}, {after, "7.12.2026"}}),
+        EOutOfResources);
+    using Line = std::pair<std::string, std::uint32_t>;
+    EXPECT_EQ(lines.lines, (std::vector<Line>{{before + "7.12.2026", kSpotNavy},
+                                              {after + "7.12.2026", kSpotNavy}}));
+    const std::string fresh = Row("7004", "Q4DDD", "Q9ZZZ");
+    intake.Run(before + refused + after + fresh);
+    EXPECT_EQ(Tones(), 1);
+    EXPECT_EQ(intake.Counter(), 1);
+    EXPECT_EQ(lines.lines.back(), (Line{fresh + "7.12.2026", kSpotNavy}));
+    EXPECT_EQ(lines.lines.size(), 3u);
+}
+
 TEST_F(SpotIntakeTest, TheSameTextAgainAddsNothingButRewritesTheCount) {
     const std::string text = Row("14025", "Q1AAA", "Q9ZZZ") + Row("7010", "Q2BBB", "Q8YYY");
     intake.Run(text);

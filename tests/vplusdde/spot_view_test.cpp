@@ -93,6 +93,36 @@ TEST(SpotView, AppendingAllAtOnceEndsAsAppendingEachWould) {
     EXPECT_EQ(all.reads - readsBefore, 4);  // only the lines trimmed, to forget them
 }
 
+// A line the control refuses is left out alone: every other line goes in, in
+// order and indexed, in a few appends rather than one per line, and the
+// refusal is raised once, after them.
+TEST(SpotView, ALineTheControlRefusesIsLeftOutAlone) {
+    FakeSpotLines lines;
+    SpotView view(lines);
+    view.Append("old", 0);
+    std::vector<SpotLine> added(64);
+    for (std::size_t i = 0; i < added.size(); ++i) added[i] = {"line " + std::to_string(i), 1};
+    added[5].text = std::string("nul\0 5", 6);
+    added[50].text = std::string("nul\0 50", 7);
+    EXPECT_THROW(view.AppendAll(added), EOutOfResources);
+    std::vector<std::pair<std::string, std::uint32_t>> expected = {{"old", 0}};
+    for (int i = 0; i < 64; ++i)
+        if (i != 5 && i != 50) expected.emplace_back("line " + std::to_string(i), 1);
+    EXPECT_EQ(lines.lines, expected);
+    EXPECT_EQ(view.LineCount(), 63);
+    EXPECT_TRUE(view.IsShown("line 4"));
+    EXPECT_TRUE(view.IsShown("line 6"));
+    EXPECT_TRUE(view.IsShown("line 63"));
+    EXPECT_LE(lines.batches, 30);
+    // One refused line alone, and a batch that goes in whole, in one append.
+    EXPECT_THROW(view.AppendAll({{std::string(1, '\0'), 1}}), EOutOfResources);
+    EXPECT_EQ(view.LineCount(), 63);
+    const int batches = lines.batches;
+    view.AppendAll({{"a", 1}, {"b", 1}});
+    EXPECT_EQ(lines.batches, batches + 1);
+    EXPECT_EQ(view.LineCount(), 65);
+}
+
 TEST(SpotView, TheDuplicateTestReadsNoLines) {
     FakeSpotLines lines;
     SpotView view(lines);

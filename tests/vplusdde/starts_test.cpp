@@ -81,6 +81,9 @@ TEST_F(StartsTest, AFailingStepOfTheFirstShowLeavesTheOthersToRun) {
     std::string dayFile;
     for (int i = 0; i < 30; ++i)
         dayFile += "2026-12-07 08:00:00 " + SpotRow(PageRow(3500 + i, "Q2BBB", "Q9ZZZ")) + "\r\n";
+    // A line too long for the room the view has left, after the others.
+    dayFile += "2026-12-07 08:00:00 " + SpotRow(PageRow(3600, "Q3CCC", "Q9ZZZ")) +
+               std::string(900, 'x') + "\r\n";
     const struct {
         const char* step;
         std::function<void()> fail;
@@ -102,7 +105,7 @@ TEST_F(StartsTest, AFailingStepOfTheFirstShowLeavesTheOthersToRun) {
         {"restore",
          [&] {
              SettingsFolder::Put(dayFile, "vihjeet-20261207.txt");
-             form1->memo1->SetTextLimit(1000);  // no room for the day's lines
+             form1->memo1->SetTextLimit(2000);  // no room for the long line
          },
          {"RichEdit line insertion error."},
          1},
@@ -128,6 +131,75 @@ TEST_F(StartsTest, AFailingStepOfTheFirstShowLeavesTheOthersToRun) {
         for (const char* left : {"vareli.ini.tmp", "vihjeet-20261207.txt"})
             std::filesystem::remove(left);
     }
+}
+
+// A NUL in the day's file (zeros where a line's end was, after a power loss;
+// the next spot's repair then ended the line): the restart shows all seven
+// lines, the NUL a blank, takes none of the six the page still shows, and
+// says nothing.
+TEST_F(StartsTest, ANulInTheDaysFileCostsNoLineAndTakesNoSpotAgain) {
+    s.locale.utcNow = LocalTime{2026, 12, 7, 7, 41, 7, 0};
+    SettingsFolder::Put(kAllOn);
+    Texts rows;
+    std::string dayFile;
+    for (int i = 0; i < 7; ++i) {
+        rows.push_back(PageRow(7000 + i, "Q" + std::string(1, static_cast<char>('A' + i)) + "AA",
+                               "Q9ZZZ", "081" + std::to_string(i)));
+        dayFile += "2026-12-07 08:1" + std::to_string(i) + ":00 " + SpotRow(rows.back()) +
+                   (i == 3 ? std::string(2, '\0') : "") + "\r\n";
+    }
+    SettingsFolder::Put(dayFile, "vihjeet-20261207.txt");
+    s.ddeml.server.items[ProgramSeams::kItem] = Page(Texts(rows.begin() + 1, rows.end()));
+    Start();
+    ASSERT_EQ(View().LineCount(), 7);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(View().Line(i), SpotRow(rows[i]) + (i == 3 ? "  " : "") + "7.12.2026") << i;
+    EXPECT_EQ(s.speaker.log, Texts{});
+    EXPECT_EQ(Caption(form1->Label4), "0 vihjett\xE4");
+    EXPECT_EQ(LoggedLines(), 7);
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+    Stop();
+}
+
+// With the day's file switched off nothing is restored, though the files are
+// there: the page's rows are new spots again.
+TEST_F(StartsTest, WithTheDaysFileOffNoSpotIsRestored) {
+    std::string settings = kAllOn;
+    settings.replace(settings.find("[Loki]1"), 7, "[Loki]0");
+    SettingsFolder::Put(settings);
+    const std::string row = PageRow(7025, "Q1AAA", "Q9ZZZ", "0800");
+    SettingsFolder::Put("2026-12-07 08:00:00 " + SpotRow(row) + "\r\n", "vihjeet-20261207.txt");
+    SettingsFolder::Put("2026-12-06 08:00:00 " + SpotRow(row) + "\r\n", "vihjeet-20261206.txt");
+    s.ddeml.server.items[ProgramSeams::kItem] = Page({row});
+    Start();
+    EXPECT_EQ(View().LineCount(), 1);
+    EXPECT_EQ(View().Line(0), SpotRow(row) + "7.12.2026");
+    EXPECT_EQ(s.speaker.log, Texts{"Beep 1500 50"});
+    EXPECT_EQ(Caption(form1->Label4), "1 vihjett\xE4");
+    const int client = LoggedInClient();
+    sockets.PeerSend(client, "sh/dx\r\n");
+    sockets.Pump();
+    const std::string listed = sockets.PeerTake(client);
+    EXPECT_EQ(listed.find("Q1AAA"), listed.rfind("Q1AAA")) << listed;
+    Stop();
+}
+
+// When the system cannot convert a logged local time to UTC, sh/dx lists the
+// spot at its local time moved by today's offset: two hours back here.
+TEST_F(StartsTest, ALocalTimeTheSystemCannotConvertTakesTodaysOffset) {
+    s.locale.utcNow = LocalTime{2026, 12, 7, 7, 41, 7, 0};
+    s.locale.failConversions = true;
+    SettingsFolder::Put(kAllOn);
+    const std::string row = PageRow(7025, "Q1AAA", "Q9ZZZ", "2210");
+    SettingsFolder::Put("2026-12-07 00:10:05 " + SpotRow(row) + "\r\n", "vihjeet-20261207.txt");
+    Start();
+    const int client = LoggedInClient();
+    sockets.PeerSend(client, "sh/dx\r\n");
+    sockets.Pump();
+    const std::string listed = sockets.PeerTake(client);
+    EXPECT_NE(listed.find("Q1AAA        6-Dec-2026 2210Z"), std::string::npos) << listed;
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+    Stop();
 }
 
 LocalTime At(const char* text) {

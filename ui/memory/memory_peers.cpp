@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "ui/memory/memory_widget_set.h"
+#include "ui/view_text.h"
 
 TMemoryControlState::TMemoryControlState(TMemoryFormPeer& form) : form_(form) {
     form_.children.push_back(this);
@@ -90,23 +91,6 @@ TColor TMemoryRichEditPeer::LineColor(int index) {
     return start < colors.size() ? colors[start] : font.Color;
 }
 
-namespace {
-
-// What an append adds for the line: a line end first when the text before
-// does not end in one, the line with each line end in it made one CR, a CR.
-std::string Inserted(bool lineOpen, const std::string& line) {
-    std::string inserted;
-    if (lineOpen) inserted += '\r';
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n') continue;
-        inserted += line[i] == '\n' ? '\r' : line[i];
-    }
-    inserted += '\r';
-    return inserted;
-}
-
-}  // namespace
-
 bool TMemoryRichEditPeer::AppendLine(const std::string& line, TColor lineColor) {
     return AppendLines({{line, lineColor}});
 }
@@ -115,8 +99,10 @@ bool TMemoryRichEditPeer::AppendLines(const std::vector<TColoredLine>& lines) {
     std::string added;
     std::vector<TColor> addedColors;
     for (const TColoredLine& line : lines) {
+        // RichEdit cuts a text at a NUL, and the view takes no line cut short.
+        if (!ViewHolds(line.Text)) return false;
         const bool lineOpen = added.empty() && !text.empty() && text.back() != '\r';
-        const std::string inserted = Inserted(lineOpen, line.Text);
+        const std::string inserted = AppendedText({line}, lineOpen);
         added += inserted;
         addedColors.insert(addedColors.end(), inserted.size(), line.Color);
     }

@@ -146,8 +146,8 @@ class TMemoryRichEditPeer : public TMemoryControl<IRichEditPeer> {
     int LineCount() override;
     std::string Line(int index) override;
     TColor LineColor(int index) override;
-    // CR LF, a lone CR and a lone LF inside the text each end a line, as the
-    // real view takes them.
+    // CR LF, a lone CR and a lone LF inside the text each end a line, and a
+    // line with a NUL is refused, as the real view takes them (view_text.h).
     bool AppendLine(const std::string& line, TColor lineColor) override;
     bool AppendLines(const std::vector<TColoredLine>& lines) override;
     std::vector<std::string> LinesFrom(int first) override;

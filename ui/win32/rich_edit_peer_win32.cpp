@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/view_text.h"
+
 namespace {
 
 DWORD ScrollStyle(TScrollStyle scrollBars) {
@@ -31,27 +33,10 @@ CHARFORMAT2A ColorFormat(TColor color) {
     return format;
 }
 
-// The text as the view stores it: every line end one CR.
-std::string OneCrPerLineEnd(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out += text[i] == '\n' ? '\r' : text[i];
-    }
-    return out;
-}
-
-// What appending adds to the view for these lines: a line end first when
-// the text before does not end in one, then each line and a CR.
-std::string PlainText(const std::vector<TColoredLine>& lines, bool lineOpen) {
-    std::string text = lineOpen ? "\r" : "";
-    for (const TColoredLine& line : lines) text += OneCrPerLineEnd(line.Text) + '\r';
-    return text;
-}
-
-// The same as RTF: each line a paragraph in its colour from the colour table;
-// bytes outside printable ASCII by their code in the system's ANSI code page,
-// which is how EM_REPLACESEL of the "A" window takes them.
+// The same text as AppendedText gives, as RTF: each line a paragraph in its
+// colour from the colour table; bytes outside printable ASCII by their code in
+// the system's ANSI code page, which is how EM_REPLACESEL of the "A" window
+// takes them.
 std::string RtfText(const std::vector<TColoredLine>& lines, bool lineOpen) {
     std::vector<TColor> colors;
     std::string body = lineOpen ? "\\par\n" : "";
@@ -59,7 +44,7 @@ std::string RtfText(const std::vector<TColoredLine>& lines, bool lineOpen) {
         auto at = std::find(colors.begin(), colors.end(), line.Color);
         if (at == colors.end()) at = colors.insert(colors.end(), line.Color);
         body += "\\cf" + std::to_string(at - colors.begin() + 1) + ' ';
-        for (const char c : OneCrPerLineEnd(line.Text) + '\r') {
+        for (const char c : AppendedText({line}, false)) {
             const auto byte = static_cast<unsigned char>(c);
             if (c == '\r') {
                 body += "\\par\n";
@@ -239,10 +224,8 @@ void TWin32RichEditPeer::Replace(int start, int end, const std::string& text) {
 
 bool TWin32RichEditPeer::AppendLine(const std::string& text, TColor color) {
     const int start = TextLength();
-    std::string inserted;
-    if (start > 0 && Range(start - 1, start) != "\r") inserted += '\r';
-    inserted += OneCrPerLineEnd(text);
-    inserted += '\r';
+    const std::string inserted =
+        AppendedText({{text, color}}, start > 0 && Range(start - 1, start) != "\r");
     // wine does not hold programmatic insertions to the limit: check it here.
     if (start + static_cast<int>(inserted.size()) > textLimit_) return false;
 
@@ -284,7 +267,11 @@ bool TWin32RichEditPeer::HasFontAt(int at) {
 bool TWin32RichEditPeer::AppendLines(const std::vector<TColoredLine>& lines) {
     const int start = TextLength();
     const bool lineOpen = start > 0 && Range(start - 1, start) != "\r";
-    if (start + static_cast<int>(PlainText(lines, lineOpen).size()) > textLimit_) return false;
+    // A NUL would cut the streams short and AppendLine refuses it: no stream
+    // is tried for what cannot go in.
+    for (const TColoredLine& line : lines)
+        if (!ViewHolds(line.Text)) return false;
+    if (start + static_cast<int>(AppendedText(lines, lineOpen).size()) > textLimit_) return false;
     if (readOnly_) SendMessageA(window_, EM_SETREADONLY, FALSE, 0);
     bool streamed = true;
     int at = start;
@@ -294,7 +281,7 @@ bool TWin32RichEditPeer::AppendLines(const std::vector<TColoredLine>& lines) {
             lines.begin() +
                 static_cast<std::ptrdiff_t>(std::min(first + kStreamLines, lines.size())));
         const bool open = first == 0 && lineOpen;
-        const int size = static_cast<int>(PlainText(piece, open).size());
+        const int size = static_cast<int>(AppendedText(piece, open).size());
         streamed = StreamIn(at, RtfText(piece, open)) == size;
         at += size;
     }

@@ -13,6 +13,10 @@
 //   default, wine lets the text grow past any limit. So an append that would
 //   pass the limit is refused here, and one that did not go in whole is taken
 //   out again and reported.
+// - The text of a line (its line ends) is made by view_text.h, for the plain
+//   text and the RTF alike. EM_REPLACESEL ends the text at a NUL, so a line
+//   holding one does not go in whole and is taken out; AppendLines refuses
+//   such lines before streaming.
 // - Without word wrap (EM_SETTARGETDEVICE with a line width of 1) a line is
 //   a paragraph, whatever the view's width; LinesFrom then reads the text
 //   once and cuts it at the line ends.

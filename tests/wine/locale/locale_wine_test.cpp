@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "contracts/locale_contract.h"
 #include "platform/win32/locale_win32.h"
 #include "rtl/date_time_text.h"
 
@@ -147,33 +148,19 @@ TEST(LocaleUnderWine, SystemTimeIsUtc) {
     EXPECT_NE(locale.GetLocalTime().hour, utc.hour) << "TZ is not set off UTC for this test";
 }
 
-// A logged local time goes to UTC with the rules of its own date. The test
-// runs in Finnish time (TZ below): two hours off UTC in winter, three in
-// summer, the change on the last Sunday of March and of October.
+// A logged local time goes to UTC with the rules of its own date, and what
+// cannot be converted is refused: the contract the host's fake keeps too
+// (tests/contracts/locale_contract.h). The test runs in Finnish time (TZ in
+// CMakeLists.txt): two hours off UTC in winter, three in summer, the change
+// on the last Sunday of March and of October.
 TEST(LocaleUnderWine, LocalTimesGoToUtcWithTheRulesOfTheirOwnDate) {
     Win32Locale locale;
-    const struct {
-        LocalTime local;
-        LocalTime utc;
-    } cases[] = {
-        {At(2027, 1, 15, 12, 0, 0), At(2027, 1, 15, 10, 0, 0)},
-        {At(2027, 7, 15, 1, 30, 0), At(2027, 7, 14, 22, 30, 0)},
-        {At(2027, 3, 28, 2, 59, 0), At(2027, 3, 28, 0, 59, 0)},  // just before the change
-        {At(2027, 3, 28, 4, 0, 0), At(2027, 3, 28, 1, 0, 0)},    // and after it
-        {At(2027, 10, 31, 4, 0, 0), At(2027, 10, 31, 2, 0, 0)},  // winter time again
-        {At(2028, 3, 1, 1, 30, 0), At(2028, 2, 29, 23, 30, 0)},  // back to a leap day
-    };
-    for (const auto& c : cases) {
-        LocalTime utc;
-        ASSERT_TRUE(locale.TzSpecificLocalTimeToSystemTime(nullptr, c.local, &utc));
-        EXPECT_EQ(std::vector<int>({utc.year, utc.month, utc.day, utc.hour, utc.minute}),
-                  std::vector<int>({c.utc.year, c.utc.month, c.utc.day, c.utc.hour, c.utc.minute}))
-            << c.local.month << "/" << c.local.day << " " << c.local.hour;
-    }
-    // The hour the clocks repeat in October: one of its two readings.
-    LocalTime utc;
-    ASSERT_TRUE(locale.TzSpecificLocalTimeToSystemTime(nullptr, At(2027, 10, 31, 3, 30, 0), &utc));
-    EXPECT_TRUE(utc.day == 31 && (utc.hour == 0 || utc.hour == 1) && utc.minute == 30) << utc.hour;
+    locale_contract::ExpectLocalTimesGoToUtcByTheirOwnDate(locale);
+}
+
+TEST(LocaleUnderWine, ReadingsItCannotConvertAreRefused) {
+    Win32Locale locale;
+    locale_contract::ExpectReadingsItCannotConvertAreRefused(locale);
 }
 
 TEST(LocaleUnderWine, UserLocaleTextsAgreeWithWindows) {

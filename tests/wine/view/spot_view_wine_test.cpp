@@ -108,6 +108,19 @@ class WorkingFolder {
     bool ready_ = false;
 };
 
+// The whole text as the named file in the working folder.
+bool PutFile(const char* name, const std::string& text) {
+    HANDLE file =
+        CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok =
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0 &&
+        written == text.size();
+    CloseHandle(file);
+    return ok;
+}
+
 std::string ExeFileName() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
@@ -249,6 +262,52 @@ TEST_F(SpotViewOnWine, PastTheMaximumTheOldestLinesGoAndTheirRowsAreNewAgain) {
     EXPECT_EQ(view->LineCount(), trimmed + 2);
     EXPECT_EQ(form1->SpotCounter(), 2 * kBlockRows + 2);
     EXPECT_EQ(speaker.beeps, 2 * kBlockRows + 2);
+}
+
+// A restart over a day's file with a NUL in one line (zeros where its line
+// end was, after a power loss; the next spot's repair ended the line): the
+// real view refuses a NUL, so the row comes back with a blank there, and all
+// seven lines are shown; the page's six rows that the file holds are not
+// taken again, and no box appears.
+class RestartOnWine : public SpotViewOnWine {
+  protected:
+    void SetUp() override {
+        const LocalTime now = locale.GetLocalTime();
+        char name[32];
+        std::snprintf(name, sizeof name, "vihjeet-%04d%02d%02d.txt", now.year, now.month, now.day);
+        dayFile = name;
+        // Stamped at midnight: never ahead of the clock, whenever run.
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d 00:00:00 ", now.year, now.month,
+                      now.day);
+        std::string lines;
+        for (int i = 0; i < 7; ++i) {
+            rows.push_back(Row(70000 + i));
+            lines += stamp + rows.back() + (i == 3 ? std::string(2, '\0') : "") + "\r\n";
+        }
+        ASSERT_TRUE(PutFile(dayFile.c_str(), lines));
+        ASSERT_TRUE(PutFile(
+            "vareli.ini", "[COMPort]Com1\r\n[AlaMHZ]0\r\n[YlaMHZ]500000\r\n[Com]0\r\n[Loki]1\r\n"));
+        SpotViewOnWine::SetUp();
+    }
+    void TearDown() override {
+        SpotViewOnWine::TearDown();
+        DeleteFileA(dayFile.c_str());
+    }
+
+    std::string dayFile;
+    std::vector<std::string> rows;
+};
+
+TEST_F(RestartOnWine, ANulInTheDaysFileCostsNoLineAndTakesNoSpotAgain) {
+    ASSERT_EQ(view->LineCount(), 7);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(view->Line(i), rows[i] + (i == 3 ? "  " : "") + today) << i;
+    EXPECT_NO_THROW(Deliver(std::vector<std::string>(rows.begin() + 1, rows.end())));
+    EXPECT_EQ(view->LineCount(), 7);
+    EXPECT_EQ(form1->SpotCounter(), 0);
+    EXPECT_EQ(ShownCount(), "0 vihjett\xE4");
+    EXPECT_EQ(speaker.beeps, 0);
 }
 
 }  // namespace
