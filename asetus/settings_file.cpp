@@ -27,7 +27,8 @@ namespace {
 
 // Every key the settings file may hold, each at the start of its own line.
 // A line without one of them at its start is not one this program wrote: a
-// kept copy holding such a line is not put back.
+// kept copy holding such a line is not put back. A path's value ends at the
+// next of them.
 constexpr const char* kSettingsKeys[] = {
     "[COMPort]", "[AlaMHZ]",   "[YlaMHZ]",         "[Com]",         "[SarjaDX]",
     "[Loki]",    "[Klusteri]", "[KlusteriPortti]", "[KlusteriLAN]", "[Uudelleen]",
@@ -92,13 +93,6 @@ constexpr const char* kWatchKey = "[Seuraa]";
 constexpr const char* kCountriesKey = "[SeuraaMaat]";
 constexpr const char* kAdifKey = "[ADIF]";
 
-// Every key the file has: where a path's value ends.
-constexpr const char* kFileKeys[] = {
-    "[COMPort]", "[AlaMHZ]",   "[YlaMHZ]",         "[Com]",         "[SarjaDX]",
-    "[Loki]",    "[Klusteri]", "[KlusteriPortti]", "[KlusteriLAN]", "[Uudelleen]",
-    "[Seuraa]",  "[Vilkuta]",  "[Hiljaa]",         "[NaytaMaa]",    "[SeuraaMaat]",
-    "[ADIF]",    "[UusiMaa]",  "[UusiBandi]",      "[Vahvistetut]"};
-
 // The path after "[ADIF]", up to the next key of the file or the line's end,
 // without blanks at either end; nullopt when the line does not hold the key.
 // So a "[" that starts no key stays in the path, and no key is ever inside it.
@@ -107,7 +101,7 @@ std::optional<std::string> PathAfter(const std::string& line) {
     if (at == std::string::npos) return std::nullopt;
     const std::size_t from = at + std::char_traits<char>::length(kAdifKey);
     std::size_t to = line.size();
-    for (const char* key : kFileKeys) to = std::min(to, line.find(key, from));
+    for (const char* key : kSettingsKeys) to = std::min(to, line.find(key, from));
     return Trimmed(line.substr(from, to - from), kBlanks);
 }
 

@@ -395,6 +395,7 @@ TEST_F(WatchOptionsFileTest, APathKeepsItsBracketsAndEndsAtTheNextKey) {
     SettingsFolder::Put("[ADIF]\r\n[ADIF]last.adi");
     Read();
     EXPECT_EQ(adifPath.Text(), "last.adi");
+}
 
 // The one list of keys: each key the reader and the writer know makes a
 // settings line, also the six of the country and log options; a line
