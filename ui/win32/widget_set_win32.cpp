@@ -211,40 +211,48 @@ std::string FilterText(const std::vector<TFileFilter>& filters) {
 // Room for any path the ANSI calls take, and more.
 constexpr std::size_t kPathRoom = 4096;
 
+// One showing of the dialog: the chosen path, or nullopt with *error the
+// dialog's own error code (0 when the user cancelled).
+std::optional<std::string> ShowOpenDialog(HWND owner, const std::string& title,
+                                          const std::string& filter, const std::string& initial,
+                                          DWORD* error) {
+    std::vector<char> file(kPathRoom, '\0');
+    if (initial.size() < file.size()) initial.copy(file.data(), initial.size());
+    OPENFILENAMEA request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = file.data();
+    request.nMaxFile = static_cast<DWORD>(file.size());
+    request.lpstrTitle = title.c_str();
+    // The settings file is found in the working folder: the dialog must not
+    // move it to where the user browsed.
+    request.Flags =
+        OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    *error = 0;
+    if (GetOpenFileNameA(&request) != 0) return std::string(file.data());
+    *error = CommDlgExtendedError();
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> TWin32WidgetSet::OpenFileDialog(IFormPeer* owner,
                                                            const std::string& title,
                                                            const std::vector<TFileFilter>& filters,
                                                            const std::string& initialPath) {
+    HWND ownerWindow = owner != nullptr ? Win32Form(*owner).Handle() : nullptr;
     const std::string filter = FilterText(filters);
-    std::string initial = initialPath.size() < kPathRoom ? initialPath : std::string();
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        std::vector<char> file(kPathRoom, '\0');
-        initial.copy(file.data(), initial.size());
-        OPENFILENAMEA request = {};
-        request.lStructSize = sizeof request;
-        request.hwndOwner = owner != nullptr ? Win32Form(*owner).Handle() : nullptr;
-        request.lpstrFilter = filter.c_str();
-        request.nFilterIndex = 1;
-        request.lpstrFile = file.data();
-        request.nMaxFile = static_cast<DWORD>(file.size());
-        request.lpstrTitle = title.c_str();
-        // The settings file is found in the working folder: the dialog must
-        // not move it to where the user browsed.
-        request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                        OFN_NOCHANGEDIR;
-        if (GetOpenFileNameA(&request) != 0) return std::string(file.data());
-        const DWORD error = CommDlgExtendedError();
-        if (error == 0) return std::nullopt;  // cancelled
-        // A hand-typed text that is no file name: open without it.
-        if (error == FNERR_INVALIDFILENAME && !initial.empty()) {
-            initial.clear();
-            continue;
-        }
+    DWORD error = 0;
+    auto chosen = ShowOpenDialog(ownerWindow, title, filter, initialPath, &error);
+    // Windows refuses to open with a hand-typed text that is no file name:
+    // then it opens without it.
+    if (error == FNERR_INVALIDFILENAME && !initialPath.empty())
+        chosen = ShowOpenDialog(ownerWindow, title, filter, "", &error);
+    if (error != 0)
         throw EOutOfResources("Cannot open the file dialog (error " + std::to_string(error) + ")");
-    }
-    throw EOutOfResources("Cannot open the file dialog");
+    return chosen;
 }
 
 void TWin32WidgetSet::CancelMouseCapture() {
