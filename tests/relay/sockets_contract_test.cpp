@@ -171,10 +171,10 @@ TEST_F(SocketContract, SendWouldBlockWhileThePeerDoesNotReadAndRoomComesWithANot
     const std::uintptr_t socket = Accepted(&peer);
     EXPECT_TRUE(WaitFor(socket, kFdWrite));
     notices.clear();
-    const std::string chunk(64 * 1024, 'x');
+    const std::string chunk(std::size_t{64} * 1024, 'x');
     std::size_t taken = 0;
     int sent = 0;
-    while (taken < 64u * 1024 * 1024) {
+    while (taken < std::size_t{64} * 1024 * 1024) {
         sent = s.send(socket, chunk.data(), static_cast<int>(chunk.size()), 0);
         if (sent < 0) break;
         taken += static_cast<std::size_t>(sent);
