@@ -20,6 +20,7 @@ class FakeSocketsDriver : public SocketsDriver {
     std::string PeerReceive(int peer) override { return sockets_.PeerTake(peer); }
     bool PeerSawEnd(int peer) override { return sockets_.PeerSawEnd(peer); }
     void PeerClose(int peer) override { sockets_.PeerClose(peer); }
+    void PeerReset(int peer) override { sockets_.PeerReset(peer); }
     bool PumpUntil(const std::function<bool()>& done) override {
         sockets_.Pump();
         return done();

@@ -144,6 +144,25 @@ TEST_F(SocketContract, RecvWouldBlockReadsWhatCameAndZeroAfterThePeersClose) {
     EXPECT_EQ(s.recv(socket, buffer, static_cast<int>(sizeof buffer), 0), 0);
 }
 
+// A peer that resets the connection: a close notice; recv says the peer is
+// gone, with WSAECONNRESET as Windows documents it or with 0 as wine does
+// (it takes the socket's error for the notice), never would-block; and a
+// send fails with WSAECONNRESET.
+TEST_F(SocketContract, APeersResetEndsRecvAndFailsSend) {
+    int peer = 0;
+    const std::uintptr_t socket = Accepted(&peer);
+    driver->PeerReset(peer);
+    EXPECT_TRUE(WaitFor(socket, kFdClose));
+    char buffer[16];
+    const int got = s.recv(socket, buffer, static_cast<int>(sizeof buffer), 0);
+    if (got != 0) {
+        EXPECT_EQ(got, kSocketError);
+        EXPECT_EQ(s.WSAGetLastError(), kWsaEConnReset);
+    }
+    EXPECT_EQ(s.send(socket, "x", 1, 0), kSocketError);
+    EXPECT_EQ(s.WSAGetLastError(), kWsaEConnReset);
+}
+
 // After shutdown a send is refused with WSAESHUTDOWN; what went before
 // reaches the peer, and then the end, even when the peer's own data lay
 // unread at the close (which without the shutdown resets the connection).

@@ -28,6 +28,8 @@ class SocketsDriver {
     // The client has read the end of what the socket sends (an orderly end).
     virtual bool PeerSawEnd(int peer) = 0;
     virtual void PeerClose(int peer) = 0;
+    // An abortive close (a reset), as when the client's program is killed.
+    virtual void PeerReset(int peer) = 0;
 
     // Turns the message loop, notices delivered, until `done` or some
     // seconds have passed; done() at the end.

@@ -80,6 +80,12 @@ class Win32SocketsDriver : public SocketsDriver {
         ::closesocket(peers_[peer].socket);
         peers_[peer].socket = INVALID_SOCKET;
     }
+    void PeerReset(int peer) override {
+        const linger now{1, 0};
+        ::setsockopt(peers_[peer].socket, SOL_SOCKET, SO_LINGER,
+                     reinterpret_cast<const char*>(&now), sizeof now);
+        PeerClose(peer);
+    }
 
     bool PumpUntil(const std::function<bool()>& done) override {
         const DWORD start = GetTickCount();
