@@ -87,6 +87,15 @@ class FakeSockets : public ISockets {
         peers_[peer].refills = 0;
         if (peers_[peer].inbound.empty()) Post(peers_[peer].socket, kFdClose);
     }
+    // An abortive close: what it sent is gone, recv and send fail with
+    // WSAECONNRESET.
+    void PeerReset(int peer) {
+        Peer& p = peers_[peer];
+        p.reset = p.closedByPeer = true;
+        p.refills = 0;
+        p.inbound.clear();
+        Post(p.socket, kFdClose);
+    }
     void SetWindow(int peer, std::size_t bytes) { peers_[peer].window = bytes; }
     bool ClosedByNode(int peer) const { return peers_[peer].closedByNode; }
     // The node ended its sending before it closed: its last words reach the
@@ -189,6 +198,7 @@ class FakeSockets : public ISockets {
         if (Check(s, "recv") != 0) return kSocketError;
         Peer& p = peers_[sockets_[s].peer];
         ++p.reads;
+        if (p.reset) return Fail(kWsaEConnReset);
         if (p.inbound.empty()) return p.closedByPeer ? 0 : Fail(kWsaEWouldBlock);
         const std::size_t n = std::min(p.inbound.size(), static_cast<std::size_t>(length));
         p.inbound.copy(buffer, n);
@@ -209,6 +219,7 @@ class FakeSockets : public ISockets {
         // As Winsock: nothing more once the sending was ended.
         if (sockets_[s].shutDown) return Fail(kWsaEShutdown);
         Peer& p = peers_[sockets_[s].peer];
+        if (p.reset) return Fail(kWsaEConnReset);
         const std::size_t room = p.window > p.outbound.size() ? p.window - p.outbound.size() : 0;
         if (room == 0) {
             p.wantWrite = true;
@@ -275,6 +286,7 @@ class FakeSockets : public ISockets {
         int reads = 0;
         bool wantWrite = false;
         bool closedByPeer = false;
+        bool reset = false;
         bool closedByNode = false;
         bool shutDown = false;
     };
