@@ -47,6 +47,7 @@ constexpr int kWsaEWouldBlock = 10035;
 constexpr int kWsaENotSock = 10038;
 constexpr int kWsaEAddrInUse = 10048;
 constexpr int kWsaEConnReset = 10054;
+constexpr int kWsaEShutdown = 10058;
 constexpr int kWsaEConnRefused = 10061;
 
 class ISockets {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "relay/client_turns.h"
 #include "relay/telnet_lines.h"
 #include "rtl/text_fields.h"
 #include "spots/call_sign.h"
@@ -32,7 +33,6 @@ const char* const kNotACall = "Sorry, that is not a call sign.\r\n";
 const char* const kTooMany = "Sorry, too many connections.\r\n";
 const char* const kLoginTimeOut = "Sorry, no call sign in 60 seconds.\r\n";
 const char* const kOnlySpots = "Sorry, Vareli only serves spots: sh/dx [n], bye.\r\n";
-const char* const kFlooding = "Sorry, more than 20 lines a second, closing.\r\n";
 
 // The white space around what a client types.
 const char* const kClientBlanks = " \t";
@@ -82,21 +82,17 @@ std::string Prompt(const std::string& call) {
 
 struct ClusterNode::Client {
     Client(std::uintptr_t s, std::chrono::steady_clock::time_point now)
-        : socket(s), lines(kMaxLineBytes), connected(now), creditAt(now) {}
+        : socket(s), lines(kMaxLineBytes), turns(now), connected(now) {}
 
     std::uintptr_t socket;
     TelnetLines lines;
     std::string unread;     // read, its lines not yet handled
     bool readFull = false;  // the last read took all it asked for: more waits, likely
-    bool held = false;      // served by the tick alone until it runs dry
-    std::chrono::steady_clock::time_point heldSince;
+    ClientTurns turns;
     std::string waiting;  // not yet taken by send
     std::string call;     // empty until logged in
     int failedLogins = 0;
     std::chrono::steady_clock::time_point connected;
-    // The lines it may still send at once: kLinesAhead, refilled at the pace.
-    double lineCredit = kLinesAhead;
-    std::chrono::steady_clock::time_point creditAt;
 };
 
 ClusterNode::ClusterNode(ISockets& sockets, Clock clock)
@@ -194,7 +190,7 @@ void ClusterNode::OnNotice(std::uintptr_t socket, std::uint32_t event, int /*err
     Client& client = *found->second;
     if (event == kFdWrite) {
         if (!Flush(client)) Close(socket);
-    } else if ((event == kFdRead || event == kFdClose) && !client.held) {
+    } else if ((event == kFdRead || event == kFdClose) && !client.turns.Held()) {
         // One turn for a close notice too: it may be stale, meant for an
         // earlier connection whose handle this one got, and reading to the end
         // would let a live client that sends on hold the thread. What is left
@@ -227,14 +223,6 @@ void ClusterNode::OnTick() {
             continue;
         }
         Serve(client);
-        const auto served = clients_.find(socket);
-        if (served == clients_.end() || !served->second->held ||
-            now - served->second->heldSince < kBehindLimit)
-            continue;
-        // Lines that each cost a long answer keep within the pace, but not
-        // the client within what it is served.
-        served->second->waiting += kFlooding;
-        CloseWithWords(*served->second);
     }
     // Every client was just served once, which freed the places of those gone.
     AcceptWaiting(false);
@@ -286,7 +274,7 @@ void ClusterNode::AcceptWaiting(bool lookFirst) {
 void ClusterNode::LookAtEveryClient() {
     std::vector<std::uintptr_t> sockets;
     for (const auto& entry : clients_)
-        if (!entry.second->held) sockets.push_back(entry.first);  // a held one is there
+        if (!entry.second->turns.Held()) sockets.push_back(entry.first);  // a held one is there
     for (std::uintptr_t socket : sockets) {
         const auto found = clients_.find(socket);
         if (found != clients_.end()) Serve(*found->second);  // else closed by a change callback
@@ -294,43 +282,53 @@ void ClusterNode::LookAtEveryClient() {
 }
 
 void ClusterNode::Serve(Client& client) {
-    if (client.unread.empty()) {
-        char buffer[kReadBytes];
-        const int got = sockets_.recv(client.socket, buffer, static_cast<int>(kReadBytes), 0);
-        if (got < 0 && sockets_.WSAGetLastError() == kWsaEWouldBlock) {
-            client.held = false;
-            return;
+    const std::uintptr_t socket = client.socket;
+    Turn turn;
+    bool read = false;
+    while (!turn.Full()) {
+        if (client.unread.empty()) {
+            if (read && !client.readFull) break;  // it had no more a moment ago
+            char buffer[kReadBytes];
+            const int got = sockets_.recv(socket, buffer, static_cast<int>(kReadBytes), 0);
+            if (got < 0 && sockets_.WSAGetLastError() == kWsaEWouldBlock) {
+                client.readFull = false;
+                break;
+            }
+            if (got <= 0) {
+                Close(socket);
+                return;
+            }
+            read = true;
+            client.unread.assign(buffer, static_cast<std::size_t>(got));
+            client.readFull = static_cast<std::size_t>(got) == kReadBytes;
         }
-        if (got <= 0) {
-            Close(client.socket);
-            return;
-        }
-        client.unread.assign(buffer, static_cast<std::size_t>(got));
-        client.readFull = static_cast<std::size_t>(got) == kReadBytes;
+        if (!HandleUnread(client, turn)) return;
     }
-    if (!HandleUnread(client)) return;
-    const bool wasHeld = client.held;
-    client.held = client.readFull || !client.unread.empty();
-    if (client.held && !wasHeld) client.heldSince = clock_();
+    const bool dataLeft = client.readFull || !client.unread.empty();
+    if (client.turns.EndTurn(dataLeft, turn.answered >= kAnswerBytesPerTurn, clock_())) return;
+    client.waiting += ClientTurns::kWaitingWords;
+    CloseWithWords(client);
 }
 
-bool ClusterNode::HandleUnread(Client& client) {
+bool ClusterNode::HandleUnread(Client& client, Turn& turn) {
     const std::uintptr_t socket = client.socket;
-    int lines = 0;
-    std::size_t answered = 0;
     std::size_t used = 0;
-    while (used < client.unread.size() && lines < kLinesPerTurn && answered < kAnswerBytesPerTurn) {
+    while (used < client.unread.size() && !turn.Full()) {
         const TelnetLines::Step step =
             client.lines.Take(static_cast<unsigned char>(client.unread[used++]));
         if (step == TelnetLines::Step::None) continue;
-        ++lines;
+        ++turn.lines;
         const std::size_t before = client.waiting.size();
-        if (step == TelnetLines::Step::TooLong || !WithinPace(client) ||
-            !HandleLine(client, client.lines.Line())) {
+        if (step == TelnetLines::Step::Line && !client.turns.TakeLine(clock_())) {
+            client.waiting += ClientTurns::kPaceWords;
             CloseWithWords(client);
             return false;
         }
-        answered += client.waiting.size() - before;
+        if (step == TelnetLines::Step::TooLong || !HandleLine(client, client.lines.Line())) {
+            CloseWithWords(client);
+            return false;
+        }
+        turn.answered += client.waiting.size() - before;
         // Each answer on its own against the limit: a read full of
         // "sh/dx 100" would otherwise queue far more than it.
         if (!Flush(client)) {
@@ -345,18 +343,6 @@ bool ClusterNode::HandleUnread(Client& client) {
         client.lines.Take(static_cast<unsigned char>(client.unread[used++]));
     client.unread.erase(0, used);
     return true;
-}
-
-bool ClusterNode::WithinPace(Client& client) {
-    const auto now = clock_();
-    const double seconds = std::chrono::duration<double>(now - client.creditAt).count();
-    client.creditAt = now;
-    client.lineCredit =
-        std::min<double>(kLinesAhead, client.lineCredit + seconds * kLinesPerSecond);
-    client.lineCredit -= 1;
-    if (client.lineCredit >= 0) return true;
-    client.waiting += kFlooding;
-    return false;
 }
 
 bool ClusterNode::HandleLine(Client& client, const std::string& line) {

@@ -9,18 +9,15 @@
 // sockets' notices drive it, and intake hands it each accepted row. Notices
 // can go missing, so a tick every half second also serves every client and
 // takes waiting connections. Nothing ever blocks or runs on: a notice or the
-// tick gives a client one turn, bounded in what it reads (1 KiB), in the
-// lines it handles (20) and in the answers those lines queue (4 KiB, or the
-// one line that crosses it), so one that sends without end holds up neither
-// the thread nor the others. A client whose turn left data behind (a full
-// read, or lines not yet handled) is served by the tick alone until it runs
-// dry: it is not read on a notice, so Winsock posts no further read notice
-// for it and the thread's queue of posted messages empties every turn of the
-// loop (windows are drawn and take input only when it is empty). A client
-// that keeps sending more than 20 lines a second (200 in a row beyond that
-// pace), or more than its turns take for 10 s on end, is told so and closed. What a client does not
-// take at once waits in its queue, and a client that lets 64 KiB wait is closed, as is one that
-// sends a line longer than 256 bytes, so memory stays bounded.
+// tick gives a client one turn, bounded in the lines it handles (20) and in
+// the answers those lines queue (4 KiB, or the one line that crosses it), so
+// one that sends without end holds up neither the thread nor the others.
+// What a client's turns are, when it is held for the tick, and the two rules
+// that close a client that sends too much (the pace rule: more than 20 lines
+// a second; the waiting rule: lines that ask for more than its turns answer)
+// are relay/client_turns.h. What a client does not take at once waits in its
+// queue, and a client that lets 64 KiB wait is closed, as is one that sends
+// a line longer than 256 bytes, so memory stays bounded.
 // At most 16 connections; before the next is told so and closed, every
 // client not held for the tick is read once, so that those whose close has
 // not been read yet free their places. A connection that has not logged in within 60 s is closed;
@@ -57,15 +54,10 @@ class ClusterNode {
     static constexpr std::size_t kMaxLineBytes = 256;
     static constexpr std::size_t kMaxWaitingBytes = 64 * 1024;
     static constexpr std::size_t kKeptSpots = 100;
+    // One read; a turn reads as often as its lines need.
     static constexpr std::size_t kReadBytes = 1024;
     static constexpr int kLinesPerTurn = 20;
     static constexpr std::size_t kAnswerBytesPerTurn = 4096;
-    // The pace a client may keep up, and how far beyond it it may run.
-    static constexpr int kLinesPerSecond = 20;
-    static constexpr int kLinesAhead = 200;
-    // How long a client may keep more waiting than its turns take: one that
-    // sends faster than it is served, whatever its lines cost.
-    static constexpr std::chrono::milliseconds kBehindLimit{10000};
     static constexpr std::chrono::milliseconds kTick{500};
     static constexpr std::chrono::milliseconds kLoginTime{60000};
     static constexpr std::chrono::milliseconds kKeepAliveIdle{180000};
@@ -129,15 +121,19 @@ class ClusterNode {
     // clients gone are freed.
     void AcceptWaiting(bool lookFirst);
     void LookAtEveryClient();
-    // One turn: the bytes left from the last turn, or one read of at most
-    // 1 KiB, handled within the turn's bounds; what is left waits for the
-    // tick. A client that is gone (recv says 0 or fails) is closed.
+    // One turn: the bytes left from the last turn, then reads of at most
+    // 1 KiB as long as the turn's bounds leave room for more lines; what is
+    // left waits for the tick. A client that is gone (recv says 0 or fails),
+    // or that breaks a rule, is closed.
     void Serve(Client& client);
-    // Handles the client's unread bytes up to the turn's bounds; false when
+    struct Turn {
+        int lines = 0;
+        std::size_t answered = 0;
+        bool Full() const { return lines >= kLinesPerTurn || answered >= kAnswerBytesPerTurn; }
+    };
+    // Handles the client's unread bytes within the turn's bounds; false when
     // the client was closed.
-    bool HandleUnread(Client& client);
-    // Counts a line against the client's pace; false when it is flooding.
-    bool WithinPace(Client& client);
+    bool HandleUnread(Client& client, Turn& turn);
     // Handles one line; false when the client is to be closed.
     bool HandleLine(Client& client, const std::string& line);
     void ShowDx(Client& client, int count);

@@ -6,6 +6,10 @@
 // peer that has not read them; a send beyond it is refused with
 // WSAEWOULDBLOCK until the peer takes what it got.
 //
+// It refuses what Winsock refuses: a send after shutdown (WSAESHUTDOWN), a
+// port an open socket holds (WSAEADDRINUSE); and it posts a peer's close
+// once what the peer sent is read, as wine does. The contract it keeps with
+// the real sockets is tests/relay/sockets_contract_test.cpp, run on both.
 // It records the faults a server must not commit: any call on a socket that
 // is closed or was never made. Handles are never reused.
 #pragma once
@@ -77,16 +81,31 @@ class FakeSockets : public ISockets {
     }
     // recv calls on the peer's connection.
     int Reads(int peer) const { return peers_[peer].reads; }
+    // Its close notice comes once what it sent is read, as wine posts it.
     void PeerClose(int peer) {
         peers_[peer].closedByPeer = true;
         peers_[peer].refills = 0;
-        Post(peers_[peer].socket, kFdClose);
+        if (peers_[peer].inbound.empty()) Post(peers_[peer].socket, kFdClose);
+    }
+    // An abortive close: what it sent is gone, recv and send fail with
+    // WSAECONNRESET.
+    void PeerReset(int peer) {
+        Peer& p = peers_[peer];
+        p.reset = p.closedByPeer = true;
+        p.refills = 0;
+        p.inbound.clear();
+        Post(p.socket, kFdClose);
     }
     void SetWindow(int peer, std::size_t bytes) { peers_[peer].window = bytes; }
     bool ClosedByNode(int peer) const { return peers_[peer].closedByNode; }
     // The node ended its sending before it closed: its last words reach the
     // peer even if a reset follows.
     bool ShutDownByNode(int peer) const { return peers_[peer].shutDown; }
+    // The peer has taken all the node sent, and then the end of it.
+    bool PeerSawEnd(int peer) const {
+        const Peer& p = peers_[peer];
+        return (p.shutDown || p.closedByNode) && p.outbound.empty();
+    }
 
     // Notices the system never delivers.
     void LoseNotices() { notices_.clear(); }
@@ -143,7 +162,10 @@ class FakeSockets : public ISockets {
     }
     int bind(std::uintptr_t s, std::uint32_t address, std::uint16_t port) override {
         if (Check(s, "bind") != 0) return kSocketError;
+        // Taken by another program, or by an open socket of this one.
         if (portsInUse.count(port) != 0) return Fail(kWsaEAddrInUse);
+        for (const auto& entry : sockets_)
+            if (entry.second.open && entry.second.port == port) return Fail(kWsaEAddrInUse);
         boundAddress = address;
         boundPort = port;
         sockets_[s].port = port;
@@ -176,6 +198,7 @@ class FakeSockets : public ISockets {
         if (Check(s, "recv") != 0) return kSocketError;
         Peer& p = peers_[sockets_[s].peer];
         ++p.reads;
+        if (p.reset) return Fail(kWsaEConnReset);
         if (p.inbound.empty()) return p.closedByPeer ? 0 : Fail(kWsaEWouldBlock);
         const std::size_t n = std::min(p.inbound.size(), static_cast<std::size_t>(length));
         p.inbound.copy(buffer, n);
@@ -184,13 +207,19 @@ class FakeSockets : public ISockets {
             --p.refills;
             p.inbound += p.flood;
         }
-        if (!p.inbound.empty()) Post(s, kFdRead);
+        if (!p.inbound.empty())
+            Post(s, kFdRead);
+        else if (p.closedByPeer)
+            Post(s, kFdClose);
         return static_cast<int>(n);
     }
     int send(std::uintptr_t s, const char* buffer, int length, int) override {
         if (Check(s, "send") != 0) return kSocketError;
         largestSend = std::max(largestSend, static_cast<std::size_t>(length));
+        // As Winsock: nothing more once the sending was ended.
+        if (sockets_[s].shutDown) return Fail(kWsaEShutdown);
         Peer& p = peers_[sockets_[s].peer];
+        if (p.reset) return Fail(kWsaEConnReset);
         const std::size_t room = p.window > p.outbound.size() ? p.window - p.outbound.size() : 0;
         if (room == 0) {
             p.wantWrite = true;
@@ -202,7 +231,9 @@ class FakeSockets : public ISockets {
     }
     int shutdown(std::uintptr_t s, int how) override {
         if (Check(s, "shutdown") != 0) return kSocketError;
-        if (how == kSdSend && sockets_[s].peer >= 0) peers_[sockets_[s].peer].shutDown = true;
+        if (how != kSdSend) return 0;
+        sockets_[s].shutDown = true;
+        if (sockets_[s].peer >= 0) peers_[sockets_[s].peer].shutDown = true;
         return 0;
     }
     int closesocket(std::uintptr_t s) override {
@@ -220,7 +251,7 @@ class FakeSockets : public ISockets {
         if (selected.peer >= 0) {
             const Peer& p = peers_[selected.peer];
             if (!p.inbound.empty()) Post(s, kFdRead);
-            if (p.closedByPeer) Post(s, kFdClose);
+            if (p.closedByPeer && p.inbound.empty()) Post(s, kFdClose);
             Post(s, kFdWrite);
         } else if (!selected.backlog.empty()) {
             Post(s, kFdAccept);
@@ -240,6 +271,7 @@ class FakeSockets : public ISockets {
         int peer = -1;  // the connection's client end; -1 for a listener
         bool open = true;
         bool listening = false;
+        bool shutDown = false;  // its sending ended
         std::uint16_t port = 0;
         std::uint32_t events = 0;
         std::deque<int> backlog;
@@ -254,6 +286,7 @@ class FakeSockets : public ISockets {
         int reads = 0;
         bool wantWrite = false;
         bool closedByPeer = false;
+        bool reset = false;
         bool closedByNode = false;
         bool shutDown = false;
     };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -373,7 +374,172 @@ TEST_F(ClusterNodeTest, AFloodingClientGetsOneBoundedTurnATickAndIsClosed) {
     }
     EXPECT_GE(ticks, 19);
     EXPECT_LE(ticks, 21);
-    EXPECT_EQ(last.substr(last.size() - 46), "Sorry, more than 20 lines a second, closing.\r\n");
+    EXPECT_EQ(last.substr(last.size() - 42), "Sorry, too much waiting unread, closing.\r\n");
+}
+
+// --- the two rules, each alone at its bounds
+
+class ClusterNodeRulesTest : public ClusterNodeTest {
+  protected:
+    static constexpr const char* kPaceWords = "Sorry, more than 20 lines a second, closing.\r\n";
+    static constexpr const char* kWaitingWords = "Sorry, too much waiting unread, closing.\r\n";
+    const std::string prompt = "OH1AA de VARELI >\r\n";
+
+    // Logged in, and its credit full again.
+    int Client(const std::string& call = "OH1AA") {
+        const int peer = LoggedIn(call);
+        now += std::chrono::seconds(10);
+        return peer;
+    }
+    static int Count(const std::string& text, const std::string& part) {
+        int count = 0;
+        for (std::size_t at = text.find(part); at != std::string::npos;
+             at = text.find(part, at + part.size()))
+            ++count;
+        return count;
+    }
+    static std::string Lines(int count, const std::string& line) {
+        std::string all;
+        for (int i = 0; i < count; ++i) all += line + "\r\n";
+        return all;
+    }
+    // Half a second of the loop: the client's lines, their notices, the tick.
+    std::string HalfSecond(int peer, int lines, const std::string& line = "set/page 20") {
+        now += ClusterNode::kTick;
+        if (lines > 0) sockets.PeerSend(peer, Lines(lines, line));
+        sockets.Pump();
+        sockets.Tick();
+        return sockets.PeerTake(peer);
+    }
+};
+
+// The pace rule: 200 lines at once are all answered (the tick serves the
+// held client 20 a turn, with the clock standing still), the 201st closes.
+TEST_F(ClusterNodeRulesTest, TwoHundredLinesAtOnceAreAnsweredTheNextCloses) {
+    const int peer = Client();
+    sockets.PeerSend(peer, Lines(201, "set/page 20"));
+    sockets.Pump();
+    std::string got = sockets.PeerTake(peer);
+    for (int tick = 0; tick < 20 && !sockets.ClosedByNode(peer); ++tick) {
+        sockets.Tick();
+        got += sockets.PeerTake(peer);
+    }
+    EXPECT_EQ(got, Lines(200, "OH1AA de VARELI >") + kPaceWords);
+    EXPECT_TRUE(sockets.ClosedByNode(peer));
+
+    // 200 at once, and it stays; served out, its next line is answered.
+    const int other = Client("OH2BB");
+    sockets.PeerSend(other, Lines(200, "set/page 20"));
+    sockets.Pump();
+    got = sockets.PeerTake(other);
+    for (int tick = 0; tick < 20; ++tick) {
+        sockets.Tick();
+        got += sockets.PeerTake(other);
+    }
+    EXPECT_EQ(Count(got, "OH2BB de VARELI >\r\n"), 200);
+    EXPECT_FALSE(sockets.ClosedByNode(other));
+}
+
+// 20 lines a second keep a client for ever; 25 close it once the 200 lines
+// ahead are used up, 5 a second: in about 40 s.
+TEST_F(ClusterNodeRulesTest, TwentyFiveLinesASecondCloseInAbout40Seconds) {
+    const int steady = Client();
+    for (int half = 0; half < 240; ++half)
+        ASSERT_EQ(HalfSecond(steady, 10), Lines(10, "OH1AA de VARELI >"));
+    EXPECT_FALSE(sockets.ClosedByNode(steady));
+    sockets.PeerClose(steady);
+    sockets.Pump();
+
+    const int fast = Client();
+    int halves = 0;
+    std::string last;
+    while (!sockets.ClosedByNode(fast) && halves < 200) {
+        last = HalfSecond(fast, 12 + halves % 2);
+        ++halves;
+    }
+    EXPECT_TRUE(sockets.ClosedByNode(fast));
+    // 200 ahead less the first half second's 12, at 5 a second: 38 s.
+    EXPECT_GE(halves, 76) << "closed after " << halves / 2.0 << " s";
+    EXPECT_LE(halves, 80) << "closed after " << halves / 2.0 << " s";
+    EXPECT_EQ(last.substr(last.size() - 46), kPaceWords);
+}
+
+// A logger's one full 1 KiB burst of settings, then silence: it is served
+// out by the tick, no longer held once a read finds nothing, so its next
+// line is answered on its own notice; and it is never closed.
+TEST_F(ClusterNodeRulesTest, OneFullKibBurstThenSilenceStaysAndIsServedOnItsNotices) {
+    const int peer = Client();
+    const std::string line = "set/name 1234";  // 15 bytes with its line end
+    std::string burst = Lines(68, line);
+    burst += std::string(1024 - burst.size() - 2, 'x') + "\r\n";
+    ASSERT_EQ(burst.size(), 1024u);
+    sockets.PeerSend(peer, burst);
+    sockets.Pump();
+    std::string got = sockets.PeerTake(peer);
+    EXPECT_EQ(Count(got, prompt), 20);  // one turn, then held
+    for (int half = 0; half < 120; ++half) got += HalfSecond(peer, 0);
+    EXPECT_EQ(Count(got, prompt), 68 + 1);
+    EXPECT_EQ(Count(got, "Sorry, Vareli only serves spots"), 1);  // the filler
+    EXPECT_FALSE(sockets.ClosedByNode(peer));
+    EXPECT_EQ(Say(peer, "sh/dx 0\r\n"), prompt);  // without a tick
+}
+
+// Served 1 KiB a turn, lines of 110 bytes at exactly 20 a second never
+// drained after one second's backlog, and were closed as a flood. A turn
+// takes 20 lines however long, twice the pace: it drains and stays, with
+// the longest lines too, after a backlog of 9 s (180 of the 200 ahead).
+TEST_F(ClusterNodeRulesTest, LongLinesAtThePaceAfterABacklogStay) {
+    const std::string line = "set/name " + std::string(99, 'n');  // 110 bytes with CR LF
+    ASSERT_EQ(line.size() + 2, 110u);
+    const std::string longest = "set/name " + std::string(ClusterNode::kMaxLineBytes - 9, 'n');
+    struct Case {
+        std::string line;
+        int backlogSeconds;
+    };
+    for (const Case& c : {Case{line, 1}, Case{longest, 9}}) {
+        const int peer = Client();
+        // The loop held up: what came meanwhile waits unread.
+        sockets.PeerSend(peer, Lines(20 * c.backlogSeconds, c.line));
+        now += std::chrono::seconds(c.backlogSeconds);
+        std::string got;
+        for (int half = 0; half < 240; ++half) got += HalfSecond(peer, 10, c.line);
+        EXPECT_FALSE(sockets.ClosedByNode(peer)) << c.backlogSeconds << " s";
+        got += HalfSecond(peer, 0);
+        EXPECT_EQ(Count(got, prompt), 20 * c.backlogSeconds + 240 * 10);
+        EXPECT_EQ(Say(peer, "sh/dx 0\r\n"), prompt);  // drained: served on its notice
+        sockets.PeerClose(peer);
+        sockets.Pump();
+    }
+}
+
+// The waiting rule: lines whose answers fill every turn close the client
+// after 10 s on end of it, not before; lists asked now and then, each
+// drained before the next, never.
+TEST_F(ClusterNodeRulesTest, AnswersThatFillEveryTurnFor10SecondsClose) {
+    for (int n = 1; n <= 100; ++n) node.Spot(Row(7000 + n, n), kAccepted);
+    const int lists = Client();
+    sockets.PeerTake(lists);
+    for (int round = 0; round < 12; ++round) {
+        // Four lists at once take four turns: three filled by answers, then dry.
+        std::string got = HalfSecond(lists, 4, "sh/dx 100");
+        for (int half = 0; half < 9; ++half) got += HalfSecond(lists, 0);
+        ASSERT_EQ(Count(got, prompt), 4);
+    }
+    EXPECT_FALSE(sockets.ClosedByNode(lists));
+
+    const int greedy = LoggedIn("OH2BB");
+    sockets.PeerFlood(greedy, Lines(100, "sh/dx 100"), 1000);  // the first turn
+    sockets.Pump();
+    for (int half = 1; half < 20; ++half) {
+        now += ClusterNode::kTick;
+        sockets.Tick();
+    }
+    EXPECT_FALSE(sockets.ClosedByNode(greedy)) << "9.5 s";
+    now += ClusterNode::kTick;
+    sockets.Tick();
+    EXPECT_TRUE(sockets.ClosedByNode(greedy)) << "10 s";
+    const std::string last = sockets.PeerTake(greedy);
+    EXPECT_EQ(last.substr(last.size() - 42), kWaitingWords);
 }
 
 // A silent connection loses its place after 60 s; a logged-in one never does,

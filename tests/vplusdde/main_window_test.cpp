@@ -737,6 +737,38 @@ TEST_F(MainWindowTest, TheClusterNodeFollowsTheSettingsAndGetsEveryAcceptedSpot)
     EXPECT_EQ(sockets.faults, Texts{});
 }
 
+// "Salli yhteydet muilta koneilta" alone, the port as it was: the node opens
+// again on every interface, and back on the loopback address when it is
+// switched off, each time closing the connections it had.
+TEST_F(MainWindowTest, TheLanSwitchAloneRebindsTheClusterNode) {
+    FakeSockets sockets;
+    ScopedSeam<ISockets> socketsSeam{&sockets};
+    TForm4* relay = MakeRelayDialog();
+    Show(Settings("Com5", "1800", "30000", false) + "[Klusteri]1\r\n");
+    ASSERT_EQ(sockets.boundAddress, kInaddrLoopback);
+    const int before = sockets.Connect(7300);
+    sockets.Pump();
+
+    relay->CheckBox4->SetChecked(true);
+    form1->ApplyClusterSettings();
+    EXPECT_EQ(sockets.boundAddress, kInaddrAny);
+    EXPECT_EQ(sockets.boundPort, 7300);
+    EXPECT_TRUE(sockets.ClosedByNode(before));
+    EXPECT_EQ(sockets.OpenSockets(), 1u);  // the new listener alone
+    const int from = sockets.Connect(7300);
+    sockets.Pump();
+    EXPECT_EQ(sockets.PeerTake(from), "login: ");
+
+    relay->CheckBox4->SetChecked(false);
+    form1->ApplyClusterSettings();
+    EXPECT_EQ(sockets.boundAddress, kInaddrLoopback);
+    EXPECT_TRUE(sockets.ClosedByNode(from));
+    EXPECT_EQ(sockets.OpenSockets(), 1u);
+    EXPECT_EQ(s.BoxTexts(), Texts{});
+    EXPECT_EQ(sockets.faults, Texts{});
+    form1->Close();
+}
+
 // A watched station's spot: its extra tone after the ordinary ones, a green
 // line and a flash; the rest as ever. With the sounds off, no tone at all.
 TEST_F(MainWindowTest, AWatchedSpotSoundsOnceMoreShowsGreenAndFlashes) {

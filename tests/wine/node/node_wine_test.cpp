@@ -252,6 +252,39 @@ TEST_F(NodeWineTest, SilentConnectionsAreClosedAtTheirLoginTime) {
     LogIn(late, "OH4DD");
 }
 
+// A logger at exactly 20 lines a second of the longest lines (256 bytes),
+// after a second in which the loop did not turn: on real sockets too it is
+// served as fast as it sends (served 1 KiB a turn, it fell behind by some
+// 12 lines a second), and it stays.
+TEST_F(NodeWineTest, LongestLinesAtThePaceAfterASecondsBacklogKeepUpAndStay) {
+    Client logger(port);
+    LogIn(logger, "OH1AA");
+    const std::string line = "set/name " + std::string(247, 'n') + "\r\n";
+    std::string backlog;
+    for (int i = 0; i < 20; ++i) backlog += line;
+    logger.Send(backlog);
+    Sleep(1000);  // no message loop meanwhile
+    const DWORD start = GetTickCount();
+    int sent = 20;
+    while (GetTickCount() - start < 12000) {
+        for (; sent < 20 + static_cast<int>((GetTickCount() - start) / 50); ++sent)
+            logger.Send(line);
+        PumpOnce();
+        logger.Poll();
+        Sleep(5);
+    }
+    const std::string prompt = Prompt("OH1AA");
+    const int answered = static_cast<int>(logger.Received().size() / prompt.size());
+    EXPECT_GE(answered, sent - 60) << "behind by " << sent - answered << " lines of " << sent;
+    std::printf("longest lines at the pace: %d of %d answered as the sending ended\n", answered,
+                sent);
+    std::string expected;
+    for (int i = 0; i < sent; ++i) expected += prompt;
+    EXPECT_TRUE(logger.Expect(expected)) << sent << " lines sent";
+    EXPECT_TRUE(logger.Poll());
+    EXPECT_EQ(node.ConnectionCount(), 1u);
+}
+
 TEST(NodeWinePort, PortAlreadyTaken) {
     WSADATA data;
     ASSERT_EQ(WSAStartup(0x0202, &data), 0);
