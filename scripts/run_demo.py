@@ -2,8 +2,8 @@
 """Runs Vareli.exe under wine on its embedded default: the decoder simulator
 copied beside it as VTPlus.exe (so Vareli's own start command launches it), a
 vareli.ini with a wide band, forwarding on COM1 as DX-cluster lines, the
-daily spot file and the DX-cluster node (telnet, 127.0.0.1:7300) on, when the
-folder has none, a telnet client logged in to the node,
+daily spot file and the DX-cluster node (telnet, 127.0.0.1:7300) on and each
+spot's country shown (the country file copied beside it), when the folder has none, a telnet client logged in to the node,
 and COM1 mapped to a pty whose lines are printed here as they arrive. Without a
 display it runs under Xvfb and refreshes a screenshot every few seconds.
 Ends after the given seconds, on Ctrl-C, or when the window is closed, and
@@ -49,14 +49,16 @@ def run(session, build, seconds, had_display, stop):
     os.makedirs(folder, exist_ok=True)
     shutil.copy(os.path.join(build, "vareli", "Vareli.exe"), folder)
     shutil.copy(os.path.join(build, "simulator", "VTSim.exe"), os.path.join(folder, "VTPlus.exe"))
+    # The country file beside the program, as the release has it.
+    shutil.copy("/usr/share/hamradio-files/cty.csv", folder)
     ini = os.path.join(folder, "vareli.ini")
     if not os.path.exists(ini):
         with open(ini, "wb") as f:
             f.write(b"[COMPort]Com1\r\n[AlaMHZ]1800\r\n[YlaMHZ]432000\r\n[Com]1\r\n"
-                    b"[SarjaDX]1\r\n[Loki]1\r\n[Klusteri]1\r\n[Uudelleen]1\r\n")
+                    b"[SarjaDX]1\r\n[Loki]1\r\n[Klusteri]1\r\n[Uudelleen]1\r\n[NaytaMaa]1\r\n")
         print("run: wrote %s (band 1800-432000 kHz, forwarding on to COM1 as DX-cluster "
               "lines, daily spot file on, cluster node on 127.0.0.1:7300, link to the decoder "
-              "opened again when it comes back)" % ini)
+              "opened again when it comes back, each spot's country shown)" % ini)
     port = PortReader(session.com_port(1))
     print("run: COM1 is a pty; forwarded spot lines appear below")
     shot = None
