@@ -52,7 +52,7 @@ LogFollower::LogFollower(IFiles& files, std::string path, CountryOfCall countryO
       path_(std::move(path)),
       countryOfCall_(std::move(countryOfCall)),
       knownDxcc_(std::move(knownDxcc)),
-      sliceBytes_(std::max<std::size_t>(sliceBytes, 1)),
+      sliceBytes_(std::clamp<std::size_t>(sliceBytes, 1, kMaxSlice)),
       needs_(std::make_unique<LogNeeds>()),
       reader_(NewReader(needs_.get())) {}
 
@@ -187,6 +187,8 @@ void LogFollower::EndPass() {
 void LogFollower::AbandonPass() {
     pass_.reset();
     reading_ = false;
+    // Between readings nothing of the slice is kept.
+    std::vector<char>().swap(buffer_);
 }
 
 void LogFollower::Fail(std::uint32_t code) {

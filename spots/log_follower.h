@@ -2,8 +2,9 @@
 // its size or last-write time changes, a bounded slice of work per Step, so
 // that the window calling it never pauses.
 //
-// Each Step does one of: look at the file's attributes (no change: nothing
-// more); or read and parse at most one slice (1 MiB by default). Step
+// A Step looks at the file's attributes (no change: nothing more); on a
+// change it opens the file and reads and parses its first slice (1 MiB by
+// default); while a reading is under way, it reads the next slice. Step
 // returns true while a reading is under way, and the caller calls it again
 // soon (at once) until it returns false; a timer calls it to look again.
 //
@@ -42,9 +43,11 @@
 class LogFollower {
   public:
     static constexpr std::size_t kDefaultSlice = 1024 * 1024;
+    static constexpr std::size_t kMaxSlice = 256 * 1024 * 1024;  // one ReadFile's worth
     static constexpr std::size_t kTailBytes = 4096;
 
-    // `path` as the user gave it (relative to the working folder or whole).
+    // `path` as the user gave it (relative to the working folder or whole);
+    // `sliceBytes` is kept within 1..kMaxSlice.
     LogFollower(IFiles& files, std::string path, CountryOfCall countryOfCall, KnownDxcc knownDxcc,
                 std::size_t sliceBytes = kDefaultSlice);
     ~LogFollower();
@@ -89,9 +92,10 @@ class LogFollower {
     std::size_t sliceBytes_;
 
     std::unique_ptr<LogNeeds> needs_;
-    std::unique_ptr<AdifReader> reader_;  // the current reading's parser state
-    std::unique_ptr<Pass> pass_;          // the reading under way, if any
-    std::vector<char> buffer_;
+    // The parser that read needs_, at readEnd_: an append goes on with it.
+    std::unique_ptr<AdifReader> reader_;
+    std::unique_ptr<Pass> pass_;  // the reading under way, if any
+    std::vector<char> buffer_;    // one slice, while a reading lasts
     bool loaded_ = false;
     bool reading_ = false;
 

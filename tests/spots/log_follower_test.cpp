@@ -289,7 +289,7 @@ TEST_F(LogFollowerTest, ATwoGigabyteFileOfNulsIsReadInBoundedSlices) {
     const std::uintmax_t nuls = (std::uintmax_t(1) << 31) + 4096;
     fs::resize_file("log.adi", first.size() + nuls);
     Append(Qso("DL1AB"));
-    const std::size_t slice = 64 * 1024 * 1024;
+    const std::size_t slice = std::size_t(64) << 20;
     LogFollower& follower = Follower(slice);
     const int steps = Run(follower);
     EXPECT_EQ(steps, static_cast<int>(fs::file_size("log.adi") / slice + 1));
