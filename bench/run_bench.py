@@ -12,7 +12,7 @@ exit code 1. Nothing here asserts a time: the figures are printed, not judged.
 
 Usage: run_bench.py --build BUILD [--quick] [--intake-runs N] [--naive-budget S]
                     [--rounds N] [--starts N] [--lines N] [--sizes 100,1000,...]
-                    [--restored N] [--only intake,latency,startup,pty]
+                    [--restored N] [--log-qsos N] [--only intake,latency,startup,pty]
 """
 
 import argparse
@@ -132,7 +132,7 @@ class Bench:
                       "--vareli", self.exe("vareli", "Vareli.exe"),
                       "--minimal", self.exe("bench", "win32", "minimal_window.exe"),
                       "--simulator", sim, "--rounds", str(a.starts),
-                      "--restored", str(a.restored)], 1800)
+                      "--restored", str(a.restored), "--log-qsos", str(a.log_qsos)], 1800)
         if wanted("pty"):
             for method in ("tcomm", "raw"):
                 self.run_pty(method)
@@ -270,7 +270,9 @@ class Bench:
         restored = "Vareli.exe, and %d spots of today's file put back" % self.args.restored
         for program, label in (("minimal", "minimal Win32 window program"),
                                ("vareli", "Vareli.exe (decoder running, 19 spots)"),
-                               ("vareli_restored", restored)):
+                               ("vareli_restored", restored),
+                               ("vareli_log", "Vareli.exe, and a %d-QSO ADIF log read first"
+                                % self.args.log_qsos)):
             w = self.find("startup", program=program, what="window")
             b = self.find("startup", program=program, what="first_block")
             c = self.find("startup", program=program, what="close")
@@ -285,6 +287,16 @@ class Bench:
         r = self.value("startup", program="vareli_restored", what="first_block")
         print("   Vareli with %d spots put back / with none, first block: %s (medians; "
               "the aim is at most 1.5)" % (self.args.restored, ratio(r, v)))
+        g = self.value("startup", program="vareli_log", what="first_block")
+        if g:
+            print("   Vareli with a %d-QSO log / without, first block: %s (medians; the aim is at "
+                  "most 1.5)" % (self.args.log_qsos, ratio(g, v)))
+        for what, label in (("answer_idle", "idle"), ("answer_reread", "reading the whole log again")):
+            a = self.find("startup", program="vareli_log", what=what)
+            if a:
+                print("   The window's answers with the log, %s: median %s, p99 %s, longest %s "
+                      "(%s asked)" % (label, fmt(float(a["median"])), fmt(float(a["p99"])),
+                                      fmt(float(a["max"])), a["n"]))
 
     def print_pty(self):
         print("\n4. Forwarding: open, write one 44-byte line, close; COM%d mapped to a pty\n"
@@ -343,6 +355,8 @@ def main():
     ap.add_argument("--lines", type=int, default=2000)
     ap.add_argument("--only", default="",
                     help="comma list of the parts to run: intake,latency,startup,pty")
+    ap.add_argument("--log-qsos", type=int, default=100000,
+                    help="QSOs in the ADIF log of the start-up with a log (0: none)")
     ap.add_argument("--restored", type=int, default=2000,
                     help="spot lines in today's file for the second start-up case")
     args = ap.parse_args()

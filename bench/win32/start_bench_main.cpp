@@ -4,6 +4,7 @@
 //   start_bench --vareli Vareli.exe --minimal minimal_window.exe
 //               --simulator VTSim.exe [--rounds 10] [--folder DIR]
 //               [--restored 2000] [--node-port 7391]
+//               [--log-qsos 100000] [--cty PATH] [--scp PATH]
 // The simulator runs (as the decoder "VTplus") with a full page of spots;
 // Vareli starts in a folder holding a vareli.ini that takes them all, with
 // the daily spot file and the DX-cluster node on. It is started twice each
@@ -15,8 +16,14 @@
 // (minimal) its line of text. The questions are window messages, which the
 // program answers from its message loop, the same loop that paints: what is
 // seen from here is what the screen can show. Then the window is closed and
-// the process awaited. Rounds go through the three starts in turn; one round
+// the process awaited. Rounds go through the starts in turn; one round
 // before them warms the caches and is not counted.
+// With --log-qsos, a fourth start has the user's ADIF log of that many QSOs
+// (the calls of MASTER.SCP) and the country file, "Uusi maa" and "Uusi
+// bandi" on, in a folder of its own: the page waits for the log's first
+// reading. Then, in one more start, the window's answers are timed while it
+// idles and while the whole log is read again (rewritten, the same size):
+// the longest wait for an answer tells whether reading ever held the loop.
 // Prints its figures; exit code 1 when a check failed, 2 when it could not run.
 #include <windows.h>
 
@@ -25,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/adif_log.h"
 #include "bench/args.h"
 #include "bench/clock.h"
 #include "bench/report.h"
@@ -172,11 +180,92 @@ void WriteSettings(const std::string& folder, int nodePort) {
                        std::to_string(nodePort) + "\r\n");
 }
 
+std::string ReadFileBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + path);
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD got = 0;
+    const bool ok = ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                    got == bytes.size();
+    CloseHandle(file);
+    if (!ok) throw std::runtime_error("cannot read " + path);
+    return bytes;
+}
+
+// A folder like the others' with the user's log and the country file, and
+// the options that read them.
+void WriteLogFolder(const std::string& folder, int nodePort, const std::string& log,
+                    const std::string& ctyPath) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    WriteFileBytes(folder + "\\vareli.ini",
+                   "[COMPort]Com1\r\n[AlaMHZ]0\r\n[YlaMHZ]500000\r\n[Com]0\r\n[Loki]1\r\n"
+                   "[Klusteri]1\r\n[KlusteriPortti]" +
+                       std::to_string(nodePort) +
+                       "\r\n[NaytaMaa]1\r\n[ADIF]loki.adi\r\n[UusiMaa]1\r\n[UusiBandi]1\r\n");
+    WriteFileBytes(folder + "\\cty.csv", ReadFileBytes(ctyPath));
+    WriteFileBytes(folder + "\\loki.adi", log);
+}
+
+// How long the window takes to answer, asked about every millisecond for
+// `seconds`; each answer's wait in seconds.
+std::vector<double> AnswerTimes(HWND view, double seconds) {
+    std::vector<double> waits;
+    const double end = BenchNow() + seconds;
+    while (BenchNow() < end) {
+        const double asked = BenchNow();
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(view, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+        waits.push_back(BenchNow() - asked);
+        Sleep(1);
+    }
+    return waits;
+}
+
 void Print(const std::string& program, const std::string& what,
            const std::vector<double>& samples) {
     Fields fields{{"program", program}, {"what", what}};
     for (const auto& f : SummaryFields(Summarize(samples))) fields.push_back(f);
     PrintRecord("startup", fields);
+}
+
+// Vareli with the log, started and left to settle; its window's answers
+// timed while it idles, then while the whole log is read again: the file
+// rewritten with one byte of its header changed, so the same size with a new
+// time, which the program reads from the start.
+void MeasureAnswers(const std::string& vareli, const std::string& folder, std::string log) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string command = "\"" + WinePath(vareli) + "\"";
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &info))
+        throw std::runtime_error("cannot start " + vareli);
+    CloseHandle(info.hThread);
+    HWND window = nullptr;
+    for (int i = 0; i < 30000 && window == nullptr; ++i) {
+        window = FindWindowA("TForm1", nullptr);
+        if (window == nullptr || !IsWindowVisible(window)) window = nullptr;
+        Sleep(1);
+    }
+    HWND view = window == nullptr ? nullptr : FindChild(window, "RichEdit20A");
+    Check(view != nullptr, "vareli_log shows its window for the answer times");
+    if (view != nullptr) {
+        Sleep(3000);  // the first reading over, and the check after it
+        const std::vector<double> idle = AnswerTimes(view, 3.0);
+        log[0] = log[0] == 'A' ? 'a' : 'A';
+        WriteFileBytes(folder + "\\loki.adi", log);
+        // The next look (every 2 s) starts the reading; it ends well within 5 s.
+        const std::vector<double> reread = AnswerTimes(view, 5.0);
+        Print("vareli_log", "answer_idle", idle);
+        Print("vareli_log", "answer_reread", reread);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    if (WaitForSingleObject(info.hProcess, 15000) == WAIT_TIMEOUT) {
+        Check(false, "vareli_log ends when its window is closed");
+        TerminateProcess(info.hProcess, 99);
+    }
+    CloseHandle(info.hProcess);
 }
 
 }  // namespace
@@ -195,6 +284,17 @@ int main(int argc, char** argv) {
         const std::string folder = args.Text("folder", std::string(temp) + "vareli-start-bench");
         const int restored = args.Int("restored", 2000);
         WriteSettings(folder, args.Int("node-port", 7391));
+        const int logQsos = args.Int("log-qsos", 0);
+        const std::string logFolder = folder + "-log";
+        std::string log;
+        if (logQsos > 0) {
+            const std::vector<std::string> calls =
+                ScpCalls(args.Text("scp", "Z:\\usr\\share\\hamradio-files\\MASTER.SCP"));
+            if (calls.empty()) throw std::runtime_error("no calls from --scp");
+            log = MakeLog(calls, static_cast<unsigned>(logQsos));
+            WriteLogFolder(logFolder, args.Int("node-port", 7391), log,
+                           args.Text("cty", "Z:\\usr\\share\\hamradio-files\\cty.csv"));
+        }
 
         SimChild sim(simulator, "");
         if (!sim.WaitFor("ready", 20000)) throw std::runtime_error("the simulator is not ready");
@@ -206,9 +306,10 @@ int main(int argc, char** argv) {
             {"vareli", vareli, folder, "TForm1", "RichEdit20A", 19, ""},
             {"vareli_restored", vareli, folder, "TForm1", "RichEdit20A", restored + 19,
              SpotFileText(restored)},
+            {"vareli_log", vareli, logFolder, "TForm1", "RichEdit20A", 19, ""},
         };
-        constexpr int kTargets = 3;
-        std::vector<double> window[kTargets], block[kTargets], close[kTargets];
+        const int kTargets = logQsos > 0 ? 4 : 3;
+        std::vector<double> window[4], block[4], close[4];
         for (int round = -1; round < rounds; ++round) {
             for (int t = 0; t < kTargets; ++t) {
                 const StartTimes times = StartOnce(targets[t]);
@@ -223,6 +324,7 @@ int main(int argc, char** argv) {
             Print(targets[t].name, "first_block", block[t]);
             Print(targets[t].name, "close", close[t]);
         }
+        if (logQsos > 0) MeasureAnswers(vareli, logFolder, log);
         return ok ? 0 : 1;
     } catch (const std::exception& e) {
         Say(std::string("start_bench: ") + e.what());
