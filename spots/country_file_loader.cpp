@@ -66,10 +66,14 @@ CountryFileLoad Read(IFiles& files, const std::string& path) {
 
 }  // namespace
 
-CountryFileLoad LoadCountryFile(IFiles& files, const std::string& programFolder) {
+std::vector<std::string> CountryFilePaths(const std::string& programFolder) {
     std::vector<std::string> paths{kFileName};
     if (!programFolder.empty()) paths.push_back(InFolder(programFolder));
-    for (const std::string& path : paths) {
+    return paths;
+}
+
+CountryFileLoad LoadCountryFile(IFiles& files, const std::string& programFolder) {
+    for (const std::string& path : CountryFilePaths(programFolder)) {
         files::FileAttributeData data;
         if (!files.GetFileAttributesExA(path, &data)) {
             const std::uint32_t code = SystemCodeOr(files, files::kErrorFileNotFound);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "spots/country_file.h"
@@ -33,3 +34,7 @@ struct CountryFileLoad {
 // Looks for "cty.csv" in the working folder, then in programFolder (with or
 // without a final "\" or "/"; empty: the working folder only).
 CountryFileLoad LoadCountryFile(IFiles& files, const std::string& programFolder);
+
+// Where LoadCountryFile looks, in its order: "cty.csv" in the working
+// folder, then in the program's folder (when given).
+std::vector<std::string> CountryFilePaths(const std::string& programFolder);

@@ -97,7 +97,10 @@ void TForm1::SetWatchDialog(TForm5* dialog) {
         return hunt_->FirstUnknownCountry(text);
     };
     watch_->OptionsTaken = [this] { TakeHuntSettings(); };
-    ShowHuntStatus();
+}
+
+void TForm1::SetProgramFolder(const std::string& folder) {
+    hunt_->SetProgramFolder(folder);
 }
 
 void TForm1::TakeHuntSettings() {
@@ -162,11 +165,6 @@ void TForm1::FormShow(TObject*) {
         // Settings whose save could not finish wait in the kept copy.
         if (const char* text = SettingsRestoredText(RestoreKeptSettingsFile()))
             PostMessageBox(text);
-    });
-    // The countries first: the options read next and the restored lines use them.
-    ShowStep([this] {
-        hunt_->LoadCountries(programFolder_);
-        ShowHuntStatus();
     });
     const bool settingsRead = ShowStep([this] { haeasetukset(); });
     holdingSpots_ = hunt_->LogPending();
@@ -259,6 +257,7 @@ void TForm1::Valitys1Click(TObject*) {
 }
 
 void TForm1::Seuranta1Click(TObject*) {
+    ShowHuntStatus();  // a country file dropped in meanwhile is seen
     watch_->ShowModal();
 }
 

@@ -75,7 +75,7 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void SetWatchDialog(TForm5* dialog);
     // The folder of the program's file, where the country file is looked for
     // after the working folder; set at start-up.
-    void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
+    void SetProgramFolder(const std::string& folder);
 
     // The settings reader: "vareli.ini" into the dialog's controls, then the
     // port name to Comm1.
@@ -172,7 +172,6 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     TForm5* watch_ = nullptr;
     std::unique_ptr<SpotOutlets> outlets_;  // made with the window's port
     int linkTimer_ = 0;
-    std::string programFolder_;
     std::unique_ptr<SpotHunt> hunt_;
     int logTimer_ = 0;
     int sliceTimer_ = 0;         // while a reading of the log is under way

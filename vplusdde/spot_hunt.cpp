@@ -26,6 +26,20 @@ std::string BrokenLinesText(const std::string& path, const std::vector<int>& lin
                               : " ovat virheellisi\xE4 ja ohitettiin.");
 }
 
+// A log is followed only for what it tells: the news of a spot.
+bool FollowsLog(const HuntSettings& settings) {
+    return !settings.adifPath.empty() && (settings.options.newCountry || settings.options.newBand);
+}
+
+bool HasEntries(const std::string& text) {
+    return text.find_first_not_of(" \t,") != std::string::npos;
+}
+
+// Whether the options ask for anything of the country file.
+bool NeedsCountries(const HuntSettings& settings) {
+    return settings.showCountry || HasEntries(settings.countryText) || FollowsLog(settings);
+}
+
 }  // namespace
 
 SpotHunt::SpotHunt(IFiles& files, Report report)
@@ -33,8 +47,10 @@ SpotHunt::SpotHunt(IFiles& files, Report report)
 
 SpotHunt::~SpotHunt() = default;
 
-void SpotHunt::LoadCountries(const std::string& programFolder) {
-    CountryFileLoad load = LoadCountryFile(files_, programFolder);
+void SpotHunt::LoadCountries() {
+    if (countriesTried_) return;
+    countriesTried_ = true;
+    CountryFileLoad load = LoadCountryFile(files_, programFolder_);
     switch (load.outcome) {
         case CountryFileLoad::Outcome::kNotFound:
             return;
@@ -58,13 +74,15 @@ void SpotHunt::LoadCountries(const std::string& programFolder) {
 }
 
 void SpotHunt::TakeSettings(const HuntSettings& settings) {
-    const bool samePath = log_ != nullptr && settings.adifPath == settings_.adifPath;
+    if (NeedsCountries(settings)) LoadCountries();
+    const bool follows = FollowsLog(settings);
+    const bool samePath = log_ != nullptr && follows && settings.adifPath == settings_.adifPath;
     settings_ = settings;
     watchedCountries_ = CountryWatch(countries_, settings_.countryText);
     if (samePath) return;
     log_.reset();
     logFailed_ = false;
-    if (settings_.adifPath.empty()) return;
+    if (!follows) return;
     // Calls resolve through the country file as it stands at each QSO.
     log_ = std::make_unique<LogFollower>(
         files_, settings_.adifPath,
@@ -90,7 +108,8 @@ std::string SpotHunt::LineTail(const SpotMarks& marks) const {
     return name == nullptr ? std::string() : "  " + *name;
 }
 
-std::optional<std::string> SpotHunt::FirstUnknownCountry(const std::string& text) const {
+std::optional<std::string> SpotHunt::FirstUnknownCountry(const std::string& text) {
+    if (HasEntries(text)) LoadCountries();
     // Without a file no entry can be checked: they are kept as typed.
     if (countries_.Empty()) return std::nullopt;
     return FirstUnknownEntry(countries_, text);
@@ -104,6 +123,15 @@ bool SpotHunt::StepLog() {
         report_(*text);
     }
     return more;
+}
+
+std::string SpotHunt::CountryStatus() const {
+    if (countriesTried_) return countryStatus_;
+    for (const std::string& path : CountryFilePaths(programFolder_)) {
+        files::FileAttributeData data;
+        if (files_.GetFileAttributesExA(path, &data)) return "Maatiedosto: " + path;
+    }
+    return kNoCountryFileText;
 }
 
 std::string SpotHunt::LogStatus() const {

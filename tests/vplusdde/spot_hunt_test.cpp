@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "asetus/settings_folder.h"
@@ -48,7 +51,7 @@ class SpotHuntTest : public ::testing::Test {
 };
 
 TEST_F(SpotHuntTest, WithoutACountryFileCountriesAreOffAndNoBoxComes) {
-    hunt.LoadCountries("");
+    hunt.LoadCountries();
     EXPECT_TRUE(reports.empty());
     EXPECT_FALSE(hunt.HasCountries());
     EXPECT_EQ(hunt.CountryStatus(), kNoCountryFileText);
@@ -64,7 +67,7 @@ TEST_F(SpotHuntTest, WithoutACountryFileCountriesAreOffAndNoBoxComes) {
 TEST_F(SpotHuntTest, BrokenLinesAreNamedInOneBoxAndTheRestIsUsed) {
     SettingsFolder::Put(std::string(kCountries) + "XX,Broken\r\n" + "OH0,Aland,5,EU,15,18\r\n",
                         "cty.csv");
-    hunt.LoadCountries("");
+    hunt.LoadCountries();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_NE(reports[0].find("cty.csv"), std::string::npos) << reports[0];
     EXPECT_NE(reports[0].find("rivit 5, 6 "), std::string::npos) << reports[0];
@@ -76,7 +79,7 @@ TEST_F(SpotHuntTest, BrokenLinesAreNamedInOneBoxAndTheRestIsUsed) {
 
 TEST_F(SpotHuntTest, TheCountryNameIsShownOnlyWhenAskedAndIsTheDxccOne) {
     SettingsFolder::Put(kCountries, "cty.csv");
-    hunt.LoadCountries("");
+    hunt.LoadCountries();
     HuntSettings settings = Settings("");
     hunt.TakeSettings(settings);
     const SpotMarks sicily = hunt.Marks(Row("14025", "IT9ABC"));
@@ -89,7 +92,7 @@ TEST_F(SpotHuntTest, TheCountryNameIsShownOnlyWhenAskedAndIsTheDxccOne) {
 
 TEST_F(SpotHuntTest, AQsoAddedToTheLogCountsAtTheNextLook) {
     SettingsFolder::Put(kCountries, "cty.csv");
-    hunt.LoadCountries("");
+    hunt.LoadCountries();
     SettingsFolder::Put("Oma loki\r\n<EOH>\r\n" + Qso("OH2BH", "20m"), "loki.adi");
     hunt.TakeSettings(Settings("loki.adi"));
     EXPECT_FALSE(hunt.Marks(Row("14025", "VP8LP")).newCountry);  // not read yet: no news
@@ -108,7 +111,7 @@ TEST_F(SpotHuntTest, AQsoAddedToTheLogCountsAtTheNextLook) {
 
 TEST_F(SpotHuntTest, ALogThatCannotBeOpenedIsReportedOnceAndNothingIsNew) {
     SettingsFolder::Put(kCountries, "cty.csv");
-    hunt.LoadCountries("");
+    hunt.LoadCountries();
     hunt.TakeSettings(Settings("puuttuu.adi"));
     ReadLog();
     ReadLog();
@@ -120,6 +123,49 @@ TEST_F(SpotHuntTest, ALogThatCannotBeOpenedIsReportedOnceAndNothingIsNew) {
     hunt.TakeSettings(Settings("loki.adi"));
     ReadLog();
     EXPECT_TRUE(hunt.Marks(Row("14025", "VP8LP")).newCountry);
+}
+
+// The file is read only once an option asks for it, each option alone; a log
+// path alone asks for nothing: without "Uusi maa" or "Uusi bandi" the log is
+// not followed.
+TEST_F(SpotHuntTest, TheCountryFileIsReadOnlyWhenAnOptionNeedsIt) {
+    SettingsFolder::Put(std::string(kCountries) + "broken\r\n", "cty.csv");
+    SettingsFolder::Put(Qso("OH2BH", "20m"), "loki.adi");
+    const auto reportsFor = [this](const std::function<void(HuntSettings&)>& set) {
+        SpotHunt fresh(folder.Files(),
+                       [this](const std::string& text) { reports.push_back(text); });
+        reports.clear();
+        HuntSettings settings;
+        settings.calls = &calls;
+        set(settings);
+        fresh.TakeSettings(settings);
+        while (fresh.StepLog()) {
+        }
+        return std::make_pair(reports.size(), fresh.LogStatus());
+    };
+    using Seen = std::pair<std::size_t, std::string>;
+    EXPECT_EQ(reportsFor([](HuntSettings&) {}), (Seen{0, ""}));
+    EXPECT_EQ(reportsFor([](HuntSettings& s) { s.adifPath = "loki.adi"; }), (Seen{0, ""}));
+    EXPECT_EQ(reportsFor([](HuntSettings& s) { s.countryText = " , "; }), (Seen{0, ""}));
+    EXPECT_EQ(reportsFor([](HuntSettings& s) { s.showCountry = true; }), (Seen{1, ""}));
+    EXPECT_EQ(reportsFor([](HuntSettings& s) { s.countryText = "OH"; }), (Seen{1, ""}));
+    const std::string read = "Luettu 1 yhteytt\xE4, ohitettu 0.";
+    EXPECT_EQ(reportsFor([](HuntSettings& s) {
+                  s.adifPath = "loki.adi";
+                  s.options.newCountry = true;
+              }),
+              (Seen{1, read}));
+    EXPECT_EQ(reportsFor([](HuntSettings& s) {
+                  s.adifPath = "loki.adi";
+                  s.options.newBand = true;
+              }),
+              (Seen{1, read}));
+    // Before it is read the dialog still says where it is, or that it is not.
+    EXPECT_EQ(hunt.CountryStatus(), "Maatiedosto: cty.csv");
+    std::filesystem::remove("cty.csv");
+    EXPECT_EQ(hunt.CountryStatus(), kNoCountryFileText);
+    hunt.SetProgramFolder("/usr/share/hamradio-files");
+    EXPECT_EQ(hunt.CountryStatus(), "Maatiedosto: /usr/share/hamradio-files/cty.csv");
 }
 
 }  // namespace
