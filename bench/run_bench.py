@@ -294,7 +294,7 @@ class Bench:
         for what, label in (("answer_idle", "idle"), ("answer_reread", "reading the whole log again")):
             a = self.find("startup", program="vareli_log", what=what)
             if a:
-                print("   The window's answers with the log, %s: median %s, p99 %s, longest %s "
+                print("   The window's painting with the log, %s: median %s, p99 %s, longest %s "
                       "(%s asked)" % (label, fmt(float(a["median"])), fmt(float(a["p99"])),
                                       fmt(float(a["max"])), a["n"]))
 

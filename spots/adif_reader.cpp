@@ -55,7 +55,7 @@ void AdifReader::Feed(const char* data, std::size_t size) {
                     ++marker_;
                     break;
                 }
-                // The specification's rule: a file that starts with "<" has no
+                // ADIF's own rule: a file that starts with "<" has no
                 // header.
                 if (c == '<' && (marker_ == 0 || marker_ == 3)) {
                     marker_ = 0;

@@ -14,7 +14,7 @@ struct BandEdges {
 // Edges in Hz, so that 5m's lower edge (54000.001 kHz) is a whole number.
 constexpr std::int64_t kKhz = 1000;
 constexpr BandEdges kBands[kBandCount] = {
-    {"2190m", 136 * kKhz, 137 * kKhz},
+    {"2190m", 135700, 137800},
     {"630m", 472 * kKhz, 479 * kKhz},
     {"560m", 501 * kKhz, 504 * kKhz},
     {"160m", 1800 * kKhz, 2000 * kKhz},

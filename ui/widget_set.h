@@ -81,4 +81,8 @@ class IWidgetSet {
     // How the program was asked to show its first window (1 normal, 3
     // maximised, 7 minimised without activation, ...).
     virtual int StartShowState() = 0;
+    // Whether keys, mouse or painting wait in the loop's queue. Work done in
+    // pieces from posted calls or timer ticks gives way to them: those come
+    // out of the queue first.
+    virtual bool InputWaiting() = 0;
 };

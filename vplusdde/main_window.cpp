@@ -132,10 +132,12 @@ void TForm1::ShowHuntStatus() {
 }
 
 void TForm1::StepLog() {
+    if (WidgetSet().InputWaiting()) return;  // the next tick goes on
     ISpeaker& clock = Seam<ISpeaker>::Get();
     const std::uint32_t start = clock.GetTickCount();
     bool more = hunt_->StepLog();
-    while (more && clock.GetTickCount() - start < kLogTickBudgetMs) more = hunt_->StepLog();
+    while (more && clock.GetTickCount() - start < kLogTickBudgetMs && !WidgetSet().InputWaiting())
+        more = hunt_->StepLog();
     if (holdingSpots_ && (!hunt_->LogPending() || clock.GetTickCount() - holdStart_ >= kLogWaitMs))
         StopHoldingSpots();
     if (more && sliceTimer_ == 0) {
@@ -187,6 +189,8 @@ void TForm1::FormShow(TObject*) {
             if (sliceTimer_ == 0) StepLog();
         });
     if (sliceTimer_ == 0) sliceTimer_ = WidgetSet().StartTimer(kLogSliceMs, [this] { StepLog(); });
+    // Without a tick nothing would end the wait.
+    if (logTimer_ == 0 && sliceTimer_ == 0) StopHoldingSpots();
     const LocalTime now = Seam<ILocale>::Get().GetLocalTime();
     Label3->SetCaption("Alkoi: " + DateToStr(now) + " " + TimeToStr(now));
 }

@@ -96,11 +96,12 @@ class TForm1 : public TForm, private ISpotIntakeHost, private ISpotLines {
     void CheckDecoderLink();
 
     // How often the log is looked at for a change, and the pause between
-    // two slices of its reading: timer ticks come after input and painting,
-    // so the window answers throughout.
+    // two ticks of its reading.
     static constexpr std::uint32_t kLogCheckMs = 2000;
     static constexpr std::uint32_t kLogSliceMs = 1;
-    // Slices are read one after the other for at most this long a tick.
+    // Slices are read for at most this long a tick, and none while keys,
+    // mouse or painting wait: ticks come out of the queue before them, so
+    // the window answers between any two slices.
     static constexpr std::uint32_t kLogTickBudgetMs = 25;
     // At start the page's spots wait for the log's first reading, so that a
     // new country on the page is told as such, but no longer than this.

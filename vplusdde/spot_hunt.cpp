@@ -82,6 +82,7 @@ void SpotHunt::TakeSettings(const HuntSettings& settings) {
     if (samePath) return;
     log_.reset();
     logFailed_ = false;
+    lastReport_.clear();
     if (!follows) return;
     // Calls resolve through the country file as it stands at each QSO.
     log_ = std::make_unique<LogFollower>(
@@ -120,6 +121,7 @@ bool SpotHunt::StepLog() {
     const bool more = log_->Step();
     if (auto text = log_->TakeReport()) {
         logFailed_ = true;
+        lastReport_ = *text;
         report_(*text);
     }
     return more;
@@ -136,7 +138,8 @@ std::string SpotHunt::CountryStatus() const {
 
 std::string SpotHunt::LogStatus() const {
     if (log_ == nullptr) return std::string();
-    if (!log_->Loaded()) return log_->Reading() ? "Lokia luetaan..." : std::string();
+    // After the box is gone the line still says why nothing was read.
+    if (!log_->Loaded()) return log_->Reading() ? "Lokia luetaan..." : lastReport_;
     return "Luettu " + std::to_string(log_->QsosRead()) + " yhteytt\xE4, ohitettu " +
            std::to_string(log_->RecordsSkipped()) + ".";
 }

@@ -89,6 +89,7 @@ class SpotHunt {
     CountryWatch watchedCountries_;
     std::unique_ptr<LogFollower> log_;
     bool logFailed_ = false;  // since the path was set
+    std::string lastReport_;
 };
 
 // The dialog's line for the country file in each case.

@@ -71,6 +71,7 @@ class TimedWidgetSet : public IWidgetSet {
     }
     void CancelMouseCapture() override { inner_.CancelMouseCapture(); }
     int StartShowState() override { return inner_.StartShowState(); }
+    bool InputWaiting() override { return inner_.InputWaiting(); }
 
   private:
     TWin32WidgetSet& inner_;

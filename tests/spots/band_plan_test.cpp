@@ -23,6 +23,11 @@ TEST(BandPlan, KhzAtTheEdgesOfBands) {
     EXPECT_EQ(NameOf(BandOfKhz(14351)), "-");
     EXPECT_EQ(NameOf(BandOfKhz(136)), "2190m");
     EXPECT_EQ(NameOf(BandOfKhz(135)), "-");
+    // 2190 m's edges are not whole kHz: 135.7-137.8 kHz.
+    EXPECT_EQ(NameOf(BandOfFreqText("0.1357")), "2190m");
+    EXPECT_EQ(NameOf(BandOfFreqText("0.135699")), "-");
+    EXPECT_EQ(NameOf(BandOfFreqText("0.1378")), "2190m");
+    EXPECT_EQ(NameOf(BandOfFreqText("0.137801")), "-");
     EXPECT_EQ(NameOf(BandOfKhz(28000)), "10m");
     EXPECT_EQ(NameOf(BandOfKhz(29700)), "10m");
     EXPECT_EQ(NameOf(BandOfKhz(29701)), "-");

@@ -814,6 +814,11 @@ TEST_F(MainWindowTest, ThePageWaitsForTheLogAndTheLogsNeedsColourTheSpots) {
     const std::string newCountry = PageRow(21025, "VP8LP", "Q9ZZZ");
     s.Serve(Page({worked, newBand, newCountry}));
     EXPECT_EQ(View().LineCount(), 0);  // held until the log is read
+    // Keys, mouse or painting waiting: no slice is read before them.
+    s.widgets.inputWaiting = true;
+    s.widgets.FireTimers();
+    EXPECT_EQ(View().LineCount(), 0);
+    s.widgets.inputWaiting = false;
     s.widgets.FireTimers();
     ASSERT_EQ(ViewLines(), (Texts{SpotRow(worked) + kToday + "  Finland",
                                   SpotRow(newBand) + kToday + "  Finland",

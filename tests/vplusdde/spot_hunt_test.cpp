@@ -117,6 +117,7 @@ TEST_F(SpotHuntTest, ALogThatCannotBeOpenedIsReportedOnceAndNothingIsNew) {
     ReadLog();
     EXPECT_EQ(reports.size(), 1u);
     EXPECT_NE(reports.at(0).find("puuttuu.adi"), std::string::npos);
+    EXPECT_EQ(hunt.LogStatus(), reports.at(0));  // the dialog still says why
     EXPECT_FALSE(hunt.Marks(Row("14025", "VP8LP")).newCountry);
     // The same path again follows on; another path starts afresh.
     SettingsFolder::Put(Qso("OH2BH", "20m"), "loki.adi");

@@ -137,9 +137,11 @@ class TMemoryWidgetSet : public IWidgetSet {
                                               const std::string& initialPath) override;
     void CancelMouseCapture() override;
     int StartShowState() override { return startShowState; }
+    bool InputWaiting() override { return inputWaiting; }
 
     // --- what the test sets ---
     int startShowState = 1;
+    bool inputWaiting = false;  // what InputWaiting answers
     int waitTimeoutMs = 2000;
     // Asked when the loop would wait; may post or act.
     std::function<void()> OnIdle;

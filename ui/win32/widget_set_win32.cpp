@@ -260,6 +260,11 @@ void TWin32WidgetSet::CancelMouseCapture() {
     if (capture != nullptr) SendMessageA(capture, WM_CANCELMODE, 0, 0);
 }
 
+bool TWin32WidgetSet::InputWaiting() {
+    // The high word: what is in the queue now, not what came since the last look.
+    return HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
+}
+
 int TWin32WidgetSet::StartShowState() {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

@@ -52,6 +52,7 @@ class TWin32WidgetSet : public IWidgetSet {
                                               const std::string& initialPath) override;
     void CancelMouseCapture() override;
     int StartShowState() override;
+    bool InputWaiting() override;
 
     HINSTANCE Instance() const { return instance_; }
     // For the peers: a window class of that name for forms, registered once.
