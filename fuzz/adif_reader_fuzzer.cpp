@@ -1,6 +1,8 @@
 // Fuzzes the incremental ADIF reader: the file fed whole and the same file fed
 // in pieces must give the same records and the same counts, since a log is
-// read in whatever slices the disk and a still-writing logger hand out. The
+// read in whatever slices the disk and a still-writing logger hand out; and
+// the same as the rules taken one byte at a time (adif_model.h), which the
+// reader's scanning of plain runs must not change in any slicing. The
 // cuts come from the file's first bytes; a short file is also fed one byte at
 // a time. A file whose first byte is 0xC0 or more (a byte order mark's is)
 // is repeated past the 64 KiB record limit, which the fuzzer's input length
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "adif_model.h"
 #include "fuzz_check.h"
 #include "spots/adif_reader.h"
 #include "spots/band_plan.h"
@@ -233,6 +236,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              {&r.call, &r.dxcc, &r.band, &r.freq, &r.qslRcvd, &r.lotwQslRcvd})
             fuzz::Check(field->size() <= AdifReader::kMaxKeptValue, "a kept value too long");
     const std::string want = Shown(whole);
+
+    fuzz::AdifModel model;
+    model.Feed(file);
+    Reading modelled;
+    modelled.records = model.records;
+    modelled.read = model.records.size();
+    modelled.skipped = model.skipped;
+    modelled.pending = model.pending;
+    CheckSame(want, Shown(modelled), "the file against the rules taken byte by byte");
 
     const Reading cut = Read(file, Cuts(file, size), nullptr, eors);
     CheckSame(Shown(cut), want, "the file fed in pieces");
