@@ -1,14 +1,15 @@
-// Fuzzes the incremental ADIF reader: the file fed whole and the same file fed
-// in pieces must give the same records and the same counts, since a log is
-// read in whatever slices the disk and a still-writing logger hand out; and
-// the same as the rules taken one byte at a time (adif_model.h), which the
-// reader's scanning of plain runs must not change in any slicing. The
-// cuts come from the file's first bytes; a short file is also fed one byte at
-// a time. A file whose first byte is 0xC0 or more (a byte order mark's is)
-// is repeated past the 64 KiB record limit, which the fuzzer's input length
-// could not reach; only a quarter of the inputs, as such a run is slow. While reading, no
-// allocation may be large: the reader must never allocate by a declared length. The records then go
-// into LogNeeds with a made-up country of a call.
+// Fuzzes the incremental ADIF reader. The file fed whole and the same file
+// fed in pieces must give the same records and counts, since a log is read in
+// whatever slices the disk and a still-writing logger hand out; the cuts come
+// from the file's first bytes, and a short file is also fed one byte at a
+// time, each byte's effect on the counts checked. Both must match the rules
+// taken one byte at a time (adif_model.h), which the reader's scanning of
+// plain runs must not change. A file whose first byte is 0xC0 or more (a byte
+// order mark's is) is repeated past the 64 KiB record limit, which the
+// fuzzer's input length could not reach; only a quarter of the inputs, as
+// such a run is slow. While reading, no allocation may be large: the reader
+// must never allocate by a declared length. The records then go into
+// LogNeeds with a made-up country of a call.
 #include <sanitizer/allocator_interface.h>
 
 #include <algorithm>
