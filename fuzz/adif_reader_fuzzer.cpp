@@ -4,12 +4,11 @@
 // from the file's first bytes, and a short file is also fed one byte at a
 // time, each byte's effect on the counts checked. Both must match the rules
 // taken one byte at a time (adif_model.h), which the reader's scanning of
-// plain runs must not change. A file whose first byte is 0xC0 or more (a byte
-// order mark's is) is repeated past the 64 KiB record limit, which the
-// fuzzer's input length could not reach; only a quarter of the inputs, as
-// such a run is slow. While reading, no allocation may be large: the reader
-// must never allocate by a declared length. The records then go into
-// LogNeeds with a made-up country of a call.
+// plain runs must not change. Some inputs stand for files longer than the
+// 64 KiB record limit (File), which the fuzzer's input length could not
+// reach; only a quarter of them, as such a run is slow. While reading, no
+// allocation may be large: the reader must never allocate by a declared
+// length. The records then go into LogNeeds with a made-up country of a call.
 #include <sanitizer/allocator_interface.h>
 
 #include <algorithm>
@@ -210,6 +209,25 @@ void CheckNeeds(const std::vector<AdifRecord>& records) {
     }
 }
 
+// The file the input stands for: itself; repeated past the record limit when
+// its first byte is 0xE0 or more (a byte order mark's is); and for a first
+// byte 0xC0-0xDF, the input from its fifth byte with a run of "x" about the
+// record limit long put in, so that the limit can fall on any byte of what
+// follows (an <EOR> cut by it, for one): bytes 2-4 give where and how long.
+std::string File(const std::string& input) {
+    const auto byte = [&input](std::size_t i) { return static_cast<unsigned char>(input[i]); };
+    if (byte(0) >= 0xE0) {
+        std::string file = input;
+        while (file.size() <= AdifReader::kMaxRecordBytes + input.size()) file += input;
+        return file;
+    }
+    if (byte(0) < 0xC0 || input.size() < 4) return input;
+    std::string file = input.substr(4);
+    const std::size_t at = byte(1) * file.size() / 256;
+    const std::size_t run = AdifReader::kMaxRecordBytes - 512 + (byte(2) << 8 | byte(3)) % 1024;
+    return file.insert(at, run, 'x');
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
@@ -220,9 +238,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const std::string input(reinterpret_cast<const char*>(data), size);
-    std::string file = input;
-    if (data[0] >= 0xC0)
-        while (file.size() <= AdifReader::kMaxRecordBytes + size) file += input;
+    const std::string file = File(input);
     const Marks marks = MarksOf(file);
     const std::size_t eors = marks.eors;
 
@@ -247,7 +263,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     modelled.pending = model.pending;
     CheckSame(want, Shown(modelled), "the file against the rules taken byte by byte");
 
-    const Reading cut = Read(file, Cuts(file, size), nullptr, eors);
+    const Reading cut = Read(file, Cuts(file, std::min(size, file.size())), nullptr, eors);
     CheckSame(Shown(cut), want, "the file fed in pieces");
     if (file.size() <= kOneByteFeedLimit) {
         const Reading bytes = Read(file, {}, &marks, eors);
