@@ -12,7 +12,7 @@ seconds="${1:-60}"
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(spot_rows_fuzzer int_reading_fuzzer settings_reader_fuzzer
-  dde_item_text_fuzzer)
+  dde_item_text_fuzzer adif_reader_fuzzer country_file_fuzzer)
 build="${VARELI_FUZZ_BUILD:-$here/build/fuzz}"
 
 mkdir -p "$build"
