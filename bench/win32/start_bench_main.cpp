@@ -91,6 +91,15 @@ std::string TodaysSpotFile(const std::string& folder) {
     return folder + name;
 }
 
+void DeleteSpotFiles(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\vihjeet-*.txt").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -122,12 +131,11 @@ StartTimes StartOnce(const Target& target) {
     StartTimes times;
     if (!target.folder.empty() && target.windowClass == std::string("TForm1")) {
         // Each start appends the page's spots to today's file: it is put back
-        // as the case wants it every time.
-        const std::string dayFile = TodaysSpotFile(target.folder);
-        if (target.dayFile.empty())
-            DeleteFileA(dayFile.c_str());
-        else
-            WriteFileBytes(dayFile, target.dayFile);
+        // as the case wants it every time. Every other day's file goes, as
+        // the start would put back yesterday's (one from a run before
+        // midnight) and tomorrow's too.
+        DeleteSpotFiles(target.folder);
+        if (!target.dayFile.empty()) WriteFileBytes(TodaysSpotFile(target.folder), target.dayFile);
     }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -236,7 +244,7 @@ void Print(const std::string& program, const std::string& what,
 // timed while it idles, then while the whole log is read again: the file
 // rewritten with one byte of its header changed, so the same size with a new
 // time, which the program reads from the start.
-void MeasureAnswers(const std::string& vareli, const std::string& folder, std::string log) {
+void MeasurePainting(const std::string& vareli, const std::string& folder, std::string log) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -327,7 +335,7 @@ int main(int argc, char** argv) {
             Print(targets[t].name, "first_block", block[t]);
             Print(targets[t].name, "close", close[t]);
         }
-        if (logQsos > 0) MeasureAnswers(vareli, logFolder, log);
+        if (logQsos > 0) MeasurePainting(vareli, logFolder, log);
         return ok ? 0 : 1;
     } catch (const std::exception& e) {
         Say(std::string("start_bench: ") + e.what());
