@@ -81,7 +81,6 @@ void SpotHunt::TakeSettings(const HuntSettings& settings) {
     watchedCountries_ = CountryWatch(countries_, settings_.countryText);
     if (samePath) return;
     log_.reset();
-    logFailed_ = false;
     lastReport_.clear();
     if (!follows) return;
     // Calls resolve through the country file as it stands at each QSO.
@@ -120,7 +119,6 @@ bool SpotHunt::StepLog() {
     if (log_ == nullptr) return false;
     const bool more = log_->Step();
     if (auto text = log_->TakeReport()) {
-        logFailed_ = true;
         lastReport_ = *text;
         report_(*text);
     }

@@ -71,7 +71,7 @@ class SpotHunt {
     // One slice of the log's reading; true while there is more to read now.
     bool StepLog();
     // A log is set whose first reading has neither ended nor failed.
-    bool LogPending() const { return log_ != nullptr && !log_->Loaded() && !logFailed_; }
+    bool LogPending() const { return log_ != nullptr && !log_->Loaded() && lastReport_.empty(); }
 
     // Where the file is, or that it is not there; before it is read, from a
     // look at the two folders.
@@ -88,8 +88,7 @@ class SpotHunt {
     HuntSettings settings_;
     CountryWatch watchedCountries_;
     std::unique_ptr<LogFollower> log_;
-    bool logFailed_ = false;  // since the path was set
-    std::string lastReport_;
+    std::string lastReport_;  // the log's failure since its path was set, if any
 };
 
 // The dialog's line for the country file in each case.

@@ -18,7 +18,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
                                 "scripts"))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from wine_session import Failure, Simulator, run_wine_test  # noqa: E402
-from run_e2e import colour_counts, spot_command, spot_row, view_lines  # noqa: E402
+from run_e2e import (check, colour_counts, spot_command, spot_row, view_lines,  # noqa: E402
+                     wait_until)
 
 TITLE = "Vareli"
 DIALOG = "Seuranta"
@@ -43,23 +44,6 @@ def adif_field(name, value):
 
 def qso(call, band):
     return adif_field("CALL", call) + adif_field("BAND", band) + "<EOR>\r\n"
-
-
-def wait_until(what, predicate, seconds=30):
-    end = time.time() + seconds
-    value = None
-    while time.time() < end:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.2)
-    raise Failure("%s (last seen: %r)" % (what, value))
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-    print("ok: " + message, flush=True)
 
 
 def expected_line(spot, country, date):
