@@ -275,9 +275,13 @@ def run(session, args):
     p.wait(60)
     wait_until("the program folder to go", lambda: not os.path.exists(install), 60)
     print("ok: the uninstaller removes the program folder")
-    check(start_menu_folder(session.prefix) is None, "the Start menu entries are gone")
-    found, _ = reg_query(session, UNINSTALL_KEY)
-    check(not found, "the uninstall entry is gone")
+    # The program folder goes first; the shortcuts and the registry entry
+    # after it, while the uninstaller runs on.
+    wait_until("the Start menu entries to go", lambda: start_menu_folder(session.prefix) is None,
+               60)
+    print("ok: the Start menu entries are gone")
+    wait_until("the uninstall entry to go", lambda: not reg_query(session, UNINSTALL_KEY)[0], 60)
+    print("ok: the uninstall entry is gone")
     shutil.rmtree(os.path.dirname(install), ignore_errors=True)
 
 
